@@ -1,0 +1,115 @@
+// The receiver: start-up, the connect-and-read loop and the shutdown.
+#include "receiver.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "block_listings.h"
+#include "message_report.h"
+#include "stop_control.h"
+#include "tavlo_testsupport.h"
+
+namespace tavlo::receiver {
+
+namespace {
+
+// A device name or application id: at most 31 characters and a NUL.
+constexpr std::size_t kFieldSize = 32;
+// First argument of every read.
+constexpr int32_t kReadArgument = 50;
+// A first tag name at most this long makes the names the compact layout.
+constexpr std::size_t kLongestCompactName = 40;
+
+// Copies at most 32 characters, fills the rest with NUL, then makes the
+// last byte NUL.
+void copy_field(char (&field)[kFieldSize], const char *text) {
+    std::strncpy(field, text, kFieldSize);
+    field[kFieldSize - 1] = '\0';
+}
+
+// Flushes one complete report. Returns false when whoever read standard
+// output has gone (a closed pipe); other write errors are ignored.
+bool flush_report() {
+    if (std::fflush(stdout) == 0) return true;
+    const bool reader_gone = errno == EPIPE;
+    std::clearerr(stdout);
+    return !reader_gone;
+}
+
+bool first_name_is_compact(const char *names) {
+    return names == nullptr || strnlen(names, kLongestCompactName + 1) <= kLongestCompactName;
+}
+
+struct Fields {
+    char device[kFieldSize] = {};
+    char app_id[kFieldSize] = "TAVLOUNSOL";
+};
+
+// The endless loop, which ends only when a stop is asked for.
+int receive_messages(const Options &options, Fields &fields, StatusBlock &main_block,
+                     StatusBlock &log_block) {
+    ReadSlots slots;
+    int64_t reports = 0;
+    while (!stop_requested()) {
+        tag_name_stride = 256;
+        TAVLO_CLIENT_CONNECT(fields.device, &main_block);
+        if (failed(main_block)) {
+            std::printf("\nError connecting to %s", fields.device);
+            if (!flush_report()) break;
+            TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
+        }
+        if (stop_requested()) break;
+        TAVLO_CLIENT_READ(kReadArgument, &slots.kind, &slots.device, &slots.unit, &slots.list_id,
+                          &slots.count, &slots.slot7, &slots.names, &slots.slot9,
+                          &slots.descriptors, &slots.values, &slots.statuses, &slots.timestamps,
+                          &slots.slot14, &slots.slot15, &main_block);
+        if (failed(main_block)) continue;
+        if (first_name_is_compact(slots.names)) tag_name_stride = 40;
+        if (!report_message(slots)) continue;
+        if (!flush_report()) break;
+        if (options.count && ++reports >= *options.count) break;
+    }
+    const bool count_missed = options.count && reports < *options.count;
+    return stop_reason() == StopReason::kTimeout && count_missed ? kExitCountNotReached
+                                                                 : kExitStopped;
+}
+
+void shut_down() {
+    StatusBlock exit_block;
+    TAVLO_SERVER_INITBLK(&exit_block);
+    std::printf("\nClosing Tavlo Connections.\n\n");
+    std::fflush(stdout);
+    TAVLO_CLIENT_EXIT(&exit_block);
+    if (failed(exit_block)) print_exit_error_listing(exit_block);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int run_receiver(const Options &options) {
+    Fields fields;
+    StatusBlock log_block;
+    StatusBlock main_block;
+    int status = kExitStopped;
+    if (options.device == nullptr) {
+        std::printf("\n Usage: tavlo_t_receiver device_name [app_id]\n\n");
+        status = kExitUsage;
+    } else {
+        copy_field(fields.device, options.device);
+        if (options.app_id != nullptr) copy_field(fields.app_id, options.app_id);
+        TAVLO_CLIENT_INITBLK(&log_block);
+        TAVLO_CLIENT_INITBLK(&main_block);
+        TAVLO_CLIENT_INIT(fields.app_id, &main_block);
+        if (failed(main_block)) {
+            print_init_error_listing(main_block);
+            status = kExitInitFailed;
+        } else {
+            status = receive_messages(options, fields, main_block, log_block);
+        }
+    }
+    shut_down();
+    return status;
+}
+
+}  // namespace tavlo::receiver

@@ -1,0 +1,18 @@
+// The receiver: start-up, the connect-and-read loop and the shutdown.
+#pragma once
+
+#include "options.h"
+
+namespace tavlo::receiver {
+
+enum ExitStatus : int {
+    kExitStopped = 0,          // stopped as asked
+    kExitInitFailed = 1,       // the client library could not be initialised
+    kExitUsage = 2,            // no device name, or a bad option
+    kExitCountNotReached = 3,  // --timeout ran out before --count was reached
+};
+
+// Runs the receiver to its end and returns the process exit status.
+int run_receiver(const Options &options);
+
+}  // namespace tavlo::receiver

@@ -1,0 +1,53 @@
+// Stop requests: SIGINT, SIGTERM and the --timeout alarm.
+#include "stop_control.h"
+
+#include <sys/time.h>
+
+#include <cmath>
+#include <csignal>
+
+namespace tavlo::receiver {
+
+namespace {
+
+volatile std::sig_atomic_t g_stop_reason = 0;
+
+extern "C" void on_stop_signal(int signal_number) {
+    if (g_stop_reason == 0) {
+        g_stop_reason = static_cast<std::sig_atomic_t>(
+            signal_number == SIGALRM ? StopReason::kTimeout : StopReason::kSignal);
+    }
+}
+
+void handle(int signal_number) {
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(signal_number, &action, nullptr);
+}
+
+}  // namespace
+
+void install_stop_handlers() {
+    handle(SIGINT);
+    handle(SIGTERM);
+    handle(SIGALRM);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void arm_timeout(double seconds) {
+    itimerval timer{};
+    double whole = 0;
+    const double fraction = std::modf(seconds, &whole);
+    timer.it_value.tv_sec = static_cast<time_t>(whole);
+    timer.it_value.tv_usec = static_cast<suseconds_t>(fraction * 1e6);
+    if (timer.it_value.tv_sec == 0 && timer.it_value.tv_usec == 0) timer.it_value.tv_usec = 1;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+StopReason stop_reason() {
+    return static_cast<StopReason>(g_stop_reason);
+}
+
+}  // namespace tavlo::receiver

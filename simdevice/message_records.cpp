@@ -1,0 +1,46 @@
+// One received message in the record layouts of the client library.
+#include "message_records.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tavlo::sim {
+
+void lay_out(const Message &message, MessageRecords &records) {
+    const auto count = static_cast<int32_t>(message.tags.size());
+    records.kind = message.kind;
+    records.device = message.device;
+    records.unit = message.unit;
+    records.list_id = message.list_id;
+    records.sequence = message.sequence;
+    records.count = count;
+
+    const bool compact =
+        std::all_of(message.tags.begin(), message.tags.end(), [](const TagValue &tag) {
+            return tag.name.size() < static_cast<std::size_t>(kCompactNameStride);
+        });
+    const int32_t stride = compact ? kCompactNameStride : kFullNameStride;
+    records.name_stride = stride;
+    records.names.assign(static_cast<std::size_t>(std::max(count, 1)) * stride, ' ');
+
+    records.descriptors.resize(static_cast<std::size_t>(count) + 1);
+    records.descriptors[0] = TypeDescriptor{TAVLO_TYPE_STRUCTURE, 0, count, 1};
+    records.values.clear();
+    records.statuses.resize(static_cast<std::size_t>(count));
+    records.timestamps.resize(static_cast<std::size_t>(count));
+
+    for (int32_t k = 0; k < count; ++k) {
+        const TagValue &tag = message.tags[static_cast<std::size_t>(k)];
+        char *entry = records.names.data() + static_cast<std::size_t>(k) * stride;
+        std::memcpy(entry, tag.name.data(), std::min<std::size_t>(tag.name.size(), stride - 1));
+        entry[stride - 1] = '\0';
+        records.descriptors[static_cast<std::size_t>(k) + 1] = TypeDescriptor{
+            tag.data_type, tag.device_data_type, static_cast<int32_t>(tag.value.size()), 1};
+        records.values.insert(records.values.end(), tag.value.begin(), tag.value.end());
+        records.statuses[static_cast<std::size_t>(k)] = tag.status;
+        records.timestamps[static_cast<std::size_t>(k)] = tag.timestamp;
+    }
+    if (count == 0) records.names[static_cast<std::size_t>(stride) - 1] = '\0';
+}
+
+}  // namespace tavlo::sim

@@ -1,0 +1,58 @@
+// One received message in the record layouts of the client library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tavlo.h"
+
+namespace tavlo::sim {
+
+// A tag of a message before it is laid out: its value as raw bytes.
+struct TagValue {
+    std::string name;
+    int16_t data_type = 0;
+    int16_t device_data_type = 0;
+    std::vector<unsigned char> value;  // size = descriptor size
+    TagStatus status{};
+    TimeRecord timestamp{};
+};
+
+struct Message {
+    MessageKind kind = 0;
+    std::string device;
+    int32_t unit = 0;
+    int32_t list_id = 0;
+    int32_t sequence = 0;
+    std::vector<TagValue> tags;
+};
+
+// The arrays a read hands to its caller. Buffers keep their capacity from
+// message to message, so a long run does not allocate.
+struct MessageRecords {
+    MessageKind kind = 0;
+    std::string device;
+    int32_t unit = 0;
+    int32_t list_id = 0;
+    int32_t sequence = 0;
+    int32_t count = 0;
+    int32_t name_stride = 0;                  // 40 or 256
+    std::vector<char> names;                  // count * name_stride bytes
+    std::vector<TypeDescriptor> descriptors;  // count + 1 entries
+    std::vector<unsigned char> values;        // the packed value buffer
+    std::vector<TagStatus> statuses;          // count entries
+    std::vector<TimeRecord> timestamps;       // count entries
+};
+
+// Width of a tag-name entry in the compact layout and in the full layout.
+constexpr int32_t kCompactNameStride = 40;
+constexpr int32_t kFullNameStride = 256;
+
+// Lays out a message: names in the compact layout (blank-padded to 39
+// characters, NUL as the 40th byte) when every name is shorter than 40
+// characters, else in 256-byte entries blank-padded with NUL at byte 255;
+// the descriptor array with its header; the values back to back.
+void lay_out(const Message &message, MessageRecords &records);
+
+}  // namespace tavlo::sim

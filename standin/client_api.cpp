@@ -1,0 +1,188 @@
+// The nine functions of the client library over the stand-in's transports.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "device_name.h"
+#include "errors.h"
+#include "interruptible_wait.h"
+#include "sim_transport.h"
+#include "status_blocks.h"
+#include "tavlo.h"
+
+using namespace tavlo::standin;
+
+namespace {
+
+// A failed connect waits this long before it returns, so that a caller that
+// connects on every pass of a loop does not spin.
+constexpr int64_t kFailedConnectPause = 1000;
+// One unit of the read's first argument, in milliseconds.
+constexpr int64_t kReadWaitUnit = 10;
+// Longest name the library takes: 31 characters and a NUL in 32 bytes.
+constexpr std::size_t kNameField = 32;
+
+struct ClientState {
+    bool initialised = false;
+    std::string device;  // the device of the current connection
+    std::unique_ptr<Transport> transport;
+    tavlo::sim::MessageRecords records;
+};
+
+ClientState &state() {
+    static ClientState client;
+    return client;
+}
+
+// A name of 1 to 31 characters.
+bool valid_name(const char *name) {
+    return name != nullptr && name[0] != '\0' && strnlen(name, kNameField) < kNameField;
+}
+
+std::unique_ptr<Transport> open_transport(const std::string &device, int32_t &error) {
+    if (const auto sim = parse_sim_device_name(device)) {
+        error = 0;
+        return std::make_unique<SimTransport>(*sim);
+    }
+    error = kUnknownDevice;
+    return nullptr;
+}
+
+template <typename T>
+T *data_of(std::vector<T> &array) {
+    static T empty{};  // a reader always gets an array, even of no entries
+    return array.empty() ? &empty : array.data();
+}
+
+}  // namespace
+
+extern "C" {
+
+TAVLO_API void TAVLO_CLIENT_INITBLK(StatusBlock *block) {
+    if (block != nullptr) clear_block(*block);
+}
+
+TAVLO_API void TAVLO_SERVER_INITBLK(StatusBlock *block) {
+    if (block != nullptr) clear_block(*block);
+}
+
+TAVLO_API void TAVLO_CLIENT_LDBLK(int32_t facility, int32_t code, StatusBlock *block) {
+    if (block != nullptr) fail_block(*block, facility, code);
+}
+
+TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
+    if (block == nullptr) return;
+    ClientState &client = state();
+    client.transport.reset();
+    client.device.clear();
+    client.initialised = valid_name(app_id);
+    if (client.initialised) {
+        clear_block(*block);
+    } else {
+        fail_block(*block, kFacility, kBadArgument);
+    }
+}
+
+TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
+    if (block == nullptr) return;
+    ClientState &client = state();
+    int32_t error = 0;
+    if (!client.initialised) {
+        error = kNotInitialised;
+    } else if (!valid_name(device)) {
+        error = kBadArgument;
+    } else if (client.transport != nullptr && client.device == device) {
+        clear_block(*block);
+        return;
+    } else {
+        client.transport.reset();
+        client.device = device;
+        try {
+            client.transport = open_transport(client.device, error);
+        } catch (const std::bad_alloc &) {
+            error = kOutOfMemory;
+        }
+    }
+    if (error == 0) {
+        clear_block(*block);
+        return;
+    }
+    fail_block(*block, kFacility, error);
+    sleep_ms(kFailedConnectPause);
+}
+
+TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
+                                   StatusBlock *log_block) {
+    if (block == nullptr) {
+        if (log_block != nullptr) fail_block(*log_block, kFacility, kBadArgument);
+        return;
+    }
+    const char *app = app_id != nullptr ? app_id : "";
+    for (int i = 0; i < TAVLO_STATUS_ENTRIES && block->error[i] != -1; ++i) {
+        const char *text = block->facility[i] == kFacility ? error_text(block->error[i]) : nullptr;
+        std::fprintf(stderr, "TAVLO %.31s: facility=%d error=%d%s%s%s\n", app, block->facility[i],
+                     block->error[i], text ? " (" : "", text ? text : "", text ? ")" : "");
+    }
+    if (log_block != nullptr) clear_block(*log_block);
+}
+
+TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device, int32_t *unit,
+                                 int32_t *list_id, int32_t *count, int32_t *sequence, char **names,
+                                 void **reserved9, TypeDescriptor **descriptors, void **values,
+                                 TagStatus **statuses, TimeRecord **timestamps, int32_t *reserved14,
+                                 void **reserved15, StatusBlock *block) {
+    if (block == nullptr) return;
+    if (kind == nullptr || device == nullptr || unit == nullptr || list_id == nullptr ||
+        count == nullptr || names == nullptr || descriptors == nullptr || values == nullptr ||
+        statuses == nullptr || timestamps == nullptr) {
+        fail_block(*block, kFacility, kBadArgument);
+        return;
+    }
+    ClientState &client = state();
+    if (!client.initialised) {
+        fail_block(*block, kFacility, kNotInitialised);
+        return;
+    }
+    if (client.transport == nullptr) {
+        fail_block(*block, kFacility, kNotConnected);
+        return;
+    }
+    tavlo::sim::MessageRecords &records = client.records;
+    int32_t error = 0;
+    try {
+        error = client.transport->read(static_cast<int64_t>(wait) * kReadWaitUnit, records);
+    } catch (const std::bad_alloc &) {
+        error = kOutOfMemory;
+    }
+    if (error != 0) {
+        fail_block(*block, kFacility, error);
+        return;
+    }
+    *kind = records.kind;
+    *device = records.device.data();
+    *unit = records.unit;
+    *list_id = records.list_id;
+    *count = records.count;
+    *names = data_of(records.names);
+    *descriptors = data_of(records.descriptors);
+    *values = data_of(records.values);
+    *statuses = data_of(records.statuses);
+    *timestamps = data_of(records.timestamps);
+    if (sequence != nullptr) *sequence = records.sequence;
+    if (reserved9 != nullptr) *reserved9 = nullptr;
+    if (reserved14 != nullptr) *reserved14 = 0;
+    if (reserved15 != nullptr) *reserved15 = nullptr;
+    clear_block(*block);
+}
+
+TAVLO_API void TAVLO_CLIENT_EXIT(StatusBlock *block) {
+    ClientState &client = state();
+    client.transport.reset();
+    client.device.clear();
+    client.initialised = false;
+    if (block != nullptr) clear_block(*block);
+}
+
+}  // extern "C"

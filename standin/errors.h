@@ -1,0 +1,24 @@
+// The stand-in client library's own facility and error codes.
+#pragma once
+
+#include <cstdint>
+
+namespace tavlo::standin {
+
+// Facility of every error the library records itself.
+constexpr int32_t kFacility = 20;
+
+enum Error : int32_t {
+    kNotInitialised = 20001,  // connect or read before a successful init
+    kBadArgument = 20002,     // missing argument, or a name empty or over 31 characters
+    kUnknownDevice = 20003,   // the device name is none the library accepts
+    kNotConnected = 20004,    // read without a connection
+    kNoMessage = 20005,       // no message arrived within the read's wait
+    kInterrupted = 20006,     // a signal cut the wait short
+    kOutOfMemory = 20007,     // a message could not be stored
+};
+
+// One line of text for a code of the library's facility, or nullptr.
+const char *error_text(int32_t code);
+
+}  // namespace tavlo::standin

@@ -1,0 +1,136 @@
+// Runs a program as a child process and collects what it writes.
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace tavlo::testing {
+
+namespace {
+
+double now_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Standard input of the child: a temporary file holding `input`.
+int input_file(const std::string &input) {
+    char path[] = "/tmp/tavlo_child_input_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) throw std::runtime_error("cannot create the child's input");
+    unlink(path);
+    if (!input.empty() &&
+        write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        throw std::runtime_error("cannot write the child's input");
+    }
+    lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const ProcessSpec &spec) {
+    int out_pipe[2];
+    int err_pipe[2];
+    if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    const int in_fd = input_file(spec.input);
+    std::vector<char *> argv;
+    for (const std::string &arg : spec.argv) argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        dup2(in_fd, STDIN_FILENO);
+        dup2(out_pipe[1], STDOUT_FILENO);
+        dup2(err_pipe[1], STDERR_FILENO);
+        for (const std::string &name : spec.unset_env) unsetenv(name.c_str());
+        for (const auto &[name, value] : spec.env) setenv(name.c_str(), value.c_str(), 1);
+        signal(SIGPIPE, SIG_DFL);
+        execv(argv[0], argv.data());
+        std::fprintf(stderr, "exec %s: %s\n", argv[0], std::strerror(errno));
+        _exit(127);
+    }
+    close(in_fd);
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    out_fd_ = out_pipe[0];
+    err_fd_ = err_pipe[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (out_fd_ >= 0) close(out_fd_);
+    if (err_fd_ >= 0) close(err_fd_);
+}
+
+// Reads what is ready within `timeout_ms`. Returns false when both pipes
+// are closed.
+bool ChildProcess::pump(int timeout_ms) {
+    pollfd fds[2] = {{out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
+    if (out_fd_ < 0 && err_fd_ < 0) return false;
+    if (poll(fds, 2, timeout_ms) <= 0) return true;
+    int *fd_of[2] = {&out_fd_, &err_fd_};
+    std::string *text_of[2] = {&out_, &err_};
+    for (int i = 0; i < 2; ++i) {
+        if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+        char buffer[65536];
+        const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text_of[i]->append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            close(*fd_of[i]);
+            *fd_of[i] = -1;
+        }
+    }
+    return true;
+}
+
+bool ChildProcess::wait_for_output(const std::string &text, double limit_seconds) {
+    const double deadline = now_seconds() + limit_seconds;
+    while (out_.find(text) == std::string::npos) {
+        if (now_seconds() > deadline || !pump(100)) return out_.find(text) != std::string::npos;
+    }
+    return true;
+}
+
+ProcessResult ChildProcess::finish(double limit_seconds) {
+    ProcessResult result;
+    double deadline = now_seconds() + limit_seconds;
+    while (pump(100)) {
+        if (now_seconds() > deadline) {
+            if (result.timed_out) break;  // something else holds the pipes open
+            kill(pid_, SIGKILL);
+            result.timed_out = true;
+            deadline = now_seconds() + 5;
+        }
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    result.out = out_;
+    result.err = err_;
+    return result;
+}
+
+ProcessResult run_process(const ProcessSpec &spec, double limit_seconds) {
+    ChildProcess child(spec);
+    return child.finish(limit_seconds);
+}
+
+}  // namespace tavlo::testing

@@ -1,0 +1,83 @@
+// Runs code with a given standard input and captures its standard output.
+#include "console_capture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace tavlo::testing {
+
+namespace {
+
+int temporary_file(const std::string &content) {
+    char path[] = "/tmp/tavlo_console_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
+    unlink(path);
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = write(fd, content.data() + written, content.size() - written);
+        if (n <= 0) throw std::runtime_error("cannot write a temporary file");
+        written += static_cast<std::size_t>(n);
+    }
+    lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+std::string read_from(int fd, off_t offset) {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = pread(fd, buffer, sizeof buffer, offset);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return text;
+}
+
+}  // namespace
+
+ConsoleCapture::ConsoleCapture(const std::string &input)
+    : saved_stdin_(dup(STDIN_FILENO)),
+      saved_stdout_(dup(STDOUT_FILENO)),
+      input_fd_(temporary_file(input)),
+      output_fd_(temporary_file("")) {
+    std::fflush(stdout);
+    dup2(input_fd_, STDIN_FILENO);
+    dup2(output_fd_, STDOUT_FILENO);
+    // Forget anything stdin had buffered or reached before.
+    std::clearerr(stdin);
+    std::fseek(stdin, 0, SEEK_SET);
+}
+
+ConsoleCapture::~ConsoleCapture() {
+    std::fflush(stdout);
+    dup2(saved_stdout_, STDOUT_FILENO);
+    dup2(saved_stdin_, STDIN_FILENO);
+    std::clearerr(stdin);
+    close(saved_stdout_);
+    close(saved_stdin_);
+    close(input_fd_);
+    close(output_fd_);
+}
+
+std::string ConsoleCapture::output() {
+    std::fflush(stdout);
+    return read_from(output_fd_, 0);
+}
+
+std::string ConsoleCapture::unread_input() {
+    const long position = std::ftell(stdin);
+    return read_from(input_fd_, position < 0 ? 0 : position);
+}
+
+std::string capture_stdout(const std::function<void()> &code, const std::string &input) {
+    ConsoleCapture capture(input);
+    code();
+    return capture.output();
+}
+
+}  // namespace tavlo::testing

@@ -1,0 +1,106 @@
+// Status text: the three lines that describe one tag's TagStatus.
+#include <cstdio>
+
+#include "tavlo_testsupport.h"
+
+namespace {
+
+// What stands between "Status is " and " (code)" for the codes 0 to -72,
+// indexed by -code. -7 has no entry.
+const char *const kStatusTexts[] = {
+    "initial",
+    "GOOD",
+    "no status",
+    "SUSPECT",
+    "clamped high",
+    "clamped low",
+    "BAD",
+    nullptr,
+    "'No permission to read or write'",
+    "'Out of Range'",
+    "'Deadband Conversion Error'",
+    "'Engineering Unit Conversion Error'",
+    "'Request Failed'",
+    "'Bad Tag'",
+    "'Point or Group or Device Turned Off'",
+    "'Undefined Value",
+    "'Unsolicited cancel failed'",
+    "'Unsolicited declare failed'",
+    "'WFAR'",
+    "'MERVAN_ERR'",
+    "'Tag and internal id mismatched'",
+    "'FIELD_ACC'",
+    "'V_F_UNDEF'",
+    "'CLAMPED'",
+    "'UNDEF_QUAL'",
+    "'Output Open Bad'",
+    "'Output Open'",
+    "'Low Limit Input Open Bad'",
+    "'Upper Limit Input Open Bad'",
+    "'Low Limit Input Open'",
+    "'Upper Limit Input Open'",
+    "'Input Open'",
+    "'Maintenance Bad'",
+    "'Maintenance Quality Status'",
+    "'Service Off Bad'",
+    "'Service off Quality Status'",
+    "'Invalid NEFV Calibration QST'",
+    "'Invalid Calibration QST'",
+    "'Invalid NEFV QST'",
+    "'Calibration'",
+    "'Communication Error Bad'",
+    "'Communication Error QST'",
+    "'Cannot validate'",
+    "'RECOVERED'",
+    "'Bad Calibration Input Open CAL_IOPM_B'",
+    "'Bad Calibration NEFV Input Open'",
+    "'Bad Calibration NEFV'",
+    "'Calibration NEFV'",
+    "'Calibration Input Open'",
+    "'Data is questionable'",
+    "'Data is unavailable'",
+    "'Data type not supported'",
+    "'Invalid data type usage'",
+    "'Process I/O Not Ready'",
+    "'Conditional'",
+    "'Clamp Minus'",
+    "'Clamp Plus'",
+    "'Path To Process Failed'",
+    "'Status not from Process'",
+    "'Manual High'",
+    "'Manual Low'",
+    "'Manual'",
+    "'Quality High'",
+    "'Quality Low'",
+    "'HIGH'",
+    "'LOW'",
+    "'No Data'",
+    "'Bad Low'",
+    "'Bad Data'",
+    "'Bad Calculation'",
+    "'Archiving Off'",
+    "'Bad High'",
+    "'INTER'",
+};
+constexpr int32_t kTableCodes = sizeof kStatusTexts / sizeof kStatusTexts[0];
+static_assert(kTableCodes == 73, "codes 0 to -72");
+constexpr int32_t kNoFieldCode = -32768;
+
+const char *status_text(int32_t code) {
+    if (code <= 0 && code > -kTableCodes) return kStatusTexts[-code];
+    if (code == kNoFieldCode) return "'No Field'";
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" void print_tag_status(const TagStatus *tag_status) {
+    const int32_t code = tag_status->status;
+    if (const char *text = status_text(code)) {
+        std::printf("\nStatus is %s (%d)", text, code);
+    } else {
+        std::printf("\nUnknown status (%d)", code);
+    }
+    std::printf("\nFacility=%d", tag_status->facility);
+    std::printf("\nDriver Status=%d", tag_status->driver_status);
+}
