@@ -58,6 +58,17 @@ TAVLO_TS_API void print_tag_values(const char *names, const TypeDescriptor *desc
 
 /* ---- Console input ---------------------------------------------------- */
 
+/* Reads one line of standard input (the line feed is consumed, not kept)
+ * and stores its first size - 1 characters and a NUL. Lines of up to 1199
+ * characters are read whole; the rest of a longer line is dropped, never
+ * left for the next read. End of input reads as an empty line. Standard
+ * output is flushed first, so a prompt is visible before the read waits.
+ * Always returns 0. */
+TAVLO_TS_API int32_t read_line(char *buffer, int32_t size);
+
+/* Prints the prompt as it stands, then read_line(buffer, size). */
+TAVLO_TS_API int32_t prompt_line(const char *prompt, char *buffer, int32_t size);
+
 /* ---- Interactive tag definition ---------------------------------------- */
 
 /* ---- Tag-list files ---------------------------------------------------- */

@@ -1,0 +1,2 @@
+# Console input helpers and the interactive tag definitions.
+target_sources(tavlo_testsupport_objects PRIVATE)
