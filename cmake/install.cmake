@@ -2,6 +2,9 @@
 # package, so that another test program can find_package(tavlo).
 include(CMakePackageConfigHelpers)
 
+set_target_properties(tavlo_client_headers PROPERTIES EXPORT_NAME client_headers)
+set_target_properties(tavlo_client PROPERTIES EXPORT_NAME client)
+set_target_properties(tavlo_testsupport PROPERTIES EXPORT_NAME testsupport)
 install(TARGETS tavlo_t_receiver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tavlo_client_headers tavlo_client tavlo_testsupport
   EXPORT tavloTargets

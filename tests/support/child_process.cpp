@@ -99,12 +99,23 @@ bool ChildProcess::pump(int timeout_ms) {
     return true;
 }
 
-bool ChildProcess::wait_for_output(const std::string &text, double limit_seconds) {
+bool ChildProcess::wait_for(const std::string &collected, const std::string &text,
+                            double limit_seconds) {
     const double deadline = now_seconds() + limit_seconds;
-    while (out_.find(text) == std::string::npos) {
-        if (now_seconds() > deadline || !pump(100)) return out_.find(text) != std::string::npos;
+    while (collected.find(text) == std::string::npos) {
+        if (now_seconds() > deadline || !pump(100)) {
+            return collected.find(text) != std::string::npos;
+        }
     }
     return true;
+}
+
+bool ChildProcess::wait_for_output(const std::string &text, double limit_seconds) {
+    return wait_for(out_, text, limit_seconds);
+}
+
+bool ChildProcess::wait_for_error_output(const std::string &text, double limit_seconds) {
+    return wait_for(err_, text, limit_seconds);
 }
 
 ProcessResult ChildProcess::finish(double limit_seconds) {

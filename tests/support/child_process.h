@@ -39,6 +39,9 @@ public:
     // check). Returns whether the text was seen.
     bool wait_for_output(const std::string &text, double limit_seconds = 30);
 
+    // The same for standard error.
+    bool wait_for_error_output(const std::string &text, double limit_seconds = 30);
+
     // Waits for the end of the child, reading all it writes; kills it after
     // `limit_seconds` and reports timed_out.
     ProcessResult finish(double limit_seconds = 60);
@@ -47,6 +50,7 @@ public:
 
 private:
     bool pump(int timeout_ms);
+    bool wait_for(const std::string &collected, const std::string &text, double limit_seconds);
 
     pid_t pid_ = -1;
     int out_fd_ = -1;

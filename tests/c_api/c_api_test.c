@@ -1,0 +1,48 @@
+/* Both public headers compile as C11, and a C program uses them. */
+#include <stddef.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "tavlo.h"
+#include "tavlo_testsupport.h"
+
+static int failures = 0;
+
+#define CHECK(cond)                                                                  \
+    do {                                                                             \
+        if (!(cond)) {                                                               \
+            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            ++failures;                                                              \
+        }                                                                            \
+    } while (0)
+
+int main(void) {
+    StatusBlock block;
+    TagStatus status = {-1, 0, 0};
+    TimeRecord epoch = {0, 0};
+    TimeRecord invalid = {-1, 0};
+
+    /* The record layouts, field by field. */
+    CHECK(offsetof(StatusBlock, error) == 40);
+    CHECK(offsetof(TypeDescriptor, device_data_type) == 2);
+    CHECK(offsetof(TypeDescriptor, size) == 4);
+    CHECK(offsetof(TypeDescriptor, element_count) == 8);
+    CHECK(offsetof(TimeRecord, seconds) == 4);
+    CHECK(offsetof(TagStatus, driver_status) == 8);
+    CHECK(offsetof(Deadband, value) == 4);
+
+    /* The client library, called from C. */
+    TAVLO_CLIENT_LDBLK(10, 10003, &block);
+    CHECK(block.facility[0] == 10 && block.error[0] == 10003 && block.error[1] == -1);
+    TAVLO_CLIENT_INITBLK(&block);
+    CHECK(block.error[0] <= 0);
+    CHECK(TAVLO_CLIENT_LOCALTIME(&epoch) != NULL);
+    CHECK(TAVLO_CLIENT_LOCALTIME(&invalid) == NULL);
+
+    /* The test-support library, called from C. */
+    CHECK(tag_name_stride == 0);
+    CHECK(strcmp(short_type_name(TAVLO_TYPE_REAL), "REAL  ") == 0);
+    print_tag_status(&status);
+    printf("\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,234 @@
+// The client-library double: the nine functions, answering as the script in
+// TAVLO_DOUBLE_SCRIPT says and writing every call to TAVLO_DOUBLE_LOG.
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "double_script.h"
+#include "tavlo.h"
+
+using namespace tavlo::test_double;
+
+namespace {
+
+struct Double {
+    Script script;
+    std::FILE *log = nullptr;
+    std::map<const StatusBlock *, int> block_numbers;
+    // What the last read handed out, to check that it comes back.
+    std::vector<void *> returned;
+    std::string device;
+    std::vector<char> names;
+    std::vector<TypeDescriptor> descriptors;
+    std::vector<unsigned char> values;
+    std::vector<TagStatus> statuses;
+    std::vector<TimeRecord> timestamps;
+};
+
+Double &the_double() {
+    static Double d = [] {
+        Double fresh;
+        const char *script = std::getenv("TAVLO_DOUBLE_SCRIPT");
+        if (script != nullptr) fresh.script = load_script(script);
+        const char *log = std::getenv("TAVLO_DOUBLE_LOG");
+        fresh.log = std::fopen(log != nullptr ? log : "/dev/null", "w");
+        return fresh;
+    }();
+    return d;
+}
+
+void log_line(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void log_line(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(the_double().log, format, args);
+    va_end(args);
+    std::fputc('\n', the_double().log);
+    std::fflush(the_double().log);
+}
+
+// "#n": blocks are numbered in the order the initialisers first see them.
+std::string block_name(const StatusBlock *block, bool initialiser = false) {
+    auto &numbers = the_double().block_numbers;
+    auto found = numbers.find(block);
+    if (found == numbers.end()) {
+        if (!initialiser) return "#?";
+        found = numbers.emplace(block, static_cast<int>(numbers.size()) + 1).first;
+    }
+    return "#" + std::to_string(found->second);
+}
+
+void clear(StatusBlock *block) {
+    for (int i = 0; i < TAVLO_STATUS_ENTRIES; ++i) {
+        block->facility[i] = 0;
+        block->error[i] = -1;
+    }
+}
+
+void apply(const Outcome &outcome, StatusBlock *block) {
+    clear(block);
+    if (outcome.ok) return;
+    for (int i = 0; i < TAVLO_STATUS_ENTRIES; ++i) {
+        const bool given = static_cast<std::size_t>(i) < outcome.entries.size();
+        block->facility[i] = given ? outcome.entries[static_cast<std::size_t>(i)].facility : 9;
+        block->error[i] = given ? outcome.entries[static_cast<std::size_t>(i)].error : 999;
+    }
+}
+
+Outcome next_of(std::deque<Outcome> &queue) {
+    if (queue.empty()) return Outcome{};
+    Outcome outcome = queue.front();
+    queue.pop_front();
+    return outcome;
+}
+
+void lay_out_names(Double &d, const ScriptedRead &read) {
+    const std::size_t stride = read.layout == "40" ? 40 : 256;
+    const char filler = read.layout == "256" ? '\0' : ' ';
+    d.names.assign(std::max<std::size_t>(read.tags.size(), 1) * stride, filler);
+    for (std::size_t k = 0; k < read.tags.size(); ++k) {
+        char *entry = d.names.data() + k * stride;
+        std::memcpy(entry, read.tags[k].name.data(), std::min(read.tags[k].name.size(), stride));
+        entry[stride - 1] = '\0';
+    }
+}
+
+void lay_out(Double &d, const ScriptedRead &read) {
+    d.device = read.device;
+    lay_out_names(d, read);
+    const auto count = static_cast<int32_t>(read.tags.size());
+    d.descriptors.assign(1, TypeDescriptor{TAVLO_TYPE_STRUCTURE, 0, count, 1});
+    d.values.clear();
+    d.statuses.clear();
+    d.timestamps.clear();
+    for (const ScriptedTag &tag : read.tags) {
+        d.descriptors.push_back(TypeDescriptor{tag.data_type, tag.device_data_type,
+                                               static_cast<int32_t>(tag.value.size()), 1});
+        d.values.insert(d.values.end(), tag.value.begin(), tag.value.end());
+        d.statuses.push_back(tag.status);
+        d.timestamps.push_back(tag.timestamp);
+    }
+    d.values.resize(std::max<std::size_t>(d.values.size(), 1));
+    d.statuses.resize(std::max<std::size_t>(d.statuses.size(), 1));
+    d.timestamps.resize(std::max<std::size_t>(d.timestamps.size(), 1));
+}
+
+// A read that waits until a signal handler runs, as a blocked read of the
+// real library would.
+void wait_for_signal() {
+    std::fputs("tavlo double: read waiting\n", stderr);
+    std::fflush(stderr);
+    timespec wait{60, 0};
+    while (nanosleep(&wait, &wait) != 0 && errno != EINTR) {
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+TAVLO_API void TAVLO_CLIENT_INITBLK(StatusBlock *block) {
+    log_line("INITBLK %s", block_name(block, true).c_str());
+    clear(block);
+}
+
+TAVLO_API void TAVLO_SERVER_INITBLK(StatusBlock *block) {
+    log_line("SERVER_INITBLK %s", block_name(block, true).c_str());
+    clear(block);
+}
+
+TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
+    log_line("INIT app=[%s] block=%s", app_id, block_name(block).c_str());
+    apply(next_of(the_double().script.inits), block);
+}
+
+TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
+    log_line("CONNECT device=[%s] block=%s", device, block_name(block).c_str());
+    apply(next_of(the_double().script.connects), block);
+}
+
+TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
+                                   StatusBlock *log_block) {
+    log_line("LOGBLK app=[%s] block=%s log=%s error=%d", app_id, block_name(block).c_str(),
+             block_name(log_block).c_str(), block->error[0]);
+    clear(log_block);
+}
+
+TAVLO_API void TAVLO_CLIENT_LDBLK(int32_t facility, int32_t code, StatusBlock *block) {
+    log_line("LDBLK %d %d", facility, code);
+    clear(block);
+    block->facility[0] = facility;
+    block->error[0] = code;
+}
+
+TAVLO_API struct tm *TAVLO_CLIENT_LOCALTIME(const TimeRecord *time) {
+    static struct tm result;
+    if (time->milliseconds < 0 || time->milliseconds > 999 || time->seconds < 0) return nullptr;
+    const time_t seconds = time->seconds;
+    return gmtime_r(&seconds, &result);
+}
+
+TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device, int32_t *unit,
+                                 int32_t *list_id, int32_t *count, int32_t *sequence, char **names,
+                                 void **reserved9, TypeDescriptor **descriptors, void **values,
+                                 TagStatus **statuses, TimeRecord **timestamps, int32_t *reserved14,
+                                 void **reserved15, StatusBlock *block) {
+    Double &d = the_double();
+    const std::vector<void *> slots = {*names,    *reserved9,  *descriptors, *values,
+                                       *statuses, *timestamps, *reserved15};
+    const bool all_null = std::all_of(slots.begin(), slots.end(), [](void *p) { return !p; });
+    log_line("READ %d slots=%s block=%s", wait,
+             all_null              ? "null"
+             : slots == d.returned ? "returned"
+                                   : "other",
+             block_name(block).c_str());
+    if (d.script.reads.empty()) {
+        log_line("SCRIPT EXHAUSTED");
+        std::_Exit(97);
+    }
+    const ScriptedRead read = d.script.reads.front();
+    d.script.reads.pop_front();
+    if (read.kind == ScriptedRead::Kind::kWait) {
+        wait_for_signal();
+        apply(Outcome{false, {{20, 20006}}}, block);
+        return;
+    }
+    if (read.kind == ScriptedRead::Kind::kFail) {
+        apply(read.failure, block);
+        return;
+    }
+    lay_out(d, read);
+    *kind = read.message_kind;
+    *device = d.device.data();
+    *unit = read.unit;
+    *list_id = read.list_id;
+    *count = static_cast<int32_t>(read.tags.size());
+    *sequence = 0;
+    *names = d.names.data();
+    *reserved9 = &d.device;
+    *descriptors = d.descriptors.data();
+    *values = d.values.data();
+    *statuses = d.statuses.data();
+    *timestamps = d.timestamps.data();
+    *reserved14 = 0;
+    *reserved15 = &d.names;
+    d.returned = {*names, *reserved9, *descriptors, *values, *statuses, *timestamps, *reserved15};
+    clear(block);
+}
+
+TAVLO_API void TAVLO_CLIENT_EXIT(StatusBlock *block) {
+    log_line("EXIT block=%s", block_name(block).c_str());
+    apply(next_of(the_double().script.exits), block);
+}
+
+}  // extern "C"

@@ -1,0 +1,68 @@
+// The receiver's options: help, version, and bad command lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "receiver_runner.h"
+
+namespace {
+
+using tavlo::testing::run_with_double;
+
+TEST(ReceiverOptions, HelpAndVersionPrintAndTouchNoLibrary) {
+    const auto help = run_with_double({"--help"}, "");
+    EXPECT_EQ(help.result.exit_status, 0);
+    EXPECT_EQ(help.result.out.rfind("Usage: tavlo_t_receiver [options] device_name [app_id]\n", 0),
+              0u);
+    EXPECT_NE(help.result.out.find("  3  --timeout ran out"), std::string::npos);
+    EXPECT_EQ(help.calls, "");
+    const auto version = run_with_double({"--version", "PLANT7"}, "");
+    EXPECT_EQ(version.result.exit_status, 0);
+    EXPECT_EQ(version.result.out.rfind("tavlo_t_receiver ", 0), 0u);
+    EXPECT_EQ(version.calls, "");
+}
+
+TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
+    struct BadCase {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const BadCase cases[] = {
+        {{"--verbose", "PLANT7"}, "tavlo_t_receiver: unknown option '--verbose'\n"},
+        {{"--count"}, "tavlo_t_receiver: option '--count' needs a value\n"},
+        {{"--count", "0", "PLANT7"},
+         "tavlo_t_receiver: --count needs a whole number of 1 or more, not '0'\n"},
+        {{"--count=7x", "PLANT7"},
+         "tavlo_t_receiver: --count needs a whole number of 1 or more, not '7x'\n"},
+        {{"--timeout", "-1", "PLANT7"},
+         "tavlo_t_receiver: --timeout needs a number of seconds above 0, not '-1'\n"},
+        {{"--timeout=nan", "PLANT7"},
+         "tavlo_t_receiver: --timeout needs a number of seconds above 0, not 'nan'\n"},
+    };
+    for (const BadCase &c : cases) {
+        const auto run = run_with_double(c.args, "");
+        EXPECT_EQ(run.result.exit_status, 2) << c.message;
+        EXPECT_EQ(run.result.err, c.message + "Try 'tavlo_t_receiver --help'.\n");
+        EXPECT_EQ(run.result.out, "");
+        EXPECT_EQ(run.calls, "");
+    }
+}
+
+TEST(ReceiverOptions, OptionsWithoutADeviceGiveTheUsagePath) {
+    const auto run = run_with_double({"--count", "3"}, "");
+    EXPECT_EQ(run.result.out,
+              "\n Usage: tavlo_t_receiver device_name [app_id]\n\n"
+              "\nClosing Tavlo Connections.\n\n");
+    EXPECT_EQ(run.result.exit_status, 2);
+    EXPECT_EQ(run.calls, "SERVER_INITBLK #1\nEXIT block=#1\n");
+}
+
+TEST(ReceiverOptions, DoubleDashLetsADeviceNameStartWithDashes) {
+    const auto run = run_with_double({"--count=1", "--", "--odd-device"},
+                                     "read message 5 X 1 2 40\ntag A 1 1 4 1 -1 0 0 0 0\n");
+    EXPECT_EQ(run.result.exit_status, 0);
+    EXPECT_NE(run.calls.find("CONNECT device=[--odd-device]"), std::string::npos) << run.calls;
+}
+
+}  // namespace

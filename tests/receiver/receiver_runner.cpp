@@ -1,0 +1,59 @@
+// Runs the receiver binary, against the scripted double or the stand-in.
+#include "receiver_runner.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tavlo::testing {
+
+std::string temporary_path(const std::string &stem) {
+    std::string path = "/tmp/tavlo_" + stem + "_XXXXXX";
+    const int fd = mkstemp(path.data());
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
+    close(fd);
+    return path;
+}
+
+std::string read_file(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+ProcessSpec receiver_spec(const std::vector<std::string> &args) {
+    ProcessSpec spec;
+    spec.argv.push_back(TAVLO_RECEIVER_PATH);
+    spec.argv.insert(spec.argv.end(), args.begin(), args.end());
+    spec.env["TZ"] = "UTC0";
+    spec.unset_env = {"LD_LIBRARY_PATH", "LD_PRELOAD"};
+    return spec;
+}
+
+ProcessSpec receiver_spec_with_double(const std::vector<std::string> &args,
+                                      const std::string &script, const std::string &log_path) {
+    ProcessSpec spec = receiver_spec(args);
+    const std::string script_path = log_path + ".script";
+    std::ofstream(script_path) << script;
+    spec.unset_env.clear();
+    spec.env["LD_LIBRARY_PATH"] = TAVLO_DOUBLE_DIR;
+    spec.env["TAVLO_DOUBLE_SCRIPT"] = script_path;
+    spec.env["TAVLO_DOUBLE_LOG"] = log_path;
+    return spec;
+}
+
+DoubleRun run_with_double(const std::vector<std::string> &args, const std::string &script) {
+    const std::string log_path = temporary_path("double_log");
+    DoubleRun run;
+    run.result = run_process(receiver_spec_with_double(args, script, log_path));
+    run.calls = read_file(log_path);
+    std::remove((log_path + ".script").c_str());
+    std::remove(log_path.c_str());
+    return run;
+}
+
+}  // namespace tavlo::testing
