@@ -173,7 +173,8 @@ TimeRecord time_of(int64_t ms) {
 
 }  // namespace
 
-Plant::Plant(int64_t start_ms, int32_t step_ms) : start_ms_(start_ms), step_ms_(step_ms) {}
+Plant::Plant(int64_t start_ms, int32_t step_ms, int64_t first_message)
+    : start_ms_(start_ms), step_ms_(step_ms), sent_(first_message) {}
 
 void Plant::next(Message &message) {
     const int64_t n = sent_++;

@@ -33,13 +33,13 @@ class Plant {
 public:
     // `start_ms`: plant time of message 0, in milliseconds since 1970.
     // `step_ms`: plant time between messages.
-    Plant(int64_t start_ms, int32_t step_ms);
+    // `first_message`: the number of the first message sent, so that a
+    // restarted simulator can go on where the last one stopped.
+    Plant(int64_t start_ms, int32_t step_ms, int64_t first_message = 0);
 
     // Fills `message` with message n and moves on to n + 1. Reusing one
     // message keeps its buffers.
     void next(Message &message);
-
-    int64_t messages_sent() const { return sent_; }
 
 private:
     int64_t start_ms_;

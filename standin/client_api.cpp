@@ -1,4 +1,5 @@
 // The nine functions of the client library over the stand-in's transports.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,14 +12,19 @@
 #include "sim_transport.h"
 #include "status_blocks.h"
 #include "tavlo.h"
+#include "tcp_transport.h"
 
 using namespace tavlo::standin;
 
 namespace {
 
-// A failed connect waits this long before it returns, so that a caller that
-// connects on every pass of a loop does not spin.
-constexpr int64_t kFailedConnectPause = 1000;
+// A failed connect waits before it returns, so that a caller that connects
+// on every pass of a loop does not spin: a second for a name no transport
+// takes (or a connect that cannot be made at all); for a device that cannot be reached, a pause
+// that doubles from half a second to five with every failure and starts again after a success.
+constexpr int64_t kUnknownDevicePause = 1000;
+constexpr int64_t kFirstBackoff = 500;
+constexpr int64_t kLongestBackoff = 5000;
 // One unit of the read's first argument, in milliseconds.
 constexpr int64_t kReadWaitUnit = 10;
 // Longest name the library takes: 31 characters and a NUL in 32 bytes.
@@ -26,7 +32,9 @@ constexpr std::size_t kNameField = 32;
 
 struct ClientState {
     bool initialised = false;
+    std::string app_id;
     std::string device;  // the device of the current connection
+    int64_t backoff_ms = kFirstBackoff;
     std::unique_ptr<Transport> transport;
     tavlo::sim::MessageRecords records;
 };
@@ -41,13 +49,26 @@ bool valid_name(const char *name) {
     return name != nullptr && name[0] != '\0' && strnlen(name, kNameField) < kNameField;
 }
 
-std::unique_ptr<Transport> open_transport(const std::string &device, int32_t &error) {
-    if (const auto sim = parse_sim_device_name(device)) {
-        error = 0;
-        return std::make_unique<SimTransport>(*sim);
+// Connects to the device. Returns 0, or an error code after the pause that
+// follows a failure.
+int32_t open_transport(ClientState &client) {
+    if (const auto sim = parse_sim_device_name(client.device)) {
+        client.transport = std::make_unique<SimTransport>(*sim);
+        return 0;
     }
-    error = kUnknownDevice;
-    return nullptr;
+    const auto tcp = parse_tcp_device_name(client.device);
+    if (!tcp) {
+        sleep_ms(kUnknownDevicePause);
+        return kUnknownDevice;
+    }
+    const int32_t error = TcpTransport::open(*tcp, client.app_id, client.transport);
+    if (error == 0) {
+        client.backoff_ms = kFirstBackoff;
+    } else if (error != kInterrupted) {
+        sleep_ms(client.backoff_ms);
+        client.backoff_ms = std::min(client.backoff_ms * 2, kLongestBackoff);
+    }
+    return error;
 }
 
 template <typename T>
@@ -79,6 +100,7 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
     client.device.clear();
     client.initialised = valid_name(app_id);
     if (client.initialised) {
+        client.app_id = app_id;
         clear_block(*block);
     } else {
         fail_block(*block, kFacility, kBadArgument);
@@ -89,10 +111,9 @@ TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
     if (block == nullptr) return;
     ClientState &client = state();
     int32_t error = 0;
-    if (!client.initialised) {
-        error = kNotInitialised;
-    } else if (!valid_name(device)) {
-        error = kBadArgument;
+    if (!client.initialised || !valid_name(device)) {
+        error = client.initialised ? kBadArgument : kNotInitialised;
+        sleep_ms(kUnknownDevicePause);
     } else if (client.transport != nullptr && client.device == device) {
         clear_block(*block);
         return;
@@ -100,17 +121,16 @@ TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
         client.transport.reset();
         client.device = device;
         try {
-            client.transport = open_transport(client.device, error);
+            error = open_transport(client);
         } catch (const std::bad_alloc &) {
             error = kOutOfMemory;
         }
     }
     if (error == 0) {
         clear_block(*block);
-        return;
+    } else {
+        fail_block(*block, kFacility, error);
     }
-    fail_block(*block, kFacility, error);
-    sleep_ms(kFailedConnectPause);
 }
 
 TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
@@ -157,6 +177,7 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
         error = kOutOfMemory;
     }
     if (error != 0) {
+        if (ends_connection(error)) client.transport.reset();
         fail_block(*block, kFacility, error);
         return;
     }

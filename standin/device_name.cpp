@@ -41,4 +41,24 @@ std::optional<SimDeviceName> parse_sim_device_name(std::string_view name) {
     return result;
 }
 
+std::optional<TcpDeviceName> parse_tcp_device_name(std::string_view name) {
+    std::string_view host;
+    std::string_view rest;
+    if (!name.empty() && name.front() == '[') {
+        const auto close = name.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        host = name.substr(1, close - 1);
+        rest = name.substr(close + 1);
+    } else {
+        const auto colon = name.find(':');
+        if (colon == std::string_view::npos) return std::nullopt;
+        host = name.substr(0, colon);
+        rest = name.substr(colon);
+    }
+    if (host.empty() || rest.size() < 2 || rest.front() != ':') return std::nullopt;
+    const auto port = parse_number(rest.substr(1), 65535);
+    if (!port || *port == 0) return std::nullopt;
+    return TcpDeviceName{std::string(host), std::to_string(*port)};
+}
+
 }  // namespace tavlo::standin

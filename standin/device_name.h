@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tavlo::standin {
@@ -16,5 +17,14 @@ struct SimDeviceName {
 };
 
 std::optional<SimDeviceName> parse_sim_device_name(std::string_view name);
+
+// "host:port" or "[IPv6 address]:port": a device reached over TCP. The host
+// may not hold a colon unless it is in brackets; the port is 1 to 65535.
+struct TcpDeviceName {
+    std::string host;
+    std::string port;
+};
+
+std::optional<TcpDeviceName> parse_tcp_device_name(std::string_view name);
 
 }  // namespace tavlo::standin

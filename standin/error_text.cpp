@@ -12,6 +12,10 @@ const char *error_text(int32_t code) {
         case kNoMessage: return "no message within the wait";
         case kInterrupted: return "wait interrupted by a signal";
         case kOutOfMemory: return "out of memory";
+        case kConnectFailed: return "cannot connect to the device";
+        case kConnectionLost: return "connection to the device lost";
+        case kBadFrame: return "malformed frame from the device";
+        case kRefused: return "protocol version refused by the device";
         default: return nullptr;
     }
 }

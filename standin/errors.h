@@ -16,7 +16,17 @@ enum Error : int32_t {
     kNoMessage = 20005,       // no message arrived within the read's wait
     kInterrupted = 20006,     // a signal cut the wait short
     kOutOfMemory = 20007,     // a message could not be stored
+    kConnectFailed = 20008,   // the device's address could not be reached
+    kConnectionLost = 20009,  // the device closed the link, or fell silent
+    kBadFrame = 20010,        // the device sent a frame that breaks the protocol
+    kRefused = 20011,         // the device refused the protocol version
 };
+
+// Whether an error of a read ends the connection: the next connect then
+// makes a new one.
+inline bool ends_connection(int32_t code) {
+    return code == kConnectionLost || code == kBadFrame || code == kRefused;
+}
 
 // One line of text for a code of the library's facility, or nullptr.
 const char *error_text(int32_t code);

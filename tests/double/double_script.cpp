@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "text_tokens.h"
+
 namespace tavlo::test_double {
 
 namespace {
@@ -13,25 +15,6 @@ namespace {
 [[noreturn]] void bad_script(int line_number, const std::string &line) {
     std::fprintf(stderr, "tavlo double: bad script line %d: %s\n", line_number, line.c_str());
     std::exit(98);
-}
-
-std::vector<std::string> tokens_of(const std::string &line) {
-    std::vector<std::string> tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        if (line[i] == ' ' || line[i] == '\t') {
-            ++i;
-        } else if (line[i] == '"') {
-            const std::size_t end = line.find('"', i + 1);
-            tokens.push_back(line.substr(i + 1, end - i - 1));
-            i = end == std::string::npos ? line.size() : end + 1;
-        } else {
-            const std::size_t end = line.find_first_of(" \t", i);
-            tokens.push_back(line.substr(i, end - i));
-            i = end == std::string::npos ? line.size() : end;
-        }
-    }
-    return tokens;
 }
 
 Outcome outcome_of(const std::vector<std::string> &tokens, std::size_t first, bool &valid) {
@@ -102,7 +85,7 @@ Script load_script(const char *path) {
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        const auto t = tokens_of(line);
+        const auto t = sim::split_tokens(line);
         if (t.empty() || t[0][0] == '#') continue;
         bool valid = true;
         if (t[0] == "init" || t[0] == "connect" || t[0] == "exit") {

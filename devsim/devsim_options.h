@@ -1,0 +1,46 @@
+// The simulator's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tavlo::devsim {
+
+// Faults put into the stream on purpose, for tests. A message's number is
+// its place in the stream, from --first-message (0 unless given): for the
+// plant the value of its SIM.MESSAGE_NUMBER tag.
+struct Faults {
+    int64_t close_after = 0;             // close a connection after this many messages
+    std::optional<int64_t> corrupt_at;   // send this message with a payload that breaks the rules
+    std::optional<int64_t> truncate_at;  // send half of this message's frame, then close
+    std::optional<int64_t> stall_at;     // send half of this message's frame, then nothing
+    std::optional<int64_t> oversize_at;  // announce a frame far beyond the longest, instead
+};
+
+struct DevsimOptions {
+    std::string bind_address = "127.0.0.1";
+    int port = 7301;
+    int64_t interval_ms = 1000;
+    int64_t count = 0;  // stop after this many messages were sent; 0: never
+    std::optional<int64_t> start_seconds;
+    int64_t first_message = 0;
+    int64_t clients = 1;  // clients to wait for before the first message
+    std::string script;
+    bool verbose = false;
+    Faults faults;
+};
+
+enum class DevsimCommand { kRun, kHelp, kError };
+
+struct ParsedDevsimCommandLine {
+    DevsimCommand command = DevsimCommand::kRun;
+    DevsimOptions options;
+    std::string error;
+};
+
+ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv);
+
+extern const char *const kDevsimHelp;
+
+}  // namespace tavlo::devsim

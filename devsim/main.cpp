@@ -1,0 +1,82 @@
+// tavlo_devsim: a simulated device on TCP, for the receiver and for tests.
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include "devsim_options.h"
+#include "message_source.h"
+#include "script_file.h"
+#include "server.h"
+
+using namespace tavlo::devsim;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void on_stop(int) {
+    g_stop = 1;
+}
+
+// The message source of the command line, or nullptr after an error.
+std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
+    if (options.script.empty()) {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const int64_t start_ms =
+            options.start_seconds ? *options.start_seconds * 1000
+                                  : static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+        const auto step = static_cast<int32_t>(options.interval_ms > 0 ? options.interval_ms : 100);
+        return std::make_unique<PlantSource>(start_ms, step, options.first_message);
+    }
+    std::ifstream file(options.script);
+    if (!file) {
+        std::fprintf(stderr, "tavlo_devsim: cannot open %s\n", options.script.c_str());
+        return nullptr;
+    }
+    std::vector<tavlo::sim::Message> messages;
+    ScriptError error;
+    if (!parse_script(file, messages, error)) {
+        std::fprintf(stderr, "tavlo_devsim: %s:%d: %s\n", options.script.c_str(), error.line,
+                     error.reason.c_str());
+        return nullptr;
+    }
+    return std::make_unique<ScriptSource>(std::move(messages));
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const ParsedDevsimCommandLine command_line = parse_devsim_command_line(argc, argv);
+    if (command_line.command == DevsimCommand::kHelp) {
+        std::fputs(kDevsimHelp, stdout);
+        return 0;
+    }
+    if (command_line.command == DevsimCommand::kError) {
+        std::fprintf(stderr, "tavlo_devsim: %s\nTry 'tavlo_devsim --help'.\n",
+                     command_line.error.c_str());
+        return 2;
+    }
+    auto source = source_of(command_line.options);
+    if (!source) return 2;
+
+    struct sigaction action {};
+    action.sa_handler = on_stop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Server server(command_line.options, std::move(source));
+    std::string error;
+    if (!server.listen(error)) {
+        std::fprintf(stderr, "tavlo_devsim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("tavlo_devsim listening on %s\n", server.address().c_str());
+    std::fflush(stdout);
+    server.run(g_stop);
+    return 0;
+}

@@ -1,0 +1,232 @@
+// The receiver watching the device simulator over TCP: exact output of a
+// script, restarts, faulty frames, two receivers, and a stop while waiting.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "devsim_runner.h"
+#include "receiver_runner.h"
+
+namespace {
+
+using tavlo::testing::ChildProcess;
+using tavlo::testing::Devsim;
+using tavlo::testing::plant_prints_number;
+using tavlo::testing::printed_numbers;
+using tavlo::testing::receiver_spec;
+using tavlo::testing::run_process;
+using tavlo::testing::sent_numbers;
+
+const std::string kClosing = "\nClosing Tavlo Connections.\n\n";
+
+std::string padded(const std::string &name) {
+    return name + std::string(39 - name.size(), ' ');
+}
+
+std::string script_file(const std::string &text) {
+    const std::string path = tavlo::testing::temporary_path("script");
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(Network, ScriptOfEveryKindAndDataTypePrintsExactly) {
+    const std::string script = script_file(
+        "message GET PLANT9 2 7\n"
+        "tag \"TANK LEVEL\" REAL EU 12.5 -1 0 0 3600\n"
+        "tag COUNT SHORT SHORT -2 -3 4 5 3600.250\n"
+        "message PUT PLANT9 2 7\n"
+        "tag TOTAL LONG ORDINAL -100000 -1 0 0 7200\n"
+        "message DECLARE PLANT9 2 8\n"
+        "tag RATE DOUBLE DOUBLE 0.125 -1 0 0 0\n"
+        "tag NOTE ASCII:6 DESC \"a b\" -6 1 2 0\n"
+        "message CANCEL PLANT9 2 8\n"
+        "tag RATE DOUBLE DOUBLE 0 -7 0 0 0\n"
+        "message 2 PLANT9 2 7\n"
+        "tag IGNORED LONG LONG 1 -1 0 0 0\n"
+        "message UNSOLICITED PLANT9 2 7\n"
+        "tag STAMP TIME DTIME 86400.500 -1 0 0 60\n"
+        "tag NOTE ASCII:6 DESC abcdef -32768 0 0 -1\n");
+    Devsim devsim({"--script", script, "--interval", "0"});
+    const auto result = run_process(receiver_spec({"--count", "5", devsim.address()}));
+    const std::string good = "\nStatus is GOOD (-1)\nFacility=0\nDriver Status=0\n";
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.out,
+              "\n+++++++++++++++++++++++\n\nGet reply received for:\n"
+              "Device: PLANT9 Unit:   2 ListID: 7\n"
+              "\nTagname [1]: " +
+                  padded("TANK LEVEL") +
+                  "\nType: REAL  Device Data Type: ENGINEERING UNIT\nValue= 12.500000"
+                  "\nTimestamp: Thu Jan  1 01:00:00 1970\n" +
+                  good + "\nTagname [2]: " + padded("COUNT") +
+                  "\nType: SHORT  Device Data Type: SHORT\nValue= -2"
+                  "\nTimestamp: Thu Jan  1 01:00:00 1970\n"
+                  "\nStatus is SUSPECT (-3)\nFacility=4\nDriver Status=5\n"
+                  "\n+++++++++++++++++++++++\n\nPut reply received for:\n"
+                  "Device: PLANT9 Unit:   2 ListID: 7\n"
+                  "\nTagname : " +
+                  padded("TOTAL") +
+                  "\nType: LONG  Device Data Type: ORDINAL\nValue= -100000"
+                  "\nTimestamp: Thu Jan  1 02:00:00 1970\n" +
+                  good +
+                  "\n+++++++++++++++++++++++++++\n\nDeclare reply received for:\n"
+                  "Device: PLANT9 Unit:   2 ListID: 8\n"
+                  "\nTagname [1]: " +
+                  padded("RATE") + "\nType: DOUBLE  Device Data Type: DOUBLE" + good +
+                  "\nTagname [2]: " + padded("NOTE") +
+                  "\nType: ASCII  Device Data Type: DESCRIPTION"
+                  "\nStatus is BAD (-6)\nFacility=1\nDriver Status=2\n"
+                  "\n++++++++++++++++++++++++++\n\nCancel reply received for:\n"
+                  "Device: PLANT9 Unit:   2 ListID: 8\n"
+                  "\nTagname : " +
+                  padded("RATE") +
+                  "\nUnknown status (-7)\nFacility=0\nDriver Status=0\n"
+                  "\n++++++++++++++++++++++++++++++++\n\nUnsolicited Values received for:\n"
+                  "Device: PLANT9 Unit:   2 ListID: 7\n"
+                  "\nTagname [1]: " +
+                  padded("STAMP") +
+                  "\nType: TIME  Device Data Type: DELTA TIME"
+                  "\nTime Value: Milliseconds= 500  Seconds= 86400\nFri Jan  2 00:00:00 1970\n"
+                  "\nTimestamp: Thu Jan  1 00:01:00 1970\n" +
+                  good + "\nTagname [2]: " + padded("NOTE") +
+                  "\nType: ASCII  Device Data Type: DESCRIPTION\nValue= abcdef"
+                  "\nInvalid timestamp"
+                  "\nStatus is 'No Field' (-32768)\nFacility=0\nDriver Status=0\n" +
+                  kClosing);
+    devsim.stop();
+    std::remove(script.c_str());
+}
+
+TEST(Network, ScriptWithABadLineSendsNothing) {
+    const std::string script = script_file("message GET P 1 2\ntag A REAL REAL x -1 0 0 0\n");
+    tavlo::testing::ProcessSpec spec;
+    spec.argv = {TAVLO_DEVSIM_PATH, "--port", "0", "--script", script};
+    const auto result = run_process(spec);
+    EXPECT_EQ(result.exit_status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "tavlo_devsim: " + script + ":2: a REAL value must be a number\n");
+    std::remove(script.c_str());
+}
+
+TEST(Network, SimulatorRestartedMidRunLosesAndRepeatsNothingItFinishedSending) {
+    Devsim first({"--interval", "20", "--verbose"});
+    ChildProcess receiver(receiver_spec({first.address()}));
+    ASSERT_TRUE(receiver.wait_for_output("\nValue= 14\n"));
+    const auto first_run = first.stop();
+    // While the simulator is down the receiver says so, calmly.
+    ASSERT_TRUE(receiver.wait_for_output("\nError connecting to " + first.address()));
+    const auto sent_first = sent_numbers(first_run.out);
+    ASSERT_FALSE(sent_first.empty());
+    const long resume = *sent_first.rbegin() + 1;
+    Devsim second({"--port", first.port(), "--interval", "20", "--verbose", "--count", "30",
+                   "--first-message", std::to_string(resume)});
+    const auto second_run = second.finish();
+    ASSERT_EQ(second_run.exit_status, 0);
+    const auto sent_second = sent_numbers(second_run.out);
+    ASSERT_EQ(sent_second.size(), 30u);
+    long last = 0;
+    for (long n : sent_second) last = plant_prints_number(n) ? n : last;
+    ASSERT_TRUE(receiver.wait_for_output("\nValue= " + std::to_string(last) + "\n"));
+    kill(receiver.pid(), SIGTERM);
+    const auto received = receiver.finish();
+    EXPECT_EQ(received.exit_status, 0);
+
+    std::multiset<long> expected;
+    for (const auto *sent : {&sent_first, &sent_second}) {
+        for (long n : *sent) {
+            if (plant_prints_number(n)) expected.insert(n);
+        }
+    }
+    const auto printed = printed_numbers(received.out);
+    EXPECT_EQ(std::multiset<long>(printed.begin(), printed.end()), expected);
+    EXPECT_TRUE(std::is_sorted(printed.begin(), printed.end()));
+}
+
+struct FaultCase {
+    const char *option;
+    long at;
+};
+
+TEST(Network, FaultyFramesFailTheReadAndTheReceiverGoesOn) {
+    // Each fault hits message 6, a value message of the plant; the receiver
+    // drops the link, connects again and prints the messages after it.
+    const FaultCase faults[] = {
+        {"--corrupt-at", 6}, {"--truncate-at", 6}, {"--oversize-at", 6}, {"--stall-at", 6}};
+    for (const FaultCase &fault : faults) {
+        Devsim devsim({"--interval", "50", "--verbose", fault.option, std::to_string(fault.at)});
+        ChildProcess receiver(receiver_spec({devsim.address()}));
+        ASSERT_TRUE(receiver.wait_for_output("\nValue= 10\n", 60)) << fault.option;
+        kill(receiver.pid(), SIGTERM);
+        const auto received = receiver.finish();
+        const auto devsim_run = devsim.stop();
+        EXPECT_EQ(received.exit_status, 0) << fault.option;
+        const auto printed = printed_numbers(received.out);
+        const auto sent = sent_numbers(devsim_run.out);
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), fault.at), 0) << fault.option;
+        EXPECT_EQ(sent.count(fault.at), 0u) << fault.option;
+        for (long n : printed) EXPECT_EQ(sent.count(n), 1u) << fault.option << " printed " << n;
+        EXPECT_TRUE(std::adjacent_find(printed.begin(), printed.end(),
+                                       [](long a, long b) { return a >= b; }) == printed.end())
+            << fault.option << ": printed in order, none twice";
+        EXPECT_NE(std::find(printed.begin(), printed.end(), 10), printed.end()) << fault.option;
+        EXPECT_NE(devsim_run.out.find("client 2 connected"), std::string::npos)
+            << fault.option << ": the receiver connected again";
+    }
+}
+
+TEST(Network, TwoReceiversBothGetEveryMessage) {
+    Devsim devsim({"--interval", "0", "--clients", "2", "--count", "40", "--start", "1700000000"});
+    ChildProcess one(receiver_spec({"--count", "37", devsim.address()}));
+    ChildProcess two(receiver_spec({"--count", "37", devsim.address()}));
+    const auto first = one.finish();
+    const auto second = two.finish();
+    EXPECT_EQ(devsim.finish().exit_status, 0);
+    // Messages 0 to 39 hold 37 reports; the plant behind the simulator is
+    // the in-process one, message for message.
+    const auto local = run_process(receiver_spec({"--count", "37", "sim:0:1700000000"}));
+    EXPECT_EQ(first.exit_status, 0);
+    EXPECT_EQ(first.out, local.out);
+    EXPECT_EQ(second.out, local.out);
+}
+
+TEST(Network, SigtermWhileTheReadWaitsStopsTheReceiver) {
+    Devsim devsim({"--interval", "600000"});
+    ChildProcess receiver(receiver_spec({devsim.address()}));
+    ASSERT_TRUE(receiver.wait_for_output("Declare reply received for:"));
+    kill(receiver.pid(), SIGTERM);
+    const auto result = receiver.finish(10);
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.out.substr(result.out.size() - kClosing.size()), kClosing);
+    devsim.stop();
+}
+
+TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
+    Devsim devsim({});
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(std::stoi(devsim.port())));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    // A hello of version 2: length 41, type 1, magic, version, reserved, id.
+    std::string hello = std::string("\x29\0\0\0\x01TVLO\x02\0\0\0", 13) + std::string(32, '\0');
+    ASSERT_EQ(write(fd, hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
+    char reply[256];
+    std::string got;
+    for (ssize_t n; (n = read(fd, reply, sizeof reply)) > 0;) got.append(reply, n);
+    close(fd);
+    ASSERT_GE(got.size(), 9u);
+    EXPECT_EQ(got[4], 5) << "a refuse frame";
+    EXPECT_NE(got.find("protocol version 1"), std::string::npos);
+    devsim.stop();
+}
+
+}  // namespace

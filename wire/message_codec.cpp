@@ -1,0 +1,103 @@
+// One message in a frame, and back: the arrays travel in the record layouts
+// of the client library's header.
+#include "message_codec.h"
+
+#include <cstring>
+
+#include "byte_order.h"
+#include "wire_format.h"
+
+namespace tavlo::wire {
+
+namespace {
+
+template <typename T>
+void put_array(std::vector<unsigned char> &out, const std::vector<T> &array, std::size_t count) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(array.data());
+    out.insert(out.end(), bytes, bytes + count * sizeof(T));
+}
+
+template <typename T>
+void get_array(const unsigned char *&at, std::vector<T> &array, std::size_t count) {
+    array.resize(count);
+    std::memcpy(array.data(), at, count * sizeof(T));
+    at += count * sizeof(T);
+}
+
+}  // namespace
+
+void encode_message_frame(const sim::MessageRecords &records, std::vector<unsigned char> &out) {
+    const auto count = static_cast<std::size_t>(records.count);
+    const std::size_t start = start_frame(out, kMessage);
+    put<int32_t>(out, records.kind);
+    put<int32_t>(out, records.unit);
+    put<int32_t>(out, records.list_id);
+    put<int32_t>(out, records.sequence);
+    put<int32_t>(out, records.count);
+    put<int32_t>(out, records.name_stride);
+    put<uint32_t>(out, static_cast<uint32_t>(records.values.size()));
+    char device[kNameField] = {};
+    std::memcpy(device, records.device.data(), std::min(records.device.size(), kNameField - 1));
+    out.insert(out.end(), device, device + kNameField);
+    put_array(out, records.names, count * static_cast<std::size_t>(records.name_stride));
+    put_array(out, records.descriptors, count + 1);
+    put_array(out, records.values, records.values.size());
+    put_array(out, records.statuses, count);
+    put_array(out, records.timestamps, count);
+    finish_frame(out, start);
+}
+
+bool decode_message(const unsigned char *payload, std::size_t length,
+                    sim::MessageRecords &records) {
+    if (length < kMessageHeader) return false;
+    const int32_t count = get<int32_t>(payload + 16);
+    const int32_t stride = get<int32_t>(payload + 20);
+    const uint32_t values_length = get<uint32_t>(payload + 24);
+    const auto *device = reinterpret_cast<const char *>(payload + 28);
+    if (count < 0 || count > kMostTags) return false;
+    if (stride != sim::kCompactNameStride && stride != sim::kFullNameStride) return false;
+    if (memchr(device, '\0', kNameField) == nullptr) return false;
+    const auto tags = static_cast<uint64_t>(count);
+    const uint64_t expected = kMessageHeader + tags * static_cast<uint64_t>(stride) +
+                              (tags + 1) * sizeof(TypeDescriptor) + values_length +
+                              tags * (sizeof(TagStatus) + sizeof(TimeRecord));
+    if (expected != length) return false;
+
+    const unsigned char *names = payload + kMessageHeader;
+    for (uint64_t k = 0; k < tags; ++k) {
+        if (memchr(names + k * static_cast<uint64_t>(stride), '\0',
+                   static_cast<std::size_t>(stride)) == nullptr) {
+            return false;
+        }
+    }
+    const unsigned char *descriptors = names + tags * static_cast<uint64_t>(stride);
+    const auto header = get<TypeDescriptor>(descriptors);
+    if (header.data_type != TAVLO_TYPE_STRUCTURE || header.device_data_type != 0 ||
+        header.size != count || header.element_count != 1) {
+        return false;
+    }
+    uint64_t sizes = 0;
+    for (uint64_t k = 1; k <= tags; ++k) {
+        const int32_t size = get<TypeDescriptor>(descriptors + k * sizeof(TypeDescriptor)).size;
+        if (size < 0) return false;
+        sizes += static_cast<uint64_t>(size);
+    }
+    if (sizes != values_length) return false;
+
+    records.kind = get<int32_t>(payload);
+    records.unit = get<int32_t>(payload + 4);
+    records.list_id = get<int32_t>(payload + 8);
+    records.sequence = get<int32_t>(payload + 12);
+    records.count = count;
+    records.name_stride = stride;
+    records.device.assign(device);
+    const unsigned char *at = names;
+    get_array(at, records.names, tags * static_cast<std::size_t>(stride));
+    get_array(at, records.descriptors, tags + 1);
+    get_array(at, records.values, values_length);
+    get_array(at, records.statuses, tags);
+    get_array(at, records.timestamps, tags);
+    return true;
+}
+
+}  // namespace tavlo::wire
