@@ -24,7 +24,9 @@ constexpr std::size_t kLongestCompactName = 40;
 // Copies at most 32 characters, fills the rest with NUL, then makes the
 // last byte NUL.
 void copy_field(char (&field)[kFieldSize], const char *text) {
-    std::strncpy(field, text, kFieldSize);
+    const std::size_t length = strnlen(text, kFieldSize);
+    std::memcpy(field, text, length);
+    std::memset(field + length, 0, kFieldSize - length);
     field[kFieldSize - 1] = '\0';
 }
 

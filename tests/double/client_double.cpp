@@ -123,14 +123,19 @@ void lay_out(Double &d, const ScriptedRead &read) {
     d.timestamps.resize(std::max<std::size_t>(d.timestamps.size(), 1));
 }
 
-// A read that waits until a signal handler runs, as a blocked read of the
-// real library would.
-void wait_for_signal() {
-    std::fputs("tavlo double: read waiting\n", stderr);
-    std::fflush(stderr);
-    timespec wait{60, 0};
-    while (nanosleep(&wait, &wait) != 0 && errno != EINTR) {
+// A read that waits, as a blocked read of the real library would: in waits
+// of a fifth of a second, each ending in "no message", until a signal
+// handler cuts one short. A signal that comes between two waits is seen by
+// the caller's loop before the next read.
+bool wait_was_interrupted() {
+    static bool said = false;
+    if (!said) {
+        std::fputs("tavlo double: read waiting\n", stderr);
+        std::fflush(stderr);
+        said = true;
     }
+    timespec wait{0, 200000000};
+    return nanosleep(&wait, nullptr) != 0 && errno == EINTR;
 }
 
 }  // namespace
@@ -197,12 +202,13 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
         std::_Exit(97);
     }
     const ScriptedRead read = d.script.reads.front();
-    d.script.reads.pop_front();
     if (read.kind == ScriptedRead::Kind::kWait) {
-        wait_for_signal();
-        apply(Outcome{false, {{20, 20006}}}, block);
+        const bool interrupted = wait_was_interrupted();
+        if (interrupted) d.script.reads.pop_front();
+        apply(Outcome{false, {{20, interrupted ? 20006 : 20005}}}, block);
         return;
     }
+    d.script.reads.pop_front();
     if (read.kind == ScriptedRead::Kind::kFail) {
         apply(read.failure, block);
         return;

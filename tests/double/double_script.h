@@ -8,7 +8,9 @@
 //   connect ok | connect fail F/E ...  outcome of one TAVLO_CLIENT_CONNECT
 //   exit ok | exit fail F/E ...        outcome of TAVLO_CLIENT_EXIT
 //   read fail F/E ...                  a failed TAVLO_CLIENT_READ
-//   read wait                          a read that blocks until a signal
+//   read wait                          reads that fail with "no message" after
+//                                      a fifth of a second each, until a
+//                                      signal cuts one short
 //   read message KIND DEVICE UNIT LIST LAYOUT
 //     tag NAME TYPE DEVICE_TYPE SIZE VALUE STATUS FACILITY DRIVER MS SECONDS
 //
