@@ -46,6 +46,10 @@ ConsoleCapture::ConsoleCapture(const std::string &input)
       input_fd_(temporary_file(input)),
       output_fd_(temporary_file("")) {
     std::fflush(stdout);
+    // Drop what stdin had buffered from the file it read so far, and the
+    // offset it remembers there; else the seek below can take the old bytes
+    // for the start of the new input.
+    std::fflush(stdin);
     dup2(input_fd_, STDIN_FILENO);
     dup2(output_fd_, STDOUT_FILENO);
     // Forget anything stdin had buffered or reached before.
@@ -55,6 +59,7 @@ ConsoleCapture::ConsoleCapture(const std::string &input)
 
 ConsoleCapture::~ConsoleCapture() {
     std::fflush(stdout);
+    std::fflush(stdin);
     dup2(saved_stdout_, STDOUT_FILENO);
     dup2(saved_stdin_, STDIN_FILENO);
     std::clearerr(stdin);
