@@ -2,19 +2,29 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console_input_end.h"
 #include "tavlo_testsupport.h"
 
 namespace {
 // Every line passes through a working buffer of this size: lines of up to
 // 1199 characters are kept whole.
 constexpr int kWorkingLine = 1200;
+
+// What the latest read_line found; see console_input_ended().
+bool g_input_ended = false;
 }  // namespace
+
+bool tavlo::ts::console_input_ended() {
+    return g_input_ended;
+}
 
 extern "C" int32_t read_line(char *buffer, int32_t size) {
     char line[kWorkingLine] = {};
     std::fflush(stdout);  // the prompt is visible before the read waits
     int length = 0;
-    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+    int c = std::getchar();
+    g_input_ended = c == EOF;
+    for (; c != EOF && c != '\n'; c = std::getchar()) {
         // The rest of an overlong line is read and dropped, never left for
         // the next read.
         if (length < kWorkingLine - 1) line[length++] = static_cast<char>(c);

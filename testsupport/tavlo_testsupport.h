@@ -50,7 +50,8 @@ TAVLO_TS_API void print_tag_status(const TagStatus *tag_status);
  * 1 to 999999999 prints an empty value line "\nValue= ". A REAL, SHORT,
  * LONG, DOUBLE or TIME value whose size differs from its type's width is
  * read from its first min(size, width) bytes, the rest taken as zero. A
- * negative size never moves the value position backwards. A NULL `names`
+ * negative size never moves the value position backwards, nor does a
+ * tag_name_stride of 0 or less move the name position. A NULL `names`
  * prints empty names; NULL `statuses` leaves out the status lines. */
 TAVLO_TS_API void print_tag_values(const char *names, const TypeDescriptor *descriptors,
                                    const void *values, const TagStatus *statuses,
@@ -69,7 +70,140 @@ TAVLO_TS_API int32_t read_line(char *buffer, int32_t size);
 /* Prints the prompt as it stands, then read_line(buffer, size). */
 TAVLO_TS_API int32_t prompt_line(const char *prompt, char *buffer, int32_t size);
 
+/* The number readers read one line through read_line into a 256-byte line,
+ * so only its first 255 characters are converted, leniently: leading white
+ * space is skipped and the longest number that follows is taken, the rest
+ * ignored; text without a leading number gives 0 ("12abc" is 12, "abc" 0).
+ * There is no range check. End of input reads as an empty line. A NULL
+ * target reads the line and stores nothing. All return 0. */
+
+/* Stores the line's value as atol takes it, its low 32 bits; an empty line
+ * leaves the target as it was. */
+TAVLO_TS_API int32_t read_long(int32_t *target);
+
+/* read_long into a temporary that starts at 0, then stores it: an empty
+ * line gives 0. */
+TAVLO_TS_API int32_t read_int(int *target);
+
+/* As read_int, storing the low 16 bits (70000 is stored as 4464). */
+TAVLO_TS_API int32_t read_short(int16_t *target);
+
+/* Stores the line's value as atof takes it; an empty line leaves the target
+ * as it was. */
+TAVLO_TS_API int32_t read_double(double *target);
+
+/* read_double into a temporary that starts at 0.0, then stores it rounded
+ * to the nearest float (beyond the float range, an infinity): an empty line
+ * gives 0.0. */
+TAVLO_TS_API int32_t read_float(float *target);
+
+/* Print the prompt as it stands, then read_float (or read_long) into a
+ * temporary that starts at 0 and store it: an empty line gives 0. */
+TAVLO_TS_API void prompt_float(const char *prompt, float *target);
+TAVLO_TS_API void prompt_long(const char *prompt, int32_t *target);
+
+/* Result codes of parse_time_of_day and parse_date:
+ *    0  accepted, the result stored
+ *   -1  a required "-" is missing
+ *   -2  a field is empty, or the first field (hour, month) is out of range
+ *   -3  a later field (minutes, seconds; day) is out of range
+ *   -4  the text is longer than 255 characters
+ *   -5  (parse_date) the date is outside a signed 32-bit seconds count
+ * Fields are read as atoi reads them (characters after a field's leading
+ * number are ignored), but a number too large for int is out of range, not
+ * wrapped. The text is never changed; a NULL text reads as an empty one and
+ * a NULL result is not written. */
+
+/* Parses "HH-MM-SS" or "HH-MM" (hour 0 to 23, minutes and seconds 0 to 59)
+ * into seconds since midnight. *seconds is written in every case: 0 unless
+ * the code is 0. */
+TAVLO_TS_API int32_t parse_time_of_day(const char *text, int32_t *seconds);
+
+/* Parses "MM-DD-YY" (month 1 to 12, day 1 to 31, a day past the end of its
+ * month rolling into the next) into seconds since 1970-01-01 00:00:00 UTC
+ * of 00:00:00 local standard time on that day: the daylight-saving flag is
+ * 0 whatever the season. The year counts from 1900, but a year below 70
+ * has 100 added: 00 to 69 are 2000 to 2069, 70 to 99 are 1970 to 1999, 120
+ * is 2020. The date is converted with a 64-bit mktime; a result outside
+ * the signed 32-bit range gives -5 and *seconds -1 (01-01-69, which is
+ * 2069, does). *seconds is 0 for the codes -1 to -4. Adding a
+ * parse_time_of_day result gives the instant of that local standard time
+ * on that date. */
+TAVLO_TS_API int32_t parse_date(const char *text, int32_t *seconds);
+
+/* Reads lines until one is a single Y or N, either case, and returns 1 for
+ * Y, 0 for N; prints no question of its own. Every other line (empty, longer,
+ * another character) prints "\nInvalid entry, please re-enter: " and is read
+ * again. Lines are read with a size of 255: past 254 characters they are cut
+ * and the rest dropped. At end of input it answers no: 0. */
+TAVLO_TS_API int32_t ask_yes_no(void);
+
+/* Prints "\n\nPlease press RETURN to continue...", flushes standard output
+ * and reads exactly one character with getchar, which it returns (EOF at end
+ * of input). Anything after that character stays in the input. */
+TAVLO_TS_API int wait_for_return(void);
+
+/* Flushes standard output, then clears the screen by passing "clear" to the
+ * command interpreter (system); returns what system returns. */
+TAVLO_TS_API int clear_screen(void);
+
 /* ---- Interactive tag definition ---------------------------------------- */
+
+/* The two dialogues ask their questions through the console readers above,
+ * tag after tag, and fill the caller's records. A menu or a size whose
+ * answer is not one of its choices is printed again in full, a time or date
+ * that does not parse is asked again, with no error message.
+ *
+ * Names: tag k's name (at most 255 characters, the rest of a longer line
+ * dropped) is written to the front of entry k of `names`, `count` entries
+ * of 256 bytes, with a NUL in the entry's byte 255; the bytes between keep
+ * what they held. When every name is shorter than 40 characters the array
+ * is then rewritten in the compact 40-byte layout (each name blank-padded
+ * to 39 characters and a NUL, the rest of the `count` x 256 bytes blanks)
+ * and tag_name_stride set to 40; otherwise the 256-byte entries stay and
+ * tag_name_stride is not touched. With `descriptors`, entry 0 is written
+ * first: STRUCTURE, device data type 0, size `count`, element count 1.
+ *
+ * End of input: a dialogue stops at the first question that finds no line
+ * left to read (a last line without its line feed is still an answer). It
+ * prints "\nInput ended during tag <k> of <count>: the tag definition stops
+ * here.", stores nothing for that question nor for the record it belongs to
+ * (a descriptor's data type and size, a value, a deadband's type and value
+ * go in together), asks no more, and leaves every later record as it was.
+ * The names are still finished as above, from the names entered; in the
+ * compact layout an entry never asked for is 40 blanks without a NUL.
+ *
+ * A NULL `names` or a negative `count` asks nothing and touches nothing.
+ * When the working name copy cannot be allocated, the dialogue prints
+ * "\nNo memory for a working copy of <count> tag names: no tag is defined."
+ * and touches nothing. The working copy is freed before the call returns. */
+
+/* Defines `count` tags. For each: the name; with `descriptors`, the data
+ * type (REAL, DOUBLE, SHORT, LONG, ASCII with a size of 1 to 1200, TIME),
+ * the device data type (RETURN for the data type) and, with `values` too,
+ * a value, packed into `values` back to back (room for `count` x 1200
+ * bytes covers any answers); with `output_types`, an output type (0 to 3);
+ * with `deadbands`, a deadband type (1 absolute, 2 relative) and value.
+ * An empty value answer stores 0; ASCII text is cut to the size (and to
+ * the 1199 characters read_line keeps) and zero-filled; a TIME value is
+ * asked as seconds, then milliseconds. */
+TAVLO_TS_API void define_tags(char *names, TypeDescriptor *descriptors, void *values,
+                              OutputType *output_types, Deadband *deadbands, int32_t count);
+
+/* Defines `count` tags for a historical read. For each: the name; with
+ * `descriptors`, the data type and device data type as define_tags asks
+ * them (but "Please select type for tag '<name>': "), then the number of
+ * values wanted (stored as typed, an empty line 0) into `value_counts`,
+ * and a start and an end, each a time of day (HH-MM-SS or HH-MM) and a
+ * date (MM-DD-YY), read into 9-byte fields (so cut to 8 characters), into
+ * `start_times` and `end_times`: milliseconds 0, seconds the time of day
+ * plus the date (parse_time_of_day, parse_date). A date that puts that sum
+ * beyond the signed 32-bit range is asked again. The end is not compared
+ * with the start. `value_counts`, `start_times` and `end_times` belong with
+ * `descriptors`; any of them NULL is not asked for. */
+TAVLO_TS_API void define_historical_tags(char *names, TypeDescriptor *descriptors,
+                                         int32_t *value_counts, TimeRecord *start_times,
+                                         TimeRecord *end_times, int32_t count);
 
 /* ---- Tag-list files ---------------------------------------------------- */
 
