@@ -1,0 +1,73 @@
+// tavlo_define_tags: defines tags at the console with the test-support
+// library's dialogues and prints the records that came back.
+#include <cstdio>
+#include <cstring>
+
+#include "record_listings.h"
+#include "tag_count.h"
+#include "tavlo_testsupport.h"
+
+using namespace tavlo::define_tags;
+
+namespace {
+
+constexpr const char kHelpText[] =
+    "Usage: tavlo_define_tags [--historical]\n"
+    "\n"
+    "Asks for a number of tags, defines them at the console with define_tags\n"
+    "(with --historical, define_historical_tags) with every record given, and\n"
+    "prints the records that came back. Answers are read from standard input\n"
+    "only, so a file of answers can drive it.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the records were printed\n"
+    "  1  input ended before the number of tags was given\n"
+    "  2  usage: an unknown argument\n";
+
+enum ExitStatus { kExitDone = 0, kExitNoCount = 1, kExitUsage = 2 };
+
+void define_and_print_tags(int32_t count) {
+    TagRecords records(count);
+    define_tags(records.names.data(), records.descriptors.data(), records.values.data(),
+                records.output_types.data(), records.deadbands.data(), count);
+    print_tag_records(records, count);
+}
+
+void define_and_print_historical_tags(int32_t count) {
+    HistoricalRecords records(count);
+    define_historical_tags(records.names.data(), records.descriptors.data(),
+                           records.value_counts.data(), records.start_times.data(),
+                           records.end_times.data(), count);
+    print_historical_records(records, count);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    bool historical = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kHelpText, stdout);
+            return kExitDone;
+        }
+        if (std::strcmp(argv[i], "--historical") != 0) {
+            std::fprintf(stderr, "tavlo_define_tags: unknown argument '%s'\n%s", argv[i],
+                         kHelpText);
+            return kExitUsage;
+        }
+        historical = true;
+    }
+    const std::optional<int32_t> count = ask_tag_count();
+    if (!count) {
+        std::fputs("\nInput ended before the number of tags was given.\n", stdout);
+        return kExitNoCount;
+    }
+    tag_name_stride = 256;  // the dialogues set 40 for the compact layout
+    if (historical) {
+        define_and_print_historical_tags(*count);
+    } else {
+        define_and_print_tags(*count);
+    }
+    std::fputs("\n", stdout);
+    return kExitDone;
+}
