@@ -1,0 +1,48 @@
+// A program run in a real terminal: a detached tmux session on a server of
+// its own, driven with send-keys and read with capture-pane.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavlo::testing {
+
+class TerminalSession {
+public:
+    // Whether tmux can be found on PATH.
+    static bool available();
+
+    // Starts `command` (a shell command line) in a new detached session of
+    // a tmux server of the test's own, on a socket in a temporary directory;
+    // the pane stays after the command ends. Throws when tmux fails.
+    explicit TerminalSession(const std::string &command);
+    ~TerminalSession();  // ends the tmux server, the command with it
+
+    TerminalSession(const TerminalSession &) = delete;
+    TerminalSession &operator=(const TerminalSession &) = delete;
+
+    // Types `text` and RETURN.
+    void type_line(const std::string &text);
+
+    // Everything the pane showed, its history included, wrapped lines joined.
+    std::string screen() const;
+
+    // Polls the screen until it holds `text`; gives up after `limit_seconds`
+    // (a guard against hangs, not a timing check).
+    bool wait_for(const std::string &text, double limit_seconds = 30) const;
+
+private:
+    struct Result {
+        bool ok;
+        std::string out;
+        std::string err;
+    };
+    Result tmux(const std::vector<std::string> &arguments) const;
+    void must(const std::vector<std::string> &arguments) const;
+
+    std::string tmux_path_;
+    std::string directory_;
+    std::string socket_;
+};
+
+}  // namespace tavlo::testing
