@@ -207,7 +207,123 @@ TAVLO_TS_API void define_historical_tags(char *names, TypeDescriptor *descriptor
 
 /* ---- Tag-list files ---------------------------------------------------- */
 
+/* A tag-list file holds one tag per line, in tokens separated by blanks or
+ * tabs; a token between double quotes may hold blanks. Keywords are upper
+ * case. A load records its first error in the caller's StatusBlock as the
+ * entry (TAVLO_LOAD_FACILITY, code), prints its message and ends there. */
+enum {
+    TAVLO_LOAD_FACILITY = 10,
+    TAVLO_LOAD_OPEN_FAILED = 10001,       /* the file cannot be opened */
+    TAVLO_LOAD_BAD_DEADBAND_TYPE = 10002, /* deadband type neither ABS nor REL */
+    TAVLO_LOAD_NO_VALUE = 10003,          /* value missing, or no value buffer */
+    TAVLO_LOAD_BAD_OUTPUT_TYPE = 10004,   /* output type missing or unknown */
+    TAVLO_LOAD_BAD_SIZE = 10005,          /* an ASCII size of 0 or below */
+    TAVLO_LOAD_BAD_TYPE = 10006,          /* unknown data or device data type */
+    TAVLO_LOAD_TOO_MANY_TAGS = 10007,     /* the file ends before `count` lines */
+    TAVLO_LOAD_NO_MEMORY = 10008,         /* no memory for the working name copy */
+    TAVLO_LOAD_NEGATIVE_COUNT = 10009     /* `count` below 0 */
+};
+
+/* Cuts the token that starts at offset *position of the NUL-terminated
+ * `line` into `field` (field_size bytes, always NUL-terminated), stores its
+ * length in *length and moves *position to the start of the token after it.
+ * Blanks, tabs and newlines separate tokens. A token that begins with a
+ * double quote runs to the next double quote, the quotes not included, or
+ * to the end of the line (its newline or NUL) when no quote follows; two
+ * adjacent quotes give an empty token. A word of more than field_size - 1
+ * characters is cut there and its rest is the next token; a longer quoted
+ * token is cut likewise but used up whole. When no token is left the field
+ * is empty and *length 0; a *position at the line's NUL or outside the line
+ * stays as it is. A field_size below 1 stores nothing. */
+TAVLO_TS_API void next_token(const char *line, int32_t *position, char *field, int32_t field_size,
+                             int32_t *length);
+
+/* Code 1 to 6 of a data-type keyword: REAL, SHORT, ASCII, LONG, DOUBLE,
+ * TIME (the whole token, upper case); -1 for any other token. */
+TAVLO_TS_API int32_t data_type_from_keyword(const char *token);
+
+/* Code of a device-data-type keyword: the six data-type keywords, ENUM 8,
+ * ORDINAL 9, DTIME 10, EXTID 11, CBAW 12, CBST 13, EU 14, DESC 15; -1 for
+ * any other token. */
+TAVLO_TS_API int32_t device_data_type_from_keyword(const char *token);
+
+/* Asks for the name of a tag-list file ("\n\nPlease enter filename: ",
+ * through prompt_line), reads at most `count` lines of it, one tag per
+ * line, and fills what the caller passes:
+ *   names         room for `count` entries of 256 bytes; required. A name
+ *                 is written to the front of its entry with a NUL in the
+ *                 entry's byte 255, the bytes between left as they were.
+ *   descriptors   `count` + 1 entries, entry 0 the header; or NULL.
+ *   values        the packed values; or NULL. The loader cannot know the
+ *                 buffer's size: the caller provides `count` x 1200 bytes.
+ *   output_types  `count` entries; or NULL.
+ *   deadbands     `count` entries; or NULL.
+ * The outputs select the tokens of every line:
+ *   no descriptors:                 name
+ *   descriptors:                    name, data type, [device data type]
+ *   and output types and values:    name, data type, value, output type
+ *                                   (GOOD, NAN, NONE, SUSPECT),
+ *                                   [device data type]
+ *   and deadbands:                  name, data type, deadband type (ABS,
+ *                                   REL), deadband value, [device data type]
+ * A missing device data type is the data type. ASCII tags get the size 1200,
+ * or with values the length of the value token, appended without a NUL;
+ * TIME values are seconds. A value or deadband value that does not convert
+ * is stored as 0. A blank line takes a slot; in the names and deadbands
+ * formats it leaves the slot as it was.
+ * When the file and `count` lines were read, or the file ended early
+ * (TAVLO_LOAD_TOO_MANY_TAGS), and no name stored is 40 characters or
+ * longer, `names` is rewritten in the compact layout (every empty slot 40
+ * blanks) and tag_name_stride set to 40; the loader never sets it to 256.
+ * An error on a line keeps the tags before it and the 256-byte layout.
+ * `status_block` is cleared first and holds at most one error afterwards.
+ * A `count` below 0 records TAVLO_LOAD_NEGATIVE_COUNT, and a working name
+ * copy that cannot be allocated TAVLO_LOAD_NO_MEMORY: then nothing is
+ * printed or read and no output is touched. */
+TAVLO_TS_API void load_tag_list(char *names, TypeDescriptor *descriptors, void *values,
+                                OutputType *output_types, Deadband *deadbands, int32_t count,
+                                StatusBlock *status_block);
+
+/* Asks for the name of a tag-list file as load_tag_list does and reads at
+ * most `count` lines of it, each "name value-count data-type [ascii-size]",
+ * into `names` (as load_tag_list), `descriptors` (`count` + 1 entries,
+ * required; device data type 0 in every entry) and `value_counts` (`count`
+ * entries, required). An ASCII size may be any number above 0 and is 1200
+ * when left out; numbers are read as atoi reads them, those beyond 32 bits
+ * taken as the nearest 32-bit number. Only a load without error, the file
+ * giving all `count` lines, whose names are all shorter than 40 characters
+ * gets the compact layout and tag_name_stride 40. Errors, `count` below 0
+ * and a working name copy that cannot be allocated are recorded as by
+ * load_tag_list. */
+TAVLO_TS_API void load_historical_tag_list(char *names, TypeDescriptor *descriptors,
+                                           int32_t *value_counts, int32_t count,
+                                           StatusBlock *status_block);
+
 /* ---- Historical value report ------------------------------------------- */
+
+/* Prints the result of a historical read: "\n", then per tag its name, its
+ * type line, its number of values, the start and end of its period and its
+ * values, each with its timestamp and the status lines. Tag k shows the
+ * smaller of value_counts[k] and value_limits[k] values; its statuses and
+ * timestamps are the next value_counts[k] entries of `statuses` and
+ * `timestamps`, and each value position it prints takes the next `size`
+ * bytes of `values`. A value whose status is -6 is not shown; its status
+ * code is. `descriptors` may be NULL: no type lines then, and the first
+ * value whose status is not -6 ends the report with "\nUnknown data type",
+ * as does any data type outside 1 to 7.
+ * Every other array is required. The value buffer is never written: an
+ * ASCII value prints at most `size` characters, stopping at a NUL, in a
+ * field `size` characters wide; odd sizes print as in print_tag_values.
+ * Names are read at most tag_name_stride bytes when the stride is positive.
+ * The next name starts after this one's NUL, or tag_name_stride bytes on
+ * when that is nearer; with a stride of 0 or below, after the NUL. */
+TAVLO_TS_API void print_historical_values(const char *names, const TypeDescriptor *descriptors,
+                                          const void *values, const TagStatus *statuses,
+                                          const TimeRecord *timestamps,
+                                          const uint32_t *value_counts,
+                                          const TimeRecord *start_times,
+                                          const TimeRecord *end_times, int32_t count,
+                                          const uint32_t *value_limits);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,68 @@
+// Historical value report: per tag its period and its values, each with
+// its timestamp and status.
+#include <algorithm>
+#include <cstdio>
+
+#include "tavlo_testsupport.h"
+#include "value_lines.h"
+
+using namespace tavlo::ts;
+
+namespace {
+
+// The status code of a value that is not shown.
+constexpr int32_t kBadStatus = -6;
+
+// Bytes from a name to the next: past its NUL, or the stride when that is
+// nearer. Without a positive stride, past the NUL.
+int32_t name_step(int length, int32_t stride) {
+    const int32_t past_nul = length + 1;
+    return stride > 0 && past_nul >= stride ? stride : past_nul;
+}
+
+}  // namespace
+
+extern "C" void print_historical_values(const char *names, const TypeDescriptor *descriptors,
+                                        const void *values, const TagStatus *statuses,
+                                        const TimeRecord *timestamps, const uint32_t *value_counts,
+                                        const TimeRecord *start_times, const TimeRecord *end_times,
+                                        int32_t count, const uint32_t *value_limits) {
+    const char *name = names;
+    const auto *value = static_cast<const unsigned char *>(values);
+    std::printf("\n");
+    for (int32_t k = 0; k < count; ++k) {
+        const int length = name_length(name, tag_name_stride);
+        const int32_t step = name_step(length, tag_name_stride);
+        std::printf("\nTagname: %.*s", length, name != nullptr ? name : "");
+        int32_t data_type = -1;
+        int32_t size = 0;
+        if (descriptors != nullptr) {
+            data_type = descriptors[k + 1].data_type;
+            size = descriptors[k + 1].size;
+            print_type_line(data_type);
+        }
+        if (name != nullptr) name += step;
+        std::printf("\n");
+        const uint32_t shown = std::min(value_counts[k], value_limits[k]);
+        std::printf("\nNumber of historical values = %d", static_cast<int>(shown));
+        print_time_line("\n\nStart time of historical data = ",
+                        "\nInvalid start time for historical data", start_times[k]);
+        print_time_line("\nEnd time of historical data = ",
+                        "\nInvalid end time for historical data", end_times[k]);
+        std::printf("\n\nHistorical values\n-----------------");
+        for (uint32_t j = 0; j < shown; ++j) {
+            if (statuses[j].status == kBadStatus) {
+                std::printf("\nValue is not displayed due to bad status, status code=%d",
+                            statuses[j].status);
+            } else if (!print_value(data_type, size, value)) {
+                return;
+            }
+            value += value_step(size);
+            print_time_line("\nTimestamp: ", "\nInvalid timestamp", timestamps[j]);
+            print_tag_status(&statuses[j]);
+            std::printf("\n");
+        }
+        statuses += value_counts[k];
+        timestamps += value_counts[k];
+    }
+}
