@@ -1,0 +1,34 @@
+// The command line of tavlo_check_tag_list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavlo::check {
+
+// Which loader, and which outputs it is given: they select the line format.
+enum class ListFormat { kNames, kTypes, kValues, kDeadbands, kHistorical };
+
+struct CheckOptions {
+    ListFormat format = ListFormat::kTypes;
+    int32_t count = 0;
+    const char *file = nullptr;  // null: the loader asks at the console
+};
+
+enum class Command { kCheck, kHelp, kVersion, kError };
+
+struct ParsedCommandLine {
+    Command command = Command::kCheck;
+    CheckOptions options;
+    std::string error;  // for kError
+};
+
+// The largest number of tags that can be asked for.
+constexpr int32_t kMostTags = 1000000;
+
+ParsedCommandLine parse_command_line(int argc, char **argv);
+
+// The text of --help.
+extern const char *const kHelpText;
+
+}  // namespace tavlo::check
