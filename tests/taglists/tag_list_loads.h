@@ -1,0 +1,62 @@
+// Runs the loaders on files the tests write, with outputs filled with what
+// no load writes, so that what a load leaves alone shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tag_list_test_files.h"
+#include "tavlo_testsupport.h"
+
+namespace tavlo::testing {
+
+// What the outputs hold before a load.
+constexpr char kFill = '#';
+constexpr TypeDescriptor kUntouchedDescriptor{-9, -9, -9, -9};
+constexpr unsigned char kUntouchedByte = 0xEE;
+constexpr OutputType kUntouchedOutputType = -9;
+constexpr Deadband kUntouchedDeadband{-9, -9.0f};
+constexpr int32_t kUntouchedValueCount = -9;
+
+// The outputs that load_tag_list is given select the line format.
+enum class Given { kNamesOnly, kTypes, kValues, kDeadbands, kOutputTypesWithoutValues };
+
+struct LoadResult {
+    explicit LoadResult(int32_t count);
+
+    std::string names;  // count x 256 bytes
+    std::vector<TypeDescriptor> descriptors;
+    std::vector<unsigned char> values;  // count x 1200 bytes
+    std::vector<OutputType> output_types;
+    std::vector<Deadband> deadbands;
+    std::vector<int32_t> value_counts;
+    StatusBlock block;
+    std::string printed;
+};
+
+// load_tag_list on a file holding `content`, its name typed at the prompt.
+LoadResult load_list(Given given, const std::string &content, int32_t count);
+
+// load_historical_tag_list likewise.
+LoadResult load_historical_list(const std::string &content, int32_t count);
+
+// Runs `load` on the outputs with `answer` typed at the prompt.
+void run_load(LoadResult &result, Given given, const std::string &answer, int32_t count);
+void run_historical_load(LoadResult &result, const std::string &answer, int32_t count);
+
+// `count` untouched 256-byte entries.
+std::string untouched_names(int32_t count);
+
+// The whole array in the compact layout: the entries, then blanks up to
+// count x 256 bytes.
+std::string compact_names(const std::vector<std::string> &entries, int32_t count);
+
+// The bytes of a value as it lies in the packed buffer.
+template <typename T>
+std::vector<unsigned char> bytes_of(const T &value) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
+    return {bytes, bytes + sizeof value};
+}
+
+}  // namespace tavlo::testing
