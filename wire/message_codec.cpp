@@ -20,6 +20,7 @@ void put_array(std::vector<unsigned char> &out, const std::vector<T> &array, std
 template <typename T>
 void get_array(const unsigned char *&at, std::vector<T> &array, std::size_t count) {
     array.resize(count);
+    if (count == 0) return;  // an empty vector may have no storage at all
     std::memcpy(array.data(), at, count * sizeof(T));
     at += count * sizeof(T);
 }
