@@ -32,7 +32,7 @@ extern "C" void print_tag_values(const char *names, const TypeDescriptor *descri
             print_time_line("\nTimestamp: ", "\nInvalid timestamp", timestamps[k]);
         }
         if (statuses != nullptr) print_tag_status(&statuses[k]);
-        if (name != nullptr) name += tag_name_stride;
+        if (name != nullptr && tag_name_stride > 0) name += tag_name_stride;
         std::printf("\n");
     }
 }
