@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Tag reports per second into the receiver, output to a pipe: from the
+# device simulator over loopback TCP, next to the in-process simulated
+# device with the same plant, and to cat moving the same bytes.
+#
+#   bash bench/network_throughput.sh [build-dir] [reports]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-release}
+reports=${2:-200000}
+receiver=$build/receiver/tavlo_t_receiver
+devsim=$build/devsim/tavlo_devsim
+if [ ! -x "$receiver" ] || [ ! -x "$devsim" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVLO_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j "$(nproc)" >/dev/null
+fi
+start=1700000000
+work=$(mktemp -d)
+devsim_pid=
+cleanup() {
+  [ -n "$devsim_pid" ] && kill "$devsim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The first $reports message reports of the plant, and their bytes.
+TZ=UTC0 "$receiver" --count "$reports" "sim:0:$start" >"$work/reference"
+tags=$(grep -c '^Tagname' "$work/reference")
+bytes=$(stat -c %s "$work/reference")
+
+timed() {
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" | cat >/dev/null
+  cat "$work/time"
+}
+row() {
+  awk -v n="$1" -v t="$tags" -v b="$bytes" -v s="$2" -v p="$3" \
+    'BEGIN { if (s <= 0) s = 0.01; printf "%-26s %14.0f %10.1f %10d\n", n, t / s, b / s / 1e6, p }'
+}
+
+printf '%s message reports, %s tag reports, %s bytes\n' "$reports" "$tags" "$bytes"
+printf '%-26s %14s %10s %10s\n' run "tag reports/s" "MB/s" "peak KiB"
+read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "sim:0:$start")
+row "in-process sim:0" "$seconds" "$peak"
+local_seconds=$seconds
+
+"$devsim" --port 0 --interval 0 --start "$start" >"$work/devsim" &
+devsim_pid=$!
+until grep -q 'listening on' "$work/devsim" 2>/dev/null; do sleep 0.05; done
+address=$(sed -n 's/^tavlo_devsim listening on //p' "$work/devsim")
+read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "$address")
+row "simulator over loopback" "$seconds" "$peak"
+awk -v a="$local_seconds" -v b="$seconds" \
+  'BEGIN { if (b <= 0) b = 0.01; printf "%-26s %13.0f%%\n", "network / in-process", 100 * a / b }'
+
+read -r seconds peak < <(timed cat "$work/reference")
+awk -v b="$bytes" -v s="$seconds" -v p="$peak" \
+  'BEGIN { if (s <= 0) s = 0.01; printf "%-26s %14s %10.1f %10d\n", "cat, the same bytes", "-", b / s / 1e6, p }'

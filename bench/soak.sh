@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Soak: the receiver watching the device simulator at full speed over
+# loopback, with the simulator closing every connection after a number of
+# messages so that the receiver reconnects every few seconds. Reports the
+# receiver's memory near the start and at the end, the reconnects, and the
+# numbered plant messages printed, missing between them, or printed twice.
+# The simulator makes no message while no client is connected, so every
+# message it makes is sent whole before it closes a connection: none may be
+# missing.
+#
+#   bash bench/soak.sh [minutes] [build-dir] [messages-per-connection]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+minutes=${1:-10}
+build=${2:-build-release}
+per_connection=${3:-600000}
+receiver=$build/receiver/tavlo_t_receiver
+devsim=$build/devsim/tavlo_devsim
+if [ ! -x "$receiver" ] || [ ! -x "$devsim" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVLO_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j "$(nproc)" >/dev/null
+fi
+seconds=$((minutes * 60))
+work=$(mktemp -d)
+devsim_pid=
+cleanup() {
+  [ -n "$devsim_pid" ] && kill "$devsim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$devsim" --port 0 --interval 0 --close-after "$per_connection" >"$work/devsim" &
+devsim_pid=$!
+until grep -q 'listening on' "$work/devsim" 2>/dev/null; do sleep 0.05; done
+address=$(sed -n 's/^tavlo_devsim listening on //p' "$work/devsim")
+
+# Only the numbers of the plant's messages reach the checker.
+mkfifo "$work/out"
+grep -F -A2 SIM.MESSAGE_NUMBER <"$work/out" | grep -F 'Value=' | awk '
+  function printed_kind(n, s) {  # declare, cancel and other-kind messages carry no number
+    if (n < 2) return 0
+    s = (n - 2) % 12
+    return s != 7 && s != 9 && s != 10
+  }
+  {
+    n = $2 + 0
+    if (count == 0) first = n
+    else if (n <= last) twice++
+    else for (m = last + 1; m < n; m++) if (printed_kind(m)) missing++
+    last = n
+    count++
+  }
+  END {
+    printf "numbered messages printed: %d (numbers %d to %d)\n", count, first, last
+    printf "missing between them: %d, printed twice or out of order: %d\n", missing, twice
+  }' >"$work/check" &
+checker_pid=$!
+
+"$receiver" --timeout "$seconds" "$address" >"$work/out" 2>"$work/receiver_errors" &
+receiver_pid=$!
+rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+sleep 5
+rss_start=$(rss "$receiver_pid")
+sleep $((seconds > 10 ? seconds - 10 : 1))
+rss_end=$(rss "$receiver_pid")
+wait "$receiver_pid"
+wait "$checker_pid"
+
+printf 'soak of %d minute(s), %s messages per connection\n' "$minutes" "$per_connection"
+printf 'receiver memory (VmRSS): %s KiB after 5 s, %s KiB near the end\n' "$rss_start" "$rss_end"
+printf 'connections made: %s\n' "$(grep -c ' connected (application' "$work/devsim")"
+cat "$work/check"
