@@ -7,7 +7,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
 if(failed)
   message(FATAL_ERROR "install failed")
 endif()
-foreach(installed bin/tavlo_t_receiver include/tavlo.h include/tavlo_testsupport.h
+foreach(installed bin/tavlo_t_receiver bin/tavlo_devsim bin/tavlo_define_tags
+        bin/tavlo_check_tag_list include/tavlo.h include/tavlo_testsupport.h
         lib/cmake/tavlo/tavloConfig.cmake)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
