@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,15 @@ const std::string kClosing = "\nClosing Tavlo Connections.\n\n";
 
 std::string padded(const std::string &name) {
     return name + std::string(39 - name.size(), ' ');
+}
+
+std::size_t titles_count(const std::string &out) {
+    std::size_t count = 0;
+    for (auto at = out.find(" received for:\n"); at != std::string::npos;
+         at = out.find(" received for:\n", at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 std::string script_file(const std::string &text) {
@@ -206,6 +217,21 @@ TEST(Network, SigtermWhileTheReadWaitsStopsTheReceiver) {
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.out.substr(result.out.size() - kClosing.size()), kClosing);
     devsim.stop();
+}
+
+TEST(Network, DeviceOnIpv6LoopbackByItsBracketedAddress) {
+    std::unique_ptr<Devsim> devsim;
+    try {
+        devsim =
+            std::make_unique<Devsim>(std::vector<std::string>{"--bind", "::1", "--interval", "0"});
+    } catch (const std::runtime_error &) {
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    ASSERT_EQ(devsim->address().rfind("[::1]:", 0), 0u) << devsim->address();
+    const auto result = run_process(receiver_spec({"--count", "3", devsim->address()}));
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(titles_count(result.out), 3u);
+    devsim->stop();
 }
 
 TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
