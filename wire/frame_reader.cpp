@@ -18,20 +18,18 @@ uint32_t little_endian_u32(const unsigned char *bytes) {
 }  // namespace
 
 unsigned char *FrameReader::space(std::size_t &size) {
-    // Move the unread rest to the front before the buffer grows.
-    if (start_ > 0 && (start_ == buffer_.size() || start_ >= buffer_.size() / 2)) {
-        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
+    // Move the unread rest to the front, then make room for a whole chunk.
+    if (start_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + start_, pending());
+        end_ -= start_;
         start_ = 0;
     }
-    const std::size_t used = buffer_.size();
-    buffer_.resize(used + kReadChunk);
-    size = kReadChunk;
-    return buffer_.data() + used;
+    if (buffer_.size() - end_ < kReadChunk) buffer_.resize(end_ + kReadChunk);
+    size = buffer_.size() - end_;
+    return buffer_.data() + end_;
 }
 
-void FrameReader::commit(std::size_t count) {
-    buffer_.resize(buffer_.size() - kReadChunk + count);
-}
+void FrameReader::commit(std::size_t count) { end_ += count; }
 
 void FrameReader::append(const unsigned char *data, std::size_t count) {
     std::size_t size = 0;
@@ -56,11 +54,6 @@ FrameReader::Status FrameReader::next(Frame &frame) {
     frame.length = length - 1;
     start_ += kLengthPrefix + length;
     return Status::kFrame;
-}
-
-void FrameReader::clear() {
-    buffer_.clear();
-    start_ = 0;
 }
 
 }  // namespace tavlo::wire

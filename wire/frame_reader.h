@@ -18,7 +18,8 @@ class FrameReader {
 public:
     enum class Status { kNeedMore, kFrame, kBad };
 
-    // Where the next bytes from the stream go, and how many fit there.
+    // Where the next bytes from the stream go, and how many fit there (at
+    // least 64 KiB). A frame from next() stays valid until then.
     unsigned char *space(std::size_t &size);
     // Takes `count` bytes written at space().
     void commit(std::size_t count);
@@ -29,13 +30,12 @@ public:
     Status next(Frame &frame);
 
     // Bytes received but not yet taken as frames.
-    std::size_t pending() const { return buffer_.size() - start_; }
-
-    void clear();
+    std::size_t pending() const { return end_ - start_; }
 
 private:
-    std::vector<unsigned char> buffer_;
-    std::size_t start_ = 0;  // first byte not taken yet
+    std::vector<unsigned char> buffer_;  // storage; grows only for a longer frame
+    std::size_t start_ = 0;              // first byte not taken yet
+    std::size_t end_ = 0;                // end of the bytes received
 };
 
 }  // namespace tavlo::wire
