@@ -8,12 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-release}
 reports=${2:-200000}
-receiver=$build/receiver/tavlo_t_receiver
-devsim=$build/devsim/tavlo_devsim
-if [ ! -x "$receiver" ] || [ ! -x "$devsim" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVLO_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" -j "$(nproc)" >/dev/null
-fi
+. bench/bench_common.sh
+use_release_build "$build"
 start=1700000000
 work=$(mktemp -d)
 devsim_pid=
@@ -43,10 +39,7 @@ read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "sim:0:$st
 row "in-process sim:0" "$seconds" "$peak"
 local_seconds=$seconds
 
-"$devsim" --port 0 --interval 0 --start "$start" >"$work/devsim" &
-devsim_pid=$!
-until grep -q 'listening on' "$work/devsim" 2>/dev/null; do sleep 0.05; done
-address=$(sed -n 's/^tavlo_devsim listening on //p' "$work/devsim")
+start_devsim "$work/devsim" --interval 0 --start "$start"
 read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "$address")
 row "simulator over loopback" "$seconds" "$peak"
 awk -v a="$local_seconds" -v b="$seconds" \

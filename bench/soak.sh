@@ -14,12 +14,8 @@ cd "$(dirname "$0")/.."
 minutes=${1:-10}
 build=${2:-build-release}
 per_connection=${3:-600000}
-receiver=$build/receiver/tavlo_t_receiver
-devsim=$build/devsim/tavlo_devsim
-if [ ! -x "$receiver" ] || [ ! -x "$devsim" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVLO_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$build" -j "$(nproc)" >/dev/null
-fi
+. bench/bench_common.sh
+use_release_build "$build"
 seconds=$((minutes * 60))
 work=$(mktemp -d)
 devsim_pid=
@@ -29,10 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$devsim" --port 0 --interval 0 --close-after "$per_connection" >"$work/devsim" &
-devsim_pid=$!
-until grep -q 'listening on' "$work/devsim" 2>/dev/null; do sleep 0.05; done
-address=$(sed -n 's/^tavlo_devsim listening on //p' "$work/devsim")
+start_devsim "$work/devsim" --interval 0 --close-after "$per_connection"
 
 # Only the numbers of the plant's messages reach the checker.
 mkfifo "$work/out"

@@ -385,12 +385,7 @@ TEST(DefineTags, EndOfInputInEveryKindOfPromptEndsTheDialogue) {
     };
     for (const EndCase &c : cases) {
         Dialogue dialogue(2);
-        const std::string out = dialogue.run(c.input, kEverything);
-        const std::string ending = c.last_prompts + input_ended(c.tag, 2);
-        ASSERT_GE(out.size(), ending.size()) << c.what;
-        EXPECT_EQ(out.substr(out.size() - ending.size()), ending) << c.what;
-        EXPECT_EQ(out.find("\nInput ended"), out.size() - input_ended(c.tag, 2).size())
-            << c.what << ": one line about the end of input";
+        expect_ended_after(dialogue.run(c.input, kEverything), c.last_prompts, c.tag, 2, c.what);
         EXPECT_EQ(dialogue.descriptors[0], (TypeDescriptor{7, 0, 2, 1})) << c.what;
         EXPECT_EQ(tag_name_stride, 40) << c.what;
         c.check(dialogue);

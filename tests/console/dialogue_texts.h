@@ -1,6 +1,8 @@
 // What the tag definition dialogues print, written out for the tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -111,6 +113,17 @@ inline const std::string kEndDatePrompt = "\nPlease enter end date as MM-DD-YY :
 inline std::string input_ended(int tag, int count) {
     return "\nInput ended during tag " + std::to_string(tag) + " of " + std::to_string(count) +
            ": the tag definition stops here.";
+}
+
+// Checks that a dialogue's output ends with `last_prompts` and then the one
+// line saying that input ended during tag `tag` of `count`.
+inline void expect_ended_after(const std::string &out, const std::string &last_prompts, int tag,
+                               int count, const std::string &what) {
+    const std::string ending = last_prompts + input_ended(tag, count);
+    ASSERT_GE(out.size(), ending.size()) << what;
+    EXPECT_EQ(out.substr(out.size() - ending.size()), ending) << what;
+    EXPECT_EQ(out.find("\nInput ended"), out.size() - input_ended(tag, count).size())
+        << what << ": one line about the end of input";
 }
 
 // The texts one after another.
