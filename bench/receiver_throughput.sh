@@ -21,7 +21,7 @@ timed() {
   cat "$work/time"
 }
 
-printf '%-28s %12s %14s %12s %10s\n' run "tag reports" "reports/s" "MB/s" "peak KiB"
+printf '%-28s %12s %14s %12s %10s\n' run "tag reports" "tag reports/s" "MB/s" "peak KiB"
 for count in $((reports / 10)) "$reports"; do
   TZ=UTC0 "$receiver" --count "$count" "$device" >"$work/out"
   tags=$(grep -c '^Tagname' "$work/out")

@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 case tavlo::wire::kWelcome:
                     tavlo::wire::decode_welcome(frame.payload, frame.length);
                     break;
-                default:
-                    break;
+                default: break;
             }
         }
     }

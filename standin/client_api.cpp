@@ -20,8 +20,9 @@ namespace {
 
 // A failed connect waits before it returns, so that a caller that connects
 // on every pass of a loop does not spin: a second for a name no transport
-// takes (or a connect that cannot be made at all); for a device that cannot be reached, a pause
-// that doubles from half a second to five with every failure and starts again after a success.
+// takes, or a connect refused before any attempt; for a device that cannot
+// be reached, a pause that doubles from half a second to five with every
+// failure and starts again after a success.
 constexpr int64_t kUnknownDevicePause = 1000;
 constexpr int64_t kFirstBackoff = 500;
 constexpr int64_t kLongestBackoff = 5000;

@@ -29,7 +29,9 @@ unsigned char *FrameReader::space(std::size_t &size) {
     return buffer_.data() + end_;
 }
 
-void FrameReader::commit(std::size_t count) { end_ += count; }
+void FrameReader::commit(std::size_t count) {
+    end_ += count;
+}
 
 void FrameReader::append(const unsigned char *data, std::size_t count) {
     std::size_t size = 0;
