@@ -1,5 +1,15 @@
-# Shared by the bench scripts (sourced): a release build of the programs,
-# and a device simulator on a free port.
+# Shared by the bench scripts (sourced): a scratch folder, a release build
+# of the programs, and a device simulator on a free port.
+
+# The scratch folder $work; it goes, and the simulator if one was started,
+# when the script ends.
+work=$(mktemp -d)
+devsim_pid=
+cleanup() {
+  if [ -n "$devsim_pid" ]; then kill "$devsim_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 # Sets receiver and devsim to the programs of the release build in $1,
 # building it first when they are missing.

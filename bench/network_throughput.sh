@@ -11,13 +11,6 @@ reports=${2:-200000}
 . bench/bench_common.sh
 use_release_build "$build"
 start=1700000000
-work=$(mktemp -d)
-devsim_pid=
-cleanup() {
-  [ -n "$devsim_pid" ] && kill "$devsim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 # The first $reports message reports of the plant, and their bytes.
 TZ=UTC0 "$receiver" --count "$reports" "sim:0:$start" >"$work/reference"

@@ -12,8 +12,6 @@ reports=${2:-200000}
 . bench/bench_common.sh
 use_release_build "$build"
 device=sim:0:1700000000
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # One timed run: prints "seconds peak_kib".
 timed() {

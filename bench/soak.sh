@@ -17,13 +17,6 @@ per_connection=${3:-600000}
 . bench/bench_common.sh
 use_release_build "$build"
 seconds=$((minutes * 60))
-work=$(mktemp -d)
-devsim_pid=
-cleanup() {
-  [ -n "$devsim_pid" ] && kill "$devsim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 start_devsim "$work/devsim" --interval 0 --close-after "$per_connection"
 
