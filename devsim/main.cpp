@@ -36,7 +36,7 @@ std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
         std::fprintf(stderr, "tavlo_devsim: cannot open %s\n", options.script.c_str());
         return nullptr;
     }
-    std::vector<tavlo::sim::Message> messages;
+    std::vector<tavlo::records::Message> messages;
     ScriptError error;
     if (!parse_script(file, messages, error)) {
         std::fprintf(stderr, "tavlo_devsim: %s:%d: %s\n", options.script.c_str(), error.line,

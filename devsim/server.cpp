@@ -104,7 +104,7 @@ void Server::produce(int64_t now) {
         say("all messages of the script sent\n");
         return;
     }
-    sim::lay_out(message_, records_);
+    records::lay_out(message_, records_);
     frame_.clear();
     wire::encode_message_frame(records_, frame_);
     for (auto &c : connections_) {

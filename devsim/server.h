@@ -73,8 +73,8 @@ private:
     bool exhausted_ = false;
     int64_t produced_ = 0;
     int64_t next_due_ms_ = 0;
-    sim::Message message_;
-    sim::MessageRecords records_;
+    records::Message message_;
+    records::MessageRecords records_;
     std::vector<unsigned char> frame_;
     bool said_ = false;  // something printed since the last flush
 };

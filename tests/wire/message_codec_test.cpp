@@ -13,9 +13,9 @@
 
 namespace {
 
-using tavlo::sim::Message;
-using tavlo::sim::MessageRecords;
-using tavlo::sim::TagValue;
+using tavlo::records::Message;
+using tavlo::records::MessageRecords;
+using tavlo::records::TagValue;
 
 Message two_tags(const std::string &first_name = "FLOW") {
     Message m;
@@ -44,7 +44,7 @@ Message two_tags(const std::string &first_name = "FLOW") {
 
 std::vector<unsigned char> payload_of(const Message &message) {
     MessageRecords records;
-    tavlo::sim::lay_out(message, records);
+    tavlo::records::lay_out(message, records);
     std::vector<unsigned char> frame;
     tavlo::wire::encode_message_frame(records, frame);
     EXPECT_EQ(frame[4], tavlo::wire::kMessage);
@@ -57,7 +57,7 @@ std::vector<unsigned char> payload_of(const Message &message) {
 TEST(MessageCodec, RoundTripKeepsEveryArrayByteForByte) {
     for (const std::string &first : {std::string("FLOW"), std::string(44, 'L')}) {
         MessageRecords sent;
-        tavlo::sim::lay_out(two_tags(first), sent);
+        tavlo::records::lay_out(two_tags(first), sent);
         const auto payload = payload_of(two_tags(first));
         MessageRecords got;
         ASSERT_TRUE(tavlo::wire::decode_message(payload.data(), payload.size(), got));

@@ -12,10 +12,10 @@ namespace {
 
 using tavlo::devsim::parse_script;
 using tavlo::devsim::ScriptError;
-using tavlo::sim::Message;
+using tavlo::records::Message;
 
 template <typename T>
-T value_of(const tavlo::sim::TagValue &tag) {
+T value_of(const tavlo::records::TagValue &tag) {
     T value{};
     EXPECT_EQ(tag.value.size(), sizeof value);
     std::memcpy(&value, tag.value.data(), sizeof value);
