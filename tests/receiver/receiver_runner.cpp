@@ -8,13 +8,15 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "unique_fd.h"
+
 namespace tavlo::testing {
 
 std::string temporary_path(const std::string &stem) {
     std::string path = "/tmp/tavlo_" + stem + "_XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
-    close(fd);
+    if (!posix::UniqueFd(mkstemp(path.data()))) {
+        throw std::runtime_error("cannot create a temporary file");
+    }
     return path;
 }
 

@@ -7,19 +7,23 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "unique_fd.h"
+
 namespace tavlo::testing {
 
 TagListFile::TagListFile(const std::string &content) {
     char path[] = "/tmp/tavlo_tag_list_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) throw std::runtime_error("cannot create a tag-list file");
+    const posix::UniqueFd fd(mkstemp(path));
+    if (!fd) throw std::runtime_error("cannot create a tag-list file");
     std::size_t written = 0;
     while (written < content.size()) {
-        const ssize_t n = write(fd, content.data() + written, content.size() - written);
-        if (n <= 0) throw std::runtime_error("cannot write a tag-list file");
+        const ssize_t n = write(fd.get(), content.data() + written, content.size() - written);
+        if (n <= 0) {
+            std::remove(path);
+            throw std::runtime_error("cannot write a tag-list file");
+        }
         written += static_cast<std::size_t>(n);
     }
-    close(fd);
     path_ = path;
 }
 
