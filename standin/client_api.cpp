@@ -95,6 +95,7 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
     ClientState &client = state();
     client.transport.reset();
     client.device.clear();
+    client.backoff = kFirstBackoff;
     client.initialised = valid_name(app_id);
     if (client.initialised) {
         client.app_id = app_id;
