@@ -28,7 +28,9 @@ bool SimTransport::recognises(std::string_view device) {
 
 int32_t SimTransport::open(std::string_view device, const std::string &,
                            std::unique_ptr<Transport> &transport) {
-    transport = std::make_unique<SimTransport>(*parse_sim_device_name(device));
+    const auto name = parse_sim_device_name(device);
+    if (!name) return kUnknownDevice;
+    transport = std::make_unique<SimTransport>(*name);
     return 0;
 }
 
