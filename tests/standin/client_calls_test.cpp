@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "driven_clock.h"
 #include "errors.h"
+#include "handshake.h"
 #include "tavlo.h"
 #include "unique_fd.h"
 
@@ -148,33 +150,61 @@ TEST(ClientCalls, AConnectToTheSameDeviceKeepsItsLinkAndAReadNullsTheReservedSlo
     exit_client();
 }
 
-TEST(ClientCalls, AnUnreachableDeviceIsRetriedAfterABackOffThatASuccessStartsAgain) {
-    // A port bound but not listening: every connect to it is refused.
-    const tavlo::posix::UniqueFd closed(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+// A TCP socket on a free port of the loopback interface, listening or not,
+// and the device name that reaches it.
+struct LoopbackPort {
+    tavlo::posix::UniqueFd socket;
+    std::string device;
+};
+
+LoopbackPort loopback_port(bool listening) {
+    LoopbackPort port{tavlo::posix::UniqueFd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), ""};
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
-    ASSERT_EQ(bind(closed.get(), reinterpret_cast<sockaddr *>(&address), size), 0);
-    ASSERT_EQ(getsockname(closed.get(), reinterpret_cast<sockaddr *>(&address), &size), 0);
-    const std::string unreachable = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    auto *generic = reinterpret_cast<sockaddr *>(&address);
+    if (bind(port.socket.get(), generic, size) != 0 ||
+        (listening && listen(port.socket.get(), 4) != 0) ||
+        getsockname(port.socket.get(), generic, &size) != 0) {
+        ADD_FAILURE() << "no loopback socket";
+    }
+    port.device = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    return port;
+}
 
+TEST(ClientCalls, AnUnreachableDeviceIsRetriedAfterABackOffThatASuccessStartsAgain) {
+    const LoopbackPort refusing = loopback_port(false);  // bound, not listening
+    const LoopbackPort device = loopback_port(true);
     tavlo::testing::DrivenClock clock;
+    // The device, played in this thread: when the library waits for it, it
+    // takes the connection and welcomes the client.
+    std::vector<tavlo::posix::UniqueFd> clients;
+    clock.on_idle_wait = [&] {
+        tavlo::posix::UniqueFd client(
+            accept4(device.socket.get(), nullptr, nullptr, SOCK_NONBLOCK));
+        std::vector<unsigned char> welcome;
+        tavlo::wire::encode_welcome(welcome);
+        if (client && write(client.get(), welcome.data(), welcome.size()) > 0) {
+            clients.push_back(std::move(client));
+        }
+    };
     ASSERT_EQ(init("TESTAPP"), kNone);
     const auto pauses_of = [&](const std::vector<std::string> &devices) {
         std::vector<int64_t> pauses;
-        for (const std::string &device : devices) {
-            EXPECT_GT(connect(device.c_str()), 0) << device;
+        for (const std::string &name : devices) {
+            EXPECT_GT(connect(name.c_str()), 0) << name;
             pauses.push_back(sum(clock.take_sleeps()));
         }
         return pauses;
     };
-    const std::vector<std::string> six(6, unreachable);
+    const std::vector<std::string> six(6, refusing.device);
     EXPECT_EQ(pauses_of(six), (std::vector<int64_t>{500, 1000, 2000, 4000, 5000, 5000}));
     // An unknown name pauses a second and leaves the back-off as it was.
-    EXPECT_EQ(pauses_of({"nowhere", unreachable}), (std::vector<int64_t>{1000, 5000}));
-    ASSERT_EQ(connect("sim:0"), kNone);
-    EXPECT_EQ(pauses_of({unreachable, unreachable}), (std::vector<int64_t>{500, 1000}));
+    EXPECT_EQ(pauses_of({"nowhere", refusing.device}), (std::vector<int64_t>{1000, 5000}));
+    ASSERT_EQ(connect(device.device.c_str()), kNone);
+    EXPECT_EQ(clients.size(), 1u);
+    EXPECT_EQ(pauses_of({refusing.device, refusing.device}), (std::vector<int64_t>{500, 1000}));
     exit_client();
 }
 

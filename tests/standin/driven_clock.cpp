@@ -38,7 +38,11 @@ bool DrivenClock::sleep_for(Duration pause) {
 
 int DrivenClock::poll_until(int fd, short events, Time deadline) {
     pollfd entry{fd, events, 0};
-    const int ready = poll(&entry, 1, 0);
+    int ready = poll(&entry, 1, 0);
+    if (ready == 0 && on_idle_wait) {
+        on_idle_wait();
+        ready = poll(&entry, 1, 0);
+    }
     if (ready == 0) now_ = std::max(now_, deadline);
     return ready;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "clock.h"
@@ -10,8 +11,8 @@ namespace tavlo::testing {
 
 // While alive, the stand-in reads its time from here. A sleep moves the
 // time on at once; a wait on a descriptor takes what is ready now, and when
-// nothing is, moves the time on to the deadline. So a test of five seconds
-// of silence takes no time at all.
+// nothing is, even after on_idle_wait, moves the time on to the deadline. So
+// a test of five seconds of silence takes no time at all.
 class DrivenClock final : public standin::Clock {
 public:
     DrivenClock();
@@ -29,6 +30,10 @@ public:
 
     // The sleeps since the last call, in milliseconds, and forgets them.
     std::vector<int64_t> take_sleeps();
+
+    // Runs when a wait on a descriptor finds nothing ready, before the time
+    // moves on: a test can play the other end there, in the same thread.
+    std::function<void()> on_idle_wait;
 
 private:
     Time start_;
