@@ -58,7 +58,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         if (failed(main_block)) {
-            std::printf("\nError connecting to %s", fields.device);
+            print_connect_error(fields.device);
             if (!flush_report()) break;
             TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
         }
