@@ -2,8 +2,9 @@
 # Throughput of the receiver on the in-process simulated device with its
 # output going to a pipe: tag reports and bytes per second and peak memory,
 # at two run lengths (memory must not grow), next to the bytes per second
-# that cat moves through the same kind of pipe. Times are the median of
-# several runs of each; peak memory is the largest of them.
+# that cat moves through the same kind of pipe, and dd in writes of one
+# message each (the receiver flushes after every message: one write each).
+# Times are the median of several runs of each; peak memory is the largest.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -48,5 +49,11 @@ done
 receiver_seconds=$seconds
 read -r seconds peak < <(median_run cat "$work/out")
 row "cat, the same bytes" - "$bytes" "$seconds" "$peak"
-awk -v r="$receiver_seconds" -v c="$seconds" \
-  'BEGIN { printf "%-28s %12s %14s %11.0f%%\n", "receiver / cat", "", "", 100 * c / r }'
+cat_seconds=$seconds
+message_bytes=$((bytes / reports))
+read -r seconds peak < <(median_run dd if="$work/out" bs="$message_bytes" status=none)
+row "dd, writes of $message_bytes bytes" - "$bytes" "$seconds" "$peak"
+awk -v r="$receiver_seconds" -v c="$cat_seconds" -v d="$seconds" 'BEGIN {
+  printf "%-28s %12s %14s %11.0f%%\n", "receiver / cat", "", "", 100 * c / r
+  printf "%-28s %12s %14s %11.0f%%\n", "receiver / dd", "", "", 100 * d / r
+}'
