@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -22,11 +21,11 @@ namespace {
 
 using tavlo::testing::capture_stdout;
 using tavlo::testing::kStatusLines;
+constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 
 __attribute__((format(printf, 1, 2))) std::string printf_text(const char *format, ...) {
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    va_list again;
     va_copy(again, args);
     std::string text(static_cast<std::size_t>(std::vsnprintf(nullptr, 0, format, args)) + 1, '\0');
     std::vsnprintf(text.data(), text.size(), format, again);
@@ -42,13 +41,6 @@ std::vector<unsigned char> bytes_of(const T &value) {
     return {bytes, bytes + sizeof value};
 }
 
-template <typename To, typename From>
-To bits_as(From bits) {
-    To value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // The asctime text of the record's local time; empty for no valid time.
 std::string local_text(const TimeRecord &time) {
     if (time.milliseconds < 0 || time.milliseconds > 999 || time.seconds < 0) return "";
@@ -58,16 +50,45 @@ std::string local_text(const TimeRecord &time) {
     return asctime_r(localtime_r(&seconds, &local), text);
 }
 
-// Records around 1970, the DST changes of 2021 in Europe and the US, and
-// 2038; valid and invalid milliseconds, negative seconds.
+// Around 1970, the DST changes of 2021 in Europe and the US, and 2038;
+// valid and invalid milliseconds, negative seconds.
 std::vector<TimeRecord> time_table() {
     std::vector<TimeRecord> times;
-    for (int32_t seconds :
-         {0, 1, 3599, 86399, 951782400, 1616893199, 1616893200, 1635641999, 1635645600, 1615705199,
-          1636264800, 2147483646, 2147483647, -1, std::numeric_limits<int32_t>::min()}) {
+    for (int32_t seconds : {0, 1, 3599, 951782400, 1616893199, 1616893200, 1635641999, 1635645600,
+                            1615705199, 1636264800, 2147483646, 2147483647, -1, kInt32Min}) {
         for (int32_t milliseconds : {0, 999, 1000, -1}) times.push_back({milliseconds, seconds});
     }
     return times;
+}
+
+// Zeros, ties at the sixth decimal, the limits, infinities and NaNs with
+// both signs, then random bit patterns and random ordinary magnitudes.
+template <typename T, typename Bits>
+std::vector<T> floating_values(std::mt19937_64 &random) {
+    using limits = std::numeric_limits<T>;
+    const double named[] = {0.0,
+                            1.5,
+                            0.0078125,
+                            0.0234375,
+                            5e-7,
+                            1.5e-6,
+                            limits::min(),
+                            limits::denorm_min(),
+                            limits::max(),
+                            limits::infinity(),
+                            limits::quiet_NaN()};
+    std::vector<T> values;
+    for (double value : named) {
+        values.push_back(static_cast<T>(value));
+        values.push_back(-static_cast<T>(value));
+    }
+    std::uniform_real_distribution<T> mantissa(-1, 1);
+    for (int i = 0; i < 400; ++i) {
+        Bits bits = static_cast<Bits>(random());
+        std::memcpy(&values.emplace_back(), &bits, sizeof bits);
+        values.push_back(std::ldexp(mantissa(random), i % 80 - 40));
+    }
+    return values;
 }
 
 // One tag of the table: its descriptor, value bytes and printf's value lines.
@@ -77,53 +98,24 @@ struct Tag {
     std::string value_lines;
 };
 
-void add_reals(std::vector<Tag> &tags, std::mt19937_64 &random) {
-    constexpr float kInf = std::numeric_limits<float>::infinity();
-    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
-    std::vector<float> reals = {0.0f,     -0.0f,   1.5f,     0.0078125f,   -0.0234375f,   1e-7f,
-                                5e-7f,    FLT_MIN, -FLT_MIN, FLT_TRUE_MIN, -FLT_TRUE_MIN, FLT_MAX,
-                                -FLT_MAX, kInf,    -kInf,    kNan,         -kNan};
-    for (int i = 0; i < 400; ++i) reals.push_back(bits_as<float>(static_cast<uint32_t>(random())));
-    for (float real : reals) {
-        tags.push_back({{1, 1, 4, 1}, bytes_of(real), printf_text("\nValue= %f", double{real})});
+std::vector<Tag> value_table() {
+    std::vector<Tag> tags;
+    std::mt19937_64 random(20240611);
+    for (float value : floating_values<float, uint32_t>(random)) {
+        tags.push_back({{1, 1, 4, 1}, bytes_of(value), printf_text("\nValue= %f", double{value})});
     }
-}
-
-void add_doubles(std::vector<Tag> &tags, std::mt19937_64 &random) {
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<double> doubles = {0.0,       -0.0,         2.5,           0.0000005,
-                                   0.0000015, 0.0078125,    1e15 + 0.3,    9007199254740993.0,
-                                   DBL_MIN,   DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MAX,
-                                   -DBL_MAX,  kInf,         -kInf,         kNan,
-                                   -kNan};
-    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
-    for (int i = 0; i < 400; ++i) {
-        doubles.push_back(bits_as<double>(random()));
-        doubles.push_back(mantissa(random) * std::pow(10.0, i % 24 - 10));
-    }
-    for (double value : doubles) {
+    for (double value : floating_values<double, uint64_t>(random)) {
         tags.push_back({{5, 5, 8, 1}, bytes_of(value), printf_text("\nValue= %f", value)});
     }
-}
-
-void add_integers(std::vector<Tag> &tags, std::mt19937_64 &random) {
-    std::vector<int32_t> numbers = {
-        std::numeric_limits<int32_t>::min(), -32769, -32768, -1, 0, 1, 32767, 32768,
-        std::numeric_limits<int32_t>::max()};
+    std::vector<int32_t> numbers = {kInt32Min, -32769, -32768, -1, 0, 32767, 32768, ~kInt32Min};
     for (int i = 0; i < 100; ++i) numbers.push_back(static_cast<int32_t>(random()));
     for (int32_t number : numbers) {
-        const auto short_value = static_cast<int16_t>(number);
-        tags.push_back(
-            {{2, 2, 2, 1}, bytes_of(short_value), printf_text("\nValue= %d", short_value)});
+        const auto value = static_cast<int16_t>(number);
+        tags.push_back({{2, 2, 2, 1}, bytes_of(value), printf_text("\nValue= %d", value)});
         tags.push_back({{4, 4, 4, 1}, bytes_of(number), printf_text("\nValue= %ld", long{number})});
     }
-}
-
-// Each size from -1 to 20 and two past the report's buffer, with texts
-// shorter than, as long as and longer than the size, and some bytes that
-// are not ASCII.
-void add_ascii(std::vector<Tag> &tags) {
+    // Sizes -1 to 20 and two past the report's buffer; texts shorter than,
+    // as long as and longer than the size, some bytes not ASCII.
     std::vector<int32_t> sizes = {-1, 20000, 70000};
     for (int32_t size = 0; size <= 20; ++size) sizes.push_back(size);
     for (int32_t size : sizes) {
@@ -132,14 +124,12 @@ void add_ascii(std::vector<Tag> &tags) {
             std::string text;
             for (std::size_t i = 0; i < length; ++i) text += "ABC\xE9xyz 0"[i % 9];
             text.resize(field, '\0');
-            const std::string lines =
-                size >= 1 ? printf_text("\nValue= %-*.*s", size, size, text.data()) : "\nValue= ";
-            tags.push_back({{3, 3, size, 1}, {text.begin(), text.end()}, lines});
+            tags.push_back(
+                {{3, 3, size, 1},
+                 {text.begin(), text.end()},
+                 size < 1 ? "\nValue= " : printf_text("\nValue= %-*.*s", size, size, text.data())});
         }
     }
-}
-
-void add_times_and_structures(std::vector<Tag> &tags) {
     for (const TimeRecord &time : time_table()) {
         const std::string local = local_text(time);
         tags.push_back({{6, 6, 8, 1},
@@ -148,11 +138,12 @@ void add_times_and_structures(std::vector<Tag> &tags) {
                                     time.milliseconds, time.seconds) +
                             (local.empty() ? "" : printf_text("\n%s", local.c_str()))});
     }
-    for (int32_t size : {0, 1, 33}) {
-        tags.push_back({{7, 7, size, 1},
-                        std::vector<unsigned char>(static_cast<std::size_t>(size), 0x5A),
+    for (std::size_t size : {0, 1, 33}) {
+        tags.push_back({{7, 7, static_cast<int32_t>(size), 1},
+                        std::vector<unsigned char>(size, 0x5A),
                         "\nStructures are currently not supported"});
     }
+    return tags;
 }
 
 std::string status_lines(const TagStatus &status) {
@@ -164,7 +155,12 @@ std::string status_lines(const TagStatus &status) {
            printf_text("\nFacility=%d\nDriver Status=%d", status.facility, status.driver_status);
 }
 
-// A message of every tag of the table, and what printf makes of it.
+// The names of the data types 1 to 7, and of the same device data types.
+const char *const kTypes[] = {"REAL", "SHORT", "ASCII", "LONG", "DOUBLE", "TIME", "STRUCTURE"};
+
+// A message of every tag of the table in compact name entries (names of 2
+// to 40 characters, the longest without a NUL), with device data types known
+// and unknown and every status code, and what printf makes of it.
 struct Message {
     std::string names;
     std::vector<TypeDescriptor> descriptors;
@@ -174,50 +170,26 @@ struct Message {
     std::string printf_report;
 
     explicit Message(const std::vector<Tag> &tags) {
-        static const char *const kTypes[] = {"REAL",   "SHORT", "ASCII",    "LONG",
-                                             "DOUBLE", "TIME",  "STRUCTURE"};
-        static const char *const kDeviceTypes[] = {"REAL",
-                                                   "SHORT",
-                                                   "ASCII",
-                                                   "LONG",
-                                                   "DOUBLE",
-                                                   "TIME",
-                                                   "STRUCTURE",
-                                                   "ENUMERATION",
-                                                   "ORDINAL",
-                                                   "DELTA TIME",
-                                                   "EXTERNAL IDENTIFIER",
-                                                   "CONTROL BLOCK ANTI WINDUP",
-                                                   "CONTROL BLOCK STATUS",
-                                                   "ENGINEERING UNIT",
-                                                   "DESCRIPTION"};
         const std::vector<TimeRecord> times = time_table();
-        const auto count = static_cast<int32_t>(tags.size());
-        descriptors.push_back({7, 0, count, 1});
-        for (int32_t k = 0; k < count; ++k) {
+        descriptors.push_back({7, 0, static_cast<int32_t>(tags.size()), 1});
+        for (int32_t k = 0; k < static_cast<int32_t>(tags.size()); ++k) {
             const Tag &tag = tags[static_cast<std::size_t>(k)];
-            // Compact entries: names of 1 to 40 characters, the longest without a NUL.
-            std::string name =
-                "T" + std::to_string(k) + std::string(static_cast<std::size_t>(k % 41), ' ');
-            name.resize(std::min<std::size_t>(name.size(), 40));
+            std::string name = "T" + std::to_string(k) + std::string(40, ' ');
+            name.resize(static_cast<std::size_t>(2 + k % 39));
             names += name + std::string(40 - name.size(), '\0');
-            TypeDescriptor descriptor = tag.descriptor;
-            descriptor.device_data_type = static_cast<int16_t>(k % 17);
-            descriptors.push_back(descriptor);
+            const int16_t device_type = k % 11 == 0 ? int16_t{16} : tag.descriptor.data_type;
+            descriptors.push_back({tag.descriptor.data_type, device_type, tag.descriptor.size, 1});
             values.insert(values.end(), tag.value.begin(), tag.value.end());
-            const int32_t code = k % 90 - 80;
-            statuses.push_back({k % 91 == 0   ? std::numeric_limits<int32_t>::min() + k
-                                : k % 89 == 0 ? -32768
-                                              : code,
-                                k % 7 == 0 ? -k : k, std::numeric_limits<int32_t>::max() - k});
+            const int32_t code = k % 97 == 0 ? kInt32Min + k : k % 89 == 0 ? -32768 : k % 90 - 80;
+            statuses.push_back({code, k % 7 == 0 ? -k : k, ~kInt32Min - k});
             timestamps.push_back(times[static_cast<std::size_t>(k) % times.size()]);
             const std::string local = local_text(timestamps.back());
             printf_report += printf_text("\nTagname [%d]: %.*s", k + 1,
                                          static_cast<int>(name.size()), name.c_str()) +
-                             printf_text("\nType: %s", kTypes[descriptor.data_type - 1]) +
-                             (k % 17 >= 1 && k % 17 <= 15
-                                  ? printf_text("  Device Data Type: %s", kDeviceTypes[k % 17 - 1])
-                                  : "  UNKNOWN DEVICE DATA TYPE") +
+                             printf_text("\nType: %s", kTypes[tag.descriptor.data_type - 1]) +
+                             (device_type == 16 ? "  UNKNOWN DEVICE DATA TYPE"
+                                                : printf_text("  Device Data Type: %s",
+                                                              kTypes[device_type - 1])) +
                              tag.value_lines +
                              (local.empty() ? "\nInvalid timestamp"
                                             : printf_text("\nTimestamp: %s", local.c_str())) +
@@ -241,19 +213,13 @@ TEST(ReportDifferential, EveryValueStatusNameAndTimePrintsAsPrintfMakesIt) {
     for (const char *zone : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0"}) {
         setenv("TZ", zone, 1);
         tzset();
-        std::mt19937_64 random(20240611);
-        std::vector<Tag> tags;
-        add_reals(tags, random);
-        add_doubles(tags, random);
-        add_integers(tags, random);
-        add_ascii(tags);
-        add_times_and_structures(tags);
-        const Message message(tags);
+        const Message message(value_table());
         tag_name_stride = 40;
         const std::string printed = capture_stdout([&] {
             print_tag_values(message.names.data(), message.descriptors.data(),
                              message.values.data(), message.statuses.data(),
-                             message.timestamps.data(), static_cast<int32_t>(tags.size()));
+                             message.timestamps.data(),
+                             static_cast<int32_t>(message.statuses.size()));
         });
         EXPECT_TRUE(printed == message.printf_report)
             << zone << ": " << first_difference(printed, message.printf_report);

@@ -13,66 +13,47 @@
 
 namespace {
 
-// A stream that keeps the first bytes written to it and counts them all:
-// the writes, the bytes and the largest write; and sees whether all after
-// the first `kKept` are blanks.
-class CountingStream {
-public:
-    static constexpr std::size_t kKept = 64;
+// An unbuffered stream that counts its writes and bytes, keeps the first
+// 64 bytes and sees whether all after them are blanks.
+struct CountingStream {
+    std::size_t writes = 0, bytes = 0, largest_write = 0;
+    std::string first;
+    bool blanks_after_first = true;
+    std::FILE *stream = fopencookie(this, "w", {nullptr, &CountingStream::write, nullptr, nullptr});
 
-    CountingStream() {
-        stream_ = fopencookie(this, "w", {nullptr, &CountingStream::write, nullptr, nullptr});
-        std::setvbuf(stream_, nullptr, _IONBF, 0);
-    }
-    ~CountingStream() { std::fclose(stream_); }
-    CountingStream(const CountingStream &) = delete;
-    CountingStream &operator=(const CountingStream &) = delete;
+    CountingStream() { std::setvbuf(stream, nullptr, _IONBF, 0); }
+    ~CountingStream() { std::fclose(stream); }
 
-    std::FILE *stream() const { return stream_; }
-
-    std::size_t writes = 0;
-    std::size_t bytes = 0;
-    std::size_t largest_write = 0;
-    bool only_blanks_after_kept = true;
-    std::string kept;
-
-private:
     static ssize_t write(void *cookie, const char *data, std::size_t size) {
-        auto &self = *static_cast<CountingStream *>(cookie);
-        ++self.writes;
-        self.largest_write = std::max(self.largest_write, size);
-        const std::size_t keep = std::min(size, kKept - std::min(self.bytes, kKept));
-        self.kept.append(data, keep);
         static const std::string kBlanks(4096, ' ');
-        for (std::size_t at = keep; at < size; at += kBlanks.size()) {
+        auto &self = *static_cast<CountingStream *>(cookie);
+        const std::size_t kept = std::min(size, 64 - std::min<std::size_t>(self.bytes, 64));
+        self.first.append(data, kept);
+        for (std::size_t at = kept; at < size; at += kBlanks.size()) {
             const std::size_t piece = std::min(size - at, kBlanks.size());
-            if (std::memcmp(data + at, kBlanks.data(), piece) != 0) {
-                self.only_blanks_after_kept = false;
-            }
+            self.blanks_after_first &= std::memcmp(data + at, kBlanks.data(), piece) == 0;
         }
+        ++self.writes;
         self.bytes += size;
+        self.largest_write = std::max(self.largest_write, size);
         return static_cast<ssize_t>(size);
     }
-
-    std::FILE *stream_;
 };
 
 TEST(ReportWrites, TheLargestAsciiFieldIsPaddedInBoundedPieces) {
     CountingStream counting;
-    const char value[] = "X";
     {
-        tavlo::ts::ReportWriter out(counting.stream());
+        tavlo::ts::ReportWriter out(counting.stream);
         tavlo::ts::write_value(out, TAVLO_TYPE_ASCII, 999999999,
-                               reinterpret_cast<const unsigned char *>(value));
+                               reinterpret_cast<const unsigned char *>("X"));
     }
     EXPECT_EQ(counting.bytes, 8u + 999999999u);
-    EXPECT_EQ(counting.kept.substr(0, 9), "\nValue= X");
-    EXPECT_EQ(counting.kept.find_first_not_of(' ', 9), std::string::npos);
-    EXPECT_TRUE(counting.only_blanks_after_kept);
+    EXPECT_EQ(counting.first, "\nValue= X" + std::string(55, ' '));
+    EXPECT_TRUE(counting.blanks_after_first);
     EXPECT_LE(counting.largest_write, 65536u);
 }
 
-TEST(ReportWrites, AReportReachesStandardOutputInOneWrite) {
+TEST(ReportWrites, EachReportReachesStandardOutputInOneWrite) {
     const std::string names = "A" + std::string(39, '\0') + "B" + std::string(39, '\0');
     const TypeDescriptor descriptors[] = {{7, 0, 2, 1}, {4, 4, 4, 1}, {1, 1, 4, 1}};
     const unsigned char values[8] = {1, 0, 0, 0, 0, 0, 0xC0, 0x3F};
@@ -81,12 +62,12 @@ TEST(ReportWrites, AReportReachesStandardOutputInOneWrite) {
     CountingStream counting;
     tag_name_stride = 40;
     std::FILE *const standard_output = stdout;
-    stdout = counting.stream();
+    stdout = counting.stream;
     print_tag_values(names.data(), descriptors, values, statuses, timestamps, 2);
     print_tag_status(&statuses[1]);
     stdout = standard_output;
     EXPECT_EQ(counting.writes, 2u);
-    EXPECT_EQ(counting.kept.substr(0, 30), "\nTagname [1]: A\nType: LONG  De");
+    EXPECT_EQ(counting.first.substr(0, 26), "\nTagname [1]: A\nType: LONG");
 }
 
 }  // namespace
