@@ -57,7 +57,7 @@ struct Dialogue {
     }
 
     // The first `n` bytes of the value buffer.
-    Bytes first_values(std::size_t n) const { return Bytes(values.begin(), values.begin() + n); }
+    Bytes first_values(std::size_t n) const { return Bytes(values.data(), values.data() + n); }
 
     int32_t count;
     std::string names;

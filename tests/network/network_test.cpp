@@ -247,7 +247,8 @@ TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
     ASSERT_EQ(write(fd, hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
     char reply[256];
     std::string got;
-    for (ssize_t n; (n = read(fd, reply, sizeof reply)) > 0;) got.append(reply, n);
+    for (ssize_t n; (n = read(fd, reply, sizeof reply)) > 0;)
+        got.append(reply, static_cast<std::size_t>(n));
     close(fd);
     ASSERT_GE(got.size(), 9u);
     EXPECT_EQ(got[4], 5) << "a refuse frame";
