@@ -1,13 +1,15 @@
 // The simulator's command line.
 #include "devsim_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <vector>
+
+#include "option_rows.h"
 
 namespace tavlo::devsim {
 
-const char *const kDevsimHelp =
+namespace {
+
+constexpr char kDevsimHelp[] =
     "Usage: tavlo_devsim [options]\n"
     "\n"
     "Serves a simulated device over TCP: every connected client gets every\n"
@@ -23,6 +25,7 @@ const char *const kDevsimHelp =
     "  --script FILE      send the messages of FILE instead of the plant's\n"
     "  --verbose          print a line for every message sent to a client\n"
     "  --help             print this text\n"
+    "  --version          print the version\n"
     "\n"
     "Faults, for tests (N is a message's number: its place in the stream from\n"
     "--first-message, for the plant the value of SIM.MESSAGE_NUMBER):\n"
@@ -35,81 +38,31 @@ const char *const kDevsimHelp =
     "The first line printed is \"tavlo_devsim listening on ADDRESS:PORT\".\n"
     "SIGINT and SIGTERM stop the simulator.\n";
 
-namespace {
-
-bool number_of(const char *text, int64_t low, int64_t high, int64_t &value) {
-    errno = 0;
-    char *end = nullptr;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || parsed < low || parsed > high) return false;
-    value = parsed;
-    return true;
-}
+constexpr cli::Program kProgram = {"tavlo_devsim", kDevsimHelp};
+constexpr int64_t kMost = int64_t{1} << 53;
 
 }  // namespace
 
 ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
     ParsedDevsimCommandLine result;
     DevsimOptions &o = result.options;
-    constexpr int64_t kMost = 1LL << 53;
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--help") {
-            result.command = DevsimCommand::kHelp;
-            return result;
-        }
-        if (name == "--verbose") {
-            o.verbose = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            result.command = DevsimCommand::kError;
-            result.error = name.rfind("--", 0) == 0 ? "option '" + name + "' needs a value"
-                                                    : "unknown argument '" + name + "'";
-            return result;
-        }
-        const char *value = argv[++i];
-        int64_t number = 0;
-        bool ok = true;
-        if (name == "--bind") {
-            o.bind_address = value;
-        } else if (name == "--script") {
-            o.script = value;
-        } else if (name == "--port") {
-            ok = number_of(value, 0, 65535, number);
-            o.port = static_cast<int>(number);
-        } else if (name == "--interval") {
-            ok = number_of(value, 0, 3600000, o.interval_ms);
-        } else if (name == "--count") {
-            ok = number_of(value, 1, kMost, o.count);
-        } else if (name == "--start") {
-            ok = number_of(value, 0, 2147483647, number);
-            o.start_seconds = number;
-        } else if (name == "--first-message") {
-            ok = number_of(value, 0, 1000000000, o.first_message);
-        } else if (name == "--clients") {
-            ok = number_of(value, 1, 1000, o.clients);
-        } else if (name == "--close-after") {
-            ok = number_of(value, 1, kMost, o.faults.close_after);
-        } else if (name == "--corrupt-at" || name == "--truncate-at" || name == "--stall-at" ||
-                   name == "--oversize-at") {
-            ok = number_of(value, 0, kMost, number);
-            auto &fault = name == "--corrupt-at"    ? o.faults.corrupt_at
-                          : name == "--truncate-at" ? o.faults.truncate_at
-                          : name == "--stall-at"    ? o.faults.stall_at
-                                                    : o.faults.oversize_at;
-            fault = number;
-        } else {
-            result.command = DevsimCommand::kError;
-            result.error = "unknown option '" + name + "'";
-            return result;
-        }
-        if (!ok) {
-            result.command = DevsimCommand::kError;
-            result.error = "bad value '" + std::string(value) + "' for " + name;
-            return result;
-        }
-    }
+    const std::vector<cli::Option> options = {
+        cli::whole("port", o.port, 0, 65535),
+        cli::text("bind", o.bind_address),
+        cli::whole("interval", o.interval_ms, 0, 3600000),
+        cli::whole("count", o.count, 1, kMost),
+        cli::whole("start", o.start_seconds, 0, 2147483647),
+        cli::whole("first-message", o.first_message, 0, 1000000000),
+        cli::whole("clients", o.clients, 1, 1000),
+        cli::text("script", o.script),
+        cli::flag("verbose", o.verbose),
+        cli::whole("close-after", o.faults.close_after, 1, kMost),
+        cli::whole("corrupt-at", o.faults.corrupt_at, 0, kMost),
+        cli::whole("truncate-at", o.faults.truncate_at, 0, kMost),
+        cli::whole("stall-at", o.faults.stall_at, 0, kMost),
+        cli::whole("oversize-at", o.faults.oversize_at, 0, kMost),
+    };
+    result.stop = cli::read_options_alone(kProgram, options, argc, argv).stop;
     return result;
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "command_line.h"
+
 namespace tavlo::devsim {
 
 // Faults put into the stream on purpose, for tests. A message's number is
@@ -31,16 +33,11 @@ struct DevsimOptions {
     Faults faults;
 };
 
-enum class DevsimCommand { kRun, kHelp, kError };
-
 struct ParsedDevsimCommandLine {
-    DevsimCommand command = DevsimCommand::kRun;
     DevsimOptions options;
-    std::string error;
+    std::optional<cli::Stop> stop;  // --help, --version or a bad command line
 };
 
 ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv);
-
-extern const char *const kDevsimHelp;
 
 }  // namespace tavlo::devsim

@@ -36,7 +36,7 @@ std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
         std::fprintf(stderr, "tavlo_devsim: cannot open %s\n", options.script.c_str());
         return nullptr;
     }
-    std::vector<tavlo::sim::Message> messages;
+    std::vector<tavlo::records::Message> messages;
     ScriptError error;
     if (!parse_script(file, messages, error)) {
         std::fprintf(stderr, "tavlo_devsim: %s:%d: %s\n", options.script.c_str(), error.line,
@@ -50,15 +50,7 @@ std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
 
 int main(int argc, char **argv) {
     const ParsedDevsimCommandLine command_line = parse_devsim_command_line(argc, argv);
-    if (command_line.command == DevsimCommand::kHelp) {
-        std::fputs(kDevsimHelp, stdout);
-        return 0;
-    }
-    if (command_line.command == DevsimCommand::kError) {
-        std::fprintf(stderr, "tavlo_devsim: %s\nTry 'tavlo_devsim --help'.\n",
-                     command_line.error.c_str());
-        return 2;
-    }
+    if (command_line.stop) return tavlo::cli::finish(*command_line.stop);
     auto source = source_of(command_line.options);
     if (!source) return 2;
 

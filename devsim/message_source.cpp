@@ -3,12 +3,12 @@
 
 namespace tavlo::devsim {
 
-bool PlantSource::next(sim::Message &message) {
+bool PlantSource::next(records::Message &message) {
     plant_.next(message);
     return true;
 }
 
-bool ScriptSource::next(sim::Message &message) {
+bool ScriptSource::next(records::Message &message) {
     if (next_ >= messages_.size()) return false;
     message = messages_[next_++];
     return true;

@@ -13,14 +13,14 @@ class MessageSource {
 public:
     virtual ~MessageSource() = default;
     // The next message, or false when there are no more.
-    virtual bool next(sim::Message &message) = 0;
+    virtual bool next(records::Message &message) = 0;
 };
 
 class PlantSource final : public MessageSource {
 public:
     PlantSource(int64_t start_ms, int32_t step_ms, int64_t first_message)
         : plant_(start_ms, step_ms, first_message) {}
-    bool next(sim::Message &message) override;
+    bool next(records::Message &message) override;
 
 private:
     sim::Plant plant_;
@@ -28,11 +28,12 @@ private:
 
 class ScriptSource final : public MessageSource {
 public:
-    explicit ScriptSource(std::vector<sim::Message> messages) : messages_(std::move(messages)) {}
-    bool next(sim::Message &message) override;
+    explicit ScriptSource(std::vector<records::Message> messages)
+        : messages_(std::move(messages)) {}
+    bool next(records::Message &message) override;
 
 private:
-    std::vector<sim::Message> messages_;
+    std::vector<records::Message> messages_;
     std::size_t next_ = 0;
 };
 

@@ -29,6 +29,10 @@ const Keyword kTypes[] = {{"REAL", 1},  {"SHORT", 2}, {"ASCII", 3},   {"LONG", 4
                           {"CBAW", 12}, {"CBST", 13}, {"EU", 14},     {"DESC", 15}};
 constexpr int32_t kLastDataType = TAVLO_TYPE_TIME;
 constexpr int32_t kLongestText = 65536;
+// A tag name and a device name are shorter than their fields, which hold
+// the NUL too: a full-layout name entry and the device-name field.
+constexpr auto kTagNameField = static_cast<std::size_t>(records::kFullNameStride);
+constexpr auto kDeviceNameField = static_cast<std::size_t>(records::kNameField);
 
 std::optional<int64_t> whole_number(const std::string &text, int64_t low, int64_t high) {
     if (text.empty()) return std::nullopt;
@@ -65,13 +69,13 @@ std::optional<TimeRecord> time_of(const std::string &text) {
 }
 
 template <typename T>
-void set_value(sim::TagValue &tag, T value) {
+void set_value(records::TagValue &tag, T value) {
     tag.value.resize(sizeof value);
     std::memcpy(tag.value.data(), &value, sizeof value);
 }
 
 // The value bytes of a tag from its text. Returns a reason on failure.
-const char *value_of(sim::TagValue &tag, const std::string &text, int32_t ascii_size) {
+const char *value_of(records::TagValue &tag, const std::string &text, int32_t ascii_size) {
     errno = 0;
     char *end = nullptr;
     switch (tag.data_type) {
@@ -120,7 +124,7 @@ const char *value_of(sim::TagValue &tag, const std::string &text, int32_t ascii_
 }
 
 // Reads the data type token: a type keyword or number 1 to 6, or ASCII:N.
-const char *data_type_of(const std::string &token, sim::TagValue &tag, int32_t &ascii_size) {
+const char *data_type_of(const std::string &token, records::TagValue &tag, int32_t &ascii_size) {
     ascii_size = 0;
     std::string type = token;
     if (token.rfind("ASCII:", 0) == 0) {
@@ -135,12 +139,12 @@ const char *data_type_of(const std::string &token, sim::TagValue &tag, int32_t &
     return nullptr;
 }
 
-const char *tag_of(const std::vector<std::string> &t, sim::TagValue &tag) {
+const char *tag_of(const std::vector<std::string> &t, records::TagValue &tag) {
     if (t.size() != 9) {
         return "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
                "TIMESTAMP";
     }
-    if (t[1].empty() || t[1].size() > 255) return "a tag name has 1 to 255 characters";
+    if (t[1].empty() || t[1].size() >= kTagNameField) return "a tag name has 1 to 255 characters";
     tag.name = t[1];
     int32_t ascii_size = 0;
     if (const char *reason = data_type_of(t[2], tag, ascii_size)) return reason;
@@ -164,12 +168,13 @@ const char *tag_of(const std::vector<std::string> &t, sim::TagValue &tag) {
     return nullptr;
 }
 
-const char *message_of(const std::vector<std::string> &t, sim::Message &message) {
+const char *message_of(const std::vector<std::string> &t, records::Message &message) {
     if (t.size() != 5) return "a message line is: message KIND DEVICE UNIT LIST_ID";
     const auto kind = code_of(t[1], kKinds, std::numeric_limits<int32_t>::min(),
                               std::numeric_limits<int32_t>::max());
     if (!kind) return "unknown message kind";
-    if (t[2].empty() || t[2].size() > 31) return "a device name has 1 to 31 characters";
+    if (t[2].empty() || t[2].size() >= kDeviceNameField)
+        return "a device name has 1 to 31 characters";
     const auto unit = whole_number(t[3], std::numeric_limits<int32_t>::min(),
                                    std::numeric_limits<int32_t>::max());
     const auto list_id = whole_number(t[4], std::numeric_limits<int32_t>::min(),
@@ -184,7 +189,7 @@ const char *message_of(const std::vector<std::string> &t, sim::Message &message)
 
 }  // namespace
 
-bool parse_script(std::istream &text, std::vector<sim::Message> &messages, ScriptError &error) {
+bool parse_script(std::istream &text, std::vector<records::Message> &messages, ScriptError &error) {
     messages.clear();
     std::string line;
     for (int number = 1; std::getline(text, line); ++number) {

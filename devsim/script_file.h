@@ -27,6 +27,6 @@ struct ScriptError {
 
 // Reads every message of the script. Returns false, with the first line in
 // error, when any line cannot be used.
-bool parse_script(std::istream &text, std::vector<sim::Message> &messages, ScriptError &error);
+bool parse_script(std::istream &text, std::vector<records::Message> &messages, ScriptError &error);
 
 }  // namespace tavlo::devsim

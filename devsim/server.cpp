@@ -7,7 +7,6 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,11 +38,6 @@ int64_t now_ms() {
 Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source)
     : options_(options), source_(std::move(source)) {}
 
-Server::~Server() {
-    for (auto &c : connections_) close(c->fd);
-    if (listener_ >= 0) close(listener_);
-}
-
 void Server::say(const char *format, ...) {
     va_list args;
     va_start(args, format);
@@ -69,16 +63,16 @@ bool Server::listen(std::string &error) {
         error = "not an IP address: " + options_.bind_address;
         return false;
     }
-    listener_ = socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    listener_.reset(socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const int on = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr *>(&storage), length) != 0 ||
-        ::listen(listener_, 64) != 0) {
+    setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (!listener_ || bind(listener_.get(), reinterpret_cast<sockaddr *>(&storage), length) != 0 ||
+        ::listen(listener_.get(), 64) != 0) {
         error =
             std::string("cannot listen on ") + options_.bind_address + ": " + std::strerror(errno);
         return false;
     }
-    getsockname(listener_, reinterpret_cast<sockaddr *>(&storage), &length);
+    getsockname(listener_.get(), reinterpret_cast<sockaddr *>(&storage), &length);
     const int port = ntohs(storage.ss_family == AF_INET ? v4->sin_port : v6->sin6_port);
     address_ = storage.ss_family == AF_INET
                    ? options_.bind_address + ":" + std::to_string(port)
@@ -104,7 +98,7 @@ void Server::produce(int64_t now) {
         say("all messages of the script sent\n");
         return;
     }
-    sim::lay_out(message_, records_);
+    records::lay_out(message_, records_);
     frame_.clear();
     wire::encode_message_frame(records_, frame_);
     for (auto &c : connections_) {
@@ -152,12 +146,13 @@ void Server::deliver(Connection &c, int64_t number) {
 
 void Server::accept_clients() {
     for (;;) {
-        const int fd = accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
+        posix::UniqueFd fd(
+            accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd) return;
         const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto c = std::make_unique<Connection>();
-        c->fd = fd;
+        c->fd = std::move(fd);
         c->id = next_id_++;
         c->last_out_ms = now_ms();
         connections_.push_back(std::move(c));
@@ -167,7 +162,7 @@ void Server::accept_clients() {
 void Server::receive(Connection &c, int64_t now) {
     std::size_t room = 0;
     unsigned char *space = c.in.space(room);
-    const ssize_t n = recv(c.fd, space, room, 0);
+    const ssize_t n = recv(c.fd.get(), space, room, 0);
     c.in.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
         drop(c, "closed");
@@ -199,7 +194,7 @@ void Server::receive(Connection &c, int64_t now) {
 
 void Server::send_queued(Connection &c) {
     while (c.backlog() > 0 && !c.gone) {
-        const ssize_t n = send(c.fd, c.out.data() + c.out_start, c.backlog(), MSG_NOSIGNAL);
+        const ssize_t n = send(c.fd.get(), c.out.data() + c.out_start, c.backlog(), MSG_NOSIGNAL);
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR) drop(c, "closed");
             break;
@@ -234,7 +229,7 @@ void Server::send_heartbeats(int64_t now) {
 }
 
 void Server::drop(Connection &c, const char *why) {
-    close(c.fd);
+    c.fd.reset();
     c.gone = true;
     if (c.welcomed || c.closing) say("client %d %s\n", c.id, why);
 }
@@ -265,10 +260,10 @@ void Server::run(const volatile std::sig_atomic_t &stop) {
         }
         send_heartbeats(now);
 
-        std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+        std::vector<pollfd> fds{{listener_.get(), POLLIN, 0}};
         for (const auto &c : connections_) {
             fds.push_back(
-                {c->fd, static_cast<short>(POLLIN | (c->backlog() > 0 ? POLLOUT : 0)), 0});
+                {c->fd.get(), static_cast<short>(POLLIN | (c->backlog() > 0 ? POLLOUT : 0)), 0});
         }
         if (said_) {
             std::fflush(stdout);

@@ -12,13 +12,13 @@
 #include "devsim_options.h"
 #include "frame_reader.h"
 #include "message_source.h"
+#include "unique_fd.h"
 
 namespace tavlo::devsim {
 
 class Server {
 public:
     Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source);
-    ~Server();
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
 
@@ -34,7 +34,7 @@ public:
 
 private:
     struct Connection {
-        int fd = -1;
+        posix::UniqueFd fd;
         int id = 0;
         wire::FrameReader in;
         std::vector<unsigned char> out;
@@ -65,7 +65,7 @@ private:
 
     DevsimOptions options_;
     std::unique_ptr<MessageSource> source_;
-    int listener_ = -1;
+    posix::UniqueFd listener_;
     std::string address_;
     std::vector<std::unique_ptr<Connection>> connections_;
     int next_id_ = 1;
@@ -73,8 +73,8 @@ private:
     bool exhausted_ = false;
     int64_t produced_ = 0;
     int64_t next_due_ms_ = 0;
-    sim::Message message_;
-    sim::MessageRecords records_;
+    records::Message message_;
+    records::MessageRecords records_;
     std::vector<unsigned char> frame_;
     bool said_ = false;  // something printed since the last flush
 };

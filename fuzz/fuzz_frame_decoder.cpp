@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ++data;
     --size;
     tavlo::wire::FrameReader reader;
-    tavlo::sim::MessageRecords records;
+    tavlo::records::MessageRecords records;
     for (std::size_t at = 0; at < size; at += piece) {
         reader.append(data + at, piece < size - at ? piece : size - at);
         tavlo::wire::Frame frame;

@@ -9,17 +9,7 @@ using namespace tavlo::receiver;
 
 int main(int argc, char **argv) {
     const ParsedCommandLine command_line = parse_command_line(argc, argv);
-    switch (command_line.command) {
-        case Command::kHelp: std::fputs(kHelpText, stdout); return kExitStopped;
-        case Command::kVersion:
-            std::printf("tavlo_t_receiver %s\n", TAVLO_RECEIVER_VERSION);
-            return kExitStopped;
-        case Command::kError:
-            std::fprintf(stderr, "tavlo_t_receiver: %s\nTry 'tavlo_t_receiver --help'.\n",
-                         command_line.error.c_str());
-            return kExitUsage;
-        case Command::kRun: break;
-    }
+    if (command_line.stop) return tavlo::cli::finish(*command_line.stop);
     // Whole messages go out at once: the report flushes after each.
     static char output_buffer[1 << 16];
     std::setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);

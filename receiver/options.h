@@ -3,7 +3,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
+
+#include "command_line.h"
 
 namespace tavlo::receiver {
 
@@ -14,19 +15,13 @@ struct Options {
     std::optional<double> timeout_seconds;
 };
 
-enum class Command { kRun, kHelp, kVersion, kError };
-
 struct ParsedCommandLine {
-    Command command = Command::kRun;
     Options options;
-    std::string error;  // for kError
+    std::optional<cli::Stop> stop;  // --help, --version or a bad option
 };
 
 // Options come before the device name; "--" ends them. Words after the
 // application id are ignored.
 ParsedCommandLine parse_command_line(int argc, char **argv);
-
-// The text of --help.
-extern const char *const kHelpText;
 
 }  // namespace tavlo::receiver

@@ -7,6 +7,7 @@
 
 #include "block_listings.h"
 #include "message_report.h"
+#include "record_sizes.h"
 #include "stop_control.h"
 #include "tavlo_testsupport.h"
 
@@ -15,7 +16,7 @@ namespace tavlo::receiver {
 namespace {
 
 // A device name or application id: at most 31 characters and a NUL.
-constexpr std::size_t kFieldSize = 32;
+constexpr auto kFieldSize = static_cast<std::size_t>(records::kNameField);
 // First argument of every read.
 constexpr int32_t kReadArgument = 50;
 // A first tag name at most this long makes the names the compact layout.
@@ -54,7 +55,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
     ReadSlots slots;
     int64_t reports = 0;
     while (!stop_requested()) {
-        tag_name_stride = 256;
+        tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         if (failed(main_block)) {
             std::printf("\nError connecting to %s", fields.device);
@@ -67,7 +68,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
                           &slots.descriptors, &slots.values, &slots.statuses, &slots.timestamps,
                           &slots.slot14, &slots.slot15, &main_block);
         if (failed(main_block)) continue;
-        if (first_name_is_compact(slots.names)) tag_name_stride = 40;
+        if (first_name_is_compact(slots.names)) tag_name_stride = records::kCompactNameStride;
         if (!report_message(slots)) continue;
         if (!flush_report()) break;
         if (options.count && ++reports >= *options.count) break;

@@ -9,6 +9,8 @@ namespace tavlo::sim {
 
 namespace {
 
+using records::TagValue;
+
 template <typename T>
 void set_value(TagValue &tag, T value) {
     tag.value.resize(sizeof value);
@@ -176,7 +178,7 @@ TimeRecord time_of(int64_t ms) {
 Plant::Plant(int64_t start_ms, int32_t step_ms, int64_t first_message)
     : start_ms_(start_ms), step_ms_(step_ms), sent_(first_message) {}
 
-void Plant::next(Message &message) {
+void Plant::next(records::Message &message) {
     const int64_t n = sent_++;
     const Step &s = step_of(n);
     const int64_t now_ms = start_ms_ + n * step_ms_;

@@ -39,7 +39,7 @@ public:
 
     // Fills `message` with message n and moves on to n + 1. Reusing one
     // message keeps its buffers.
-    void next(Message &message);
+    void next(records::Message &message);
 
 private:
     int64_t start_ms_;

@@ -6,15 +6,15 @@
 #include <new>
 #include <string>
 
-#include "device_name.h"
+#include "clock.h"
 #include "errors.h"
-#include "interruptible_wait.h"
-#include "sim_transport.h"
+#include "record_sizes.h"
 #include "status_blocks.h"
 #include "tavlo.h"
-#include "tcp_transport.h"
+#include "transport_table.h"
 
 using namespace tavlo::standin;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -23,21 +23,21 @@ namespace {
 // takes, or a connect refused before any attempt; for a device that cannot
 // be reached, a pause that doubles from half a second to five with every
 // failure and starts again after a success.
-constexpr int64_t kUnknownDevicePause = 1000;
-constexpr int64_t kFirstBackoff = 500;
-constexpr int64_t kLongestBackoff = 5000;
-// One unit of the read's first argument, in milliseconds.
-constexpr int64_t kReadWaitUnit = 10;
-// Longest name the library takes: 31 characters and a NUL in 32 bytes.
-constexpr std::size_t kNameField = 32;
+constexpr milliseconds kUnknownDevicePause{1000};
+constexpr milliseconds kFirstBackoff{500};
+constexpr milliseconds kLongestBackoff{5000};
+// One unit of the read's first argument.
+constexpr milliseconds kReadWaitUnit{10};
+// Longest name the library takes: 31 characters and a NUL in the field.
+constexpr auto kNameField = static_cast<std::size_t>(tavlo::records::kNameField);
 
 struct ClientState {
     bool initialised = false;
     std::string app_id;
     std::string device;  // the device of the current connection
-    int64_t backoff_ms = kFirstBackoff;
+    milliseconds backoff = kFirstBackoff;
     std::unique_ptr<Transport> transport;
-    tavlo::sim::MessageRecords records;
+    tavlo::records::MessageRecords records;
 };
 
 ClientState &state() {
@@ -53,21 +53,17 @@ bool valid_name(const char *name) {
 // Connects to the device. Returns 0, or an error code after the pause that
 // follows a failure.
 int32_t open_transport(ClientState &client) {
-    if (const auto sim = parse_sim_device_name(client.device)) {
-        client.transport = std::make_unique<SimTransport>(*sim);
-        return 0;
-    }
-    const auto tcp = parse_tcp_device_name(client.device);
-    if (!tcp) {
-        sleep_ms(kUnknownDevicePause);
+    const TransportRow *row = transport_for(client.device);
+    if (row == nullptr) {
+        clock_in_use().sleep_for(kUnknownDevicePause);
         return kUnknownDevice;
     }
-    const int32_t error = TcpTransport::open(*tcp, client.app_id, client.transport);
+    const int32_t error = row->open(client.device, client.app_id, client.transport);
     if (error == 0) {
-        client.backoff_ms = kFirstBackoff;
+        client.backoff = kFirstBackoff;
     } else if (error != kInterrupted) {
-        sleep_ms(client.backoff_ms);
-        client.backoff_ms = std::min(client.backoff_ms * 2, kLongestBackoff);
+        clock_in_use().sleep_for(client.backoff);
+        client.backoff = std::min(client.backoff * 2, kLongestBackoff);
     }
     return error;
 }
@@ -99,6 +95,7 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
     ClientState &client = state();
     client.transport.reset();
     client.device.clear();
+    client.backoff = kFirstBackoff;
     client.initialised = valid_name(app_id);
     if (client.initialised) {
         client.app_id = app_id;
@@ -114,7 +111,7 @@ TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
     int32_t error = 0;
     if (!client.initialised || !valid_name(device)) {
         error = client.initialised ? kBadArgument : kNotInitialised;
-        sleep_ms(kUnknownDevicePause);
+        clock_in_use().sleep_for(kUnknownDevicePause);
     } else if (client.transport != nullptr && client.device == device) {
         clear_block(*block);
         return;
@@ -170,10 +167,10 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
         fail_block(*block, kFacility, kNotConnected);
         return;
     }
-    tavlo::sim::MessageRecords &records = client.records;
+    tavlo::records::MessageRecords &records = client.records;
     int32_t error = 0;
     try {
-        error = client.transport->read(static_cast<int64_t>(wait) * kReadWaitUnit, records);
+        error = client.transport->read(wait * kReadWaitUnit, records);
     } catch (const std::bad_alloc &) {
         error = kOutOfMemory;
     }

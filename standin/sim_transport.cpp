@@ -2,44 +2,58 @@
 #include "sim_transport.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "errors.h"
-#include "interruptible_wait.h"
 
 namespace tavlo::standin {
 
 namespace {
 
+using std::chrono::milliseconds;
+
 // Plant time between messages when they follow one another without pause.
 constexpr int32_t kStepWithoutPause = 100;
 
-int64_t wall_clock_ms() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+int64_t calendar_ms() {
+    return std::chrono::duration_cast<milliseconds>(
+               clock_in_use().calendar_now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
 
-SimTransport::SimTransport(const SimDeviceName &name)
-    : interval_ms_(name.interval_ms),
-      plant_(name.start_seconds ? *name.start_seconds * 1000 : wall_clock_ms(),
-             name.interval_ms > 0 ? name.interval_ms : kStepWithoutPause),
-      next_due_ms_(monotonic_ms()) {}
+bool SimTransport::recognises(std::string_view device) {
+    return parse_sim_device_name(device).has_value();
+}
 
-int32_t SimTransport::read(int64_t wait_ms, sim::MessageRecords &records) {
-    const int64_t now = monotonic_ms();
-    if (now < next_due_ms_) {
-        const int64_t pause = std::min(next_due_ms_ - now, std::max<int64_t>(wait_ms, 0));
-        if (!sleep_ms(pause)) return kInterrupted;
-        if (monotonic_ms() < next_due_ms_) return kNoMessage;
+int32_t SimTransport::open(std::string_view device, const std::string &,
+                           std::unique_ptr<Transport> &transport) {
+    const auto name = parse_sim_device_name(device);
+    if (!name) return kUnknownDevice;
+    transport = std::make_unique<SimTransport>(*name);
+    return 0;
+}
+
+SimTransport::SimTransport(const SimDeviceName &name)
+    : interval_(milliseconds(name.interval_ms)),
+      plant_(name.start_seconds ? *name.start_seconds * 1000 : calendar_ms(),
+             name.interval_ms > 0 ? name.interval_ms : kStepWithoutPause),
+      next_due_(clock_in_use().now()) {}
+
+int32_t SimTransport::read(milliseconds wait, records::MessageRecords &records) {
+    Clock &clock = clock_in_use();
+    const Clock::Time now = clock.now();
+    if (now < next_due_) {
+        const Clock::Duration pause =
+            std::min<Clock::Duration>(next_due_ - now, std::max(wait, milliseconds(0)));
+        if (!clock.sleep_for(pause)) return kInterrupted;
+        if (clock.now() < next_due_) return kNoMessage;
     }
     plant_.next(message_);
-    sim::lay_out(message_, records);
+    records::lay_out(message_, records);
     // Keep the cadence; a reader that fell behind gets its next message at
     // once, but not a burst of all the overdue ones.
-    next_due_ms_ = std::max(next_due_ms_ + interval_ms_, monotonic_ms());
+    next_due_ = std::max(next_due_ + interval_, clock.now());
     return 0;
 }
 

@@ -1,6 +1,11 @@
 // The in-process simulated device.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "clock.h"
 #include "device_name.h"
 #include "plant.h"
 #include "transport.h"
@@ -9,15 +14,20 @@ namespace tavlo::standin {
 
 class SimTransport final : public Transport {
 public:
+    // The names "sim", "sim:N" and "sim:N:T".
+    static bool recognises(std::string_view device);
+    static int32_t open(std::string_view device, const std::string &app_id,
+                        std::unique_ptr<Transport> &transport);
+
     explicit SimTransport(const SimDeviceName &name);
 
-    int32_t read(int64_t wait_ms, sim::MessageRecords &records) override;
+    int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) override;
 
 private:
-    int32_t interval_ms_;
+    Clock::Duration interval_;
     sim::Plant plant_;
-    sim::Message message_;
-    int64_t next_due_ms_;  // monotonic time the next message is due
+    records::Message message_;
+    Clock::Time next_due_;  // when the next message is due
 };
 
 }  // namespace tavlo::standin

@@ -6,15 +6,14 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <vector>
 
+#include "device_name.h"
 #include "errors.h"
 #include "handshake.h"
-#include "interruptible_wait.h"
 #include "message_codec.h"
 #include "wire_format.h"
 
@@ -22,21 +21,23 @@ namespace tavlo::standin {
 
 namespace {
 
-// How long a connect, and then the device's welcome, may take.
-constexpr int64_t kConnectLimitMs = 2000;
+using std::chrono::milliseconds;
 
-// Waits for `events` on `fd` until `deadline_ms`. Returns 1 when ready, 0
-// at the deadline, or an error code.
-int32_t wait_for(int fd, short events, int64_t deadline_ms) {
-    const int64_t left = std::max<int64_t>(deadline_ms - monotonic_ms(), 0);
-    pollfd entry{fd, events, 0};
-    const int ready = poll(&entry, 1, static_cast<int>(left));
+// How long a connect, and then the device's welcome, may take.
+constexpr milliseconds kConnectLimit{2000};
+// How long the device may stay silent before it is taken for gone.
+constexpr milliseconds kSilenceLimit{wire::kSilenceLimitMs};
+
+// Waits for `events` on `fd` until `deadline`. Returns 1 when ready, 0 at
+// the deadline, or an error code.
+int32_t wait_for(int fd, short events, Clock::Time deadline) {
+    const int ready = clock_in_use().poll_until(fd, events, deadline);
     if (ready < 0) return errno == EINTR ? kInterrupted : kConnectFailed;
     return ready;
 }
 
 // A connected socket to one of the name's addresses, or an error code.
-int32_t connect_socket(const TcpDeviceName &name, int &fd) {
+int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -45,38 +46,39 @@ int32_t connect_socket(const TcpDeviceName &name, int &fd) {
         return kConnectFailed;
     }
     int32_t error = kConnectFailed;
-    const int64_t deadline = monotonic_ms() + kConnectLimitMs;
+    const Clock::Time deadline = clock_in_use().now() + kConnectLimit;
     for (addrinfo *a = addresses; a != nullptr && error == kConnectFailed; a = a->ai_next) {
-        fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) continue;
-        if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+        posix::UniqueFd fd(
+            socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+        if (!fd) continue;
+        if (connect(fd.get(), a->ai_addr, a->ai_addrlen) == 0) {
             error = 0;
         } else if (errno == EINPROGRESS) {
-            const int32_t ready = wait_for(fd, POLLOUT, deadline);
+            const int32_t ready = wait_for(fd.get(), POLLOUT, deadline);
             int socket_error = 0;
             socklen_t size = sizeof socket_error;
-            if (ready == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &socket_error, &size) == 0 &&
+            if (ready == 1 &&
+                getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &socket_error, &size) == 0 &&
                 socket_error == 0) {
                 error = 0;
             } else if (ready == kInterrupted) {
                 error = kInterrupted;
             }
         }
-        if (error != 0) close(fd);
+        if (error == 0) socket_fd = std::move(fd);
     }
     freeaddrinfo(addresses);
-    if (error != 0) fd = -1;
     return error;
 }
 
-int32_t send_all(int fd, const std::vector<unsigned char> &bytes, int64_t deadline_ms) {
+int32_t send_all(int fd, const std::vector<unsigned char> &bytes, Clock::Time deadline) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
         } else if (n < 0 && errno == EAGAIN) {
-            const int32_t ready = wait_for(fd, POLLOUT, deadline_ms);
+            const int32_t ready = wait_for(fd, POLLOUT, deadline);
             if (ready != 1) return ready == kInterrupted ? kInterrupted : kConnectFailed;
         } else if (n < 0 && errno != EINTR) {
             return kConnectFailed;
@@ -87,25 +89,34 @@ int32_t send_all(int fd, const std::vector<unsigned char> &bytes, int64_t deadli
 
 }  // namespace
 
-TcpTransport::TcpTransport(int fd) : fd_(fd), last_heard_ms_(monotonic_ms()) {}
-
-TcpTransport::~TcpTransport() {
-    close(fd_);
+bool TcpTransport::recognises(std::string_view device) {
+    return parse_tcp_device_name(device).has_value();
 }
 
-int32_t TcpTransport::open(const TcpDeviceName &name, const std::string &app_id,
+int32_t TcpTransport::open(std::string_view device, const std::string &app_id,
                            std::unique_ptr<Transport> &transport) {
-    int fd = -1;
-    if (const int32_t error = connect_socket(name, fd); error != 0) return error;
+    const auto name = parse_tcp_device_name(device);
+    if (!name) return kUnknownDevice;
+    posix::UniqueFd socket_fd;
+    if (const int32_t error = connect_socket(*name, socket_fd); error != 0) return error;
     const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    std::unique_ptr<TcpTransport> link(new TcpTransport(fd));
+    setsockopt(socket_fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(socket_fd.get(), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    return greet(std::move(socket_fd), app_id, transport);
+}
 
+TcpTransport::TcpTransport(posix::UniqueFd socket)
+    : socket_(std::move(socket)), last_heard_(clock_in_use().now()) {}
+
+int32_t TcpTransport::greet(posix::UniqueFd socket, const std::string &app_id,
+                            std::unique_ptr<Transport> &transport) {
+    std::unique_ptr<TcpTransport> link(new TcpTransport(std::move(socket)));
     std::vector<unsigned char> hello;
     wire::encode_hello(app_id, wire::kProtocolVersion, hello);
-    const int64_t deadline = monotonic_ms() + kConnectLimitMs;
-    if (const int32_t error = send_all(fd, hello, deadline); error != 0) return error;
+    const Clock::Time deadline = clock_in_use().now() + kConnectLimit;
+    if (const int32_t error = send_all(link->socket_.get(), hello, deadline); error != 0) {
+        return error;
+    }
     for (;;) {
         wire::Frame frame;
         const auto status = link->reader_.next(frame);
@@ -120,25 +131,23 @@ int32_t TcpTransport::open(const TcpDeviceName &name, const std::string &app_id,
             return 0;
         }
         if (link->peer_closed_) return kConnectFailed;
-        const int64_t left = deadline - monotonic_ms();
-        if (left <= 0) return kConnectFailed;
-        if (const int32_t error = link->receive(left); error != 0) {
+        if (clock_in_use().now() >= deadline) return kConnectFailed;
+        if (const int32_t error = link->receive(deadline); error != 0) {
             return error == kConnectionLost ? kConnectFailed : error;
         }
     }
 }
 
-int32_t TcpTransport::receive(int64_t wait_ms) {
-    pollfd entry{fd_, POLLIN, 0};
-    const int ready = poll(&entry, 1, static_cast<int>(std::max<int64_t>(wait_ms, 0)));
+int32_t TcpTransport::receive(Clock::Time deadline) {
+    const int ready = clock_in_use().poll_until(socket_.get(), POLLIN, deadline);
     if (ready < 0) return errno == EINTR ? kInterrupted : kConnectionLost;
     if (ready == 0) return 0;
     std::size_t room = 0;
     unsigned char *space = reader_.space(room);
-    const ssize_t n = recv(fd_, space, room, 0);
+    const ssize_t n = recv(socket_.get(), space, room, 0);
     reader_.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
     if (n > 0) {
-        last_heard_ms_ = monotonic_ms();
+        last_heard_ = clock_in_use().now();
         return 0;
     }
     if (n == 0) {
@@ -149,8 +158,8 @@ int32_t TcpTransport::receive(int64_t wait_ms) {
     return errno == EINTR ? kInterrupted : kConnectionLost;
 }
 
-int32_t TcpTransport::read(int64_t wait_ms, sim::MessageRecords &records) {
-    const int64_t deadline = monotonic_ms() + std::max<int64_t>(wait_ms, 0);
+int32_t TcpTransport::read(milliseconds wait, records::MessageRecords &records) {
+    const Clock::Time deadline = clock_in_use().now() + std::max(wait, milliseconds(0));
     bool looked = false;  // even a read that may not wait looks at the socket once
     for (;;) {
         wire::Frame frame;
@@ -163,12 +172,12 @@ int32_t TcpTransport::read(int64_t wait_ms, sim::MessageRecords &records) {
             return wire::decode_message(frame.payload, frame.length, records) ? 0 : kBadFrame;
         }
         if (peer_closed_) return kConnectionLost;
-        const int64_t now = monotonic_ms();
-        const int64_t silence_left = last_heard_ms_ + wire::kSilenceLimitMs - now;
-        if (silence_left <= 0) return kConnectionLost;
+        const Clock::Time now = clock_in_use().now();
+        const Clock::Time silence_ends = last_heard_ + kSilenceLimit;
+        if (now >= silence_ends) return kConnectionLost;
         if (now >= deadline && looked) return kNoMessage;
         looked = true;
-        if (const int32_t error = receive(std::min(deadline - now, silence_left)); error != 0) {
+        if (const int32_t error = receive(std::min(deadline, silence_ends)); error != 0) {
             return error;
         }
     }

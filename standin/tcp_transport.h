@@ -3,37 +3,46 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
-#include "device_name.h"
+#include "clock.h"
 #include "frame_reader.h"
 #include "transport.h"
+#include "unique_fd.h"
 
 namespace tavlo::standin {
 
 class TcpTransport final : public Transport {
 public:
-    // Connects, sends the hello with the application id and waits for the
-    // device's welcome. Returns 0 and the transport, or an error code.
-    static int32_t open(const TcpDeviceName &name, const std::string &app_id,
+    // The names "host:port" and "[IPv6 address]:port".
+    static bool recognises(std::string_view device);
+
+    // Connects, then greets the device. Returns 0 and the transport, or an
+    // error code.
+    static int32_t open(std::string_view device, const std::string &app_id,
                         std::unique_ptr<Transport> &transport);
 
-    ~TcpTransport() override;
+    // Over a socket already connected to the device: sends the hello with
+    // the application id and waits for the device's welcome. Returns 0 and
+    // the transport, or an error code.
+    static int32_t greet(posix::UniqueFd socket, const std::string &app_id,
+                         std::unique_ptr<Transport> &transport);
 
     // Returns the next message; heartbeats only show the device is alive.
     // A device silent for longer than the heartbeat allows is taken for
     // gone. Frames that arrived before the device closed are still read.
-    int32_t read(int64_t wait_ms, sim::MessageRecords &records) override;
+    int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) override;
 
 private:
-    explicit TcpTransport(int fd);
+    explicit TcpTransport(posix::UniqueFd socket);
 
-    // Waits up to `wait_ms` for bytes and takes them. Returns 0 when bytes
-    // came, or there were none within the wait, or an error code.
-    int32_t receive(int64_t wait_ms);
+    // Waits until `deadline` for bytes and takes them. Returns 0 when bytes
+    // came, or there were none by the deadline, or an error code.
+    int32_t receive(Clock::Time deadline);
 
-    int fd_;
+    posix::UniqueFd socket_;
     wire::FrameReader reader_;
-    int64_t last_heard_ms_;
+    Clock::Time last_heard_;
     bool peer_closed_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The small interface every way of reaching a device implements.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "message_records.h"
@@ -11,9 +12,9 @@ class Transport {
 public:
     virtual ~Transport() = default;
 
-    // Waits at most `wait_ms` for the next message and lays it out in
+    // Waits at most `wait` for the next message and lays it out in
     // `records`. Returns 0, or an error code of the library's facility.
-    virtual int32_t read(int64_t wait_ms, sim::MessageRecords &records) = 0;
+    virtual int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) = 0;
 };
 
 }  // namespace tavlo::standin

@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "record_sizes.h"
+
 namespace tavlo::ts {
 
-constexpr int32_t kFullNameEntry = 256;
-constexpr int32_t kCompactNameEntry = 40;
+constexpr int32_t kFullNameEntry = records::kFullNameStride;
+constexpr int32_t kCompactNameEntry = records::kCompactNameStride;
 
 // Writes the name's characters (at most 255) to the front of entry `slot`
 // of an array of 256-byte entries and NUL into the entry's byte 255; the

@@ -4,14 +4,15 @@
 
 #include <cstdint>
 
+#include "record_sizes.h"
 #include "tavlo.h"
 
 namespace tavlo::ts {
 
-// The largest ASCII size the dialogues accept, the ASCII size a tag list
-// gets when it does not give one, and so the most bytes one value takes in
-// a packed buffer that a dialogue or a loader fills.
-constexpr int32_t kLargestAsciiSize = 1200;
+// The largest ASCII size the dialogues accept is also the ASCII size a tag
+// list gets when it does not give one, and so the most bytes one value takes
+// in a packed buffer that a dialogue or a loader fills.
+using records::kLargestAsciiSize;
 
 // The header entry of a descriptor array for `count` tags.
 inline TypeDescriptor descriptor_header(int32_t count) {

@@ -27,7 +27,7 @@ void get_array(const unsigned char *&at, std::vector<T> &array, std::size_t coun
 
 }  // namespace
 
-void encode_message_frame(const sim::MessageRecords &records, std::vector<unsigned char> &out) {
+void encode_message_frame(const records::MessageRecords &records, std::vector<unsigned char> &out) {
     const auto count = static_cast<std::size_t>(records.count);
     const std::size_t start = start_frame(out, kMessage);
     put<int32_t>(out, records.kind);
@@ -49,14 +49,14 @@ void encode_message_frame(const sim::MessageRecords &records, std::vector<unsign
 }
 
 bool decode_message(const unsigned char *payload, std::size_t length,
-                    sim::MessageRecords &records) {
+                    records::MessageRecords &records) {
     if (length < kMessageHeader) return false;
     const int32_t count = get<int32_t>(payload + 16);
     const int32_t stride = get<int32_t>(payload + 20);
     const uint32_t values_length = get<uint32_t>(payload + 24);
     const auto *device = reinterpret_cast<const char *>(payload + 28);
     if (count < 0 || count > kMostTags) return false;
-    if (stride != sim::kCompactNameStride && stride != sim::kFullNameStride) return false;
+    if (stride != records::kCompactNameStride && stride != records::kFullNameStride) return false;
     if (memchr(device, '\0', kNameField) == nullptr) return false;
     const auto tags = static_cast<uint64_t>(count);
     const uint64_t expected = kMessageHeader + tags * static_cast<uint64_t>(stride) +

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "record_sizes.h"
+
 namespace tavlo::wire {
 
 constexpr uint16_t kProtocolVersion = 1;
@@ -32,6 +34,6 @@ constexpr int32_t kMostTags = 65536;
 // Fixed part of a message payload, before the arrays.
 constexpr std::size_t kMessageHeader = 60;
 // Bytes of the device-name and application-id fields.
-constexpr std::size_t kNameField = 32;
+constexpr auto kNameField = static_cast<std::size_t>(records::kNameField);
 
 }  // namespace tavlo::wire

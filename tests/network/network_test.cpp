@@ -16,6 +16,7 @@
 #include "devsim_runner.h"
 #include "receiver_runner.h"
 #include "temporary_files.h"
+#include "unique_fd.h"
 
 namespace {
 
@@ -229,20 +230,19 @@ TEST(Network, DeviceOnIpv6LoopbackByItsBracketedAddress) {
 
 TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
     Devsim devsim({});
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const tavlo::posix::UniqueFd fd(socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(std::stoi(devsim.port())));
     inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(connect(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     // A hello of version 2: length 41, type 1, magic, version, reserved, id.
     std::string hello = std::string("\x29\0\0\0\x01TVLO\x02\0\0\0", 13) + std::string(32, '\0');
-    ASSERT_EQ(write(fd, hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
+    ASSERT_EQ(write(fd.get(), hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
     char reply[256];
     std::string got;
-    for (ssize_t n; (n = read(fd, reply, sizeof reply)) > 0;)
+    for (ssize_t n; (n = read(fd.get(), reply, sizeof reply)) > 0;)
         got.append(reply, static_cast<std::size_t>(n));
-    close(fd);
     ASSERT_GE(got.size(), 9u);
     EXPECT_EQ(got[4], 5) << "a refuse frame";
     EXPECT_NE(got.find("protocol version 1"), std::string::npos);

@@ -28,22 +28,23 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         std::vector<std::string> args;
         std::string message;
     };
+    const std::string count =
+        "tavlo_t_receiver: --count: expects a whole number from 1 to "
+        "9223372036854775807\n";
+    const std::string timeout =
+        "tavlo_t_receiver: --timeout: expects a decimal number from 0.001 to 10000000\n";
     const BadCase cases[] = {
-        {{"--verbose", "PLANT7"}, "tavlo_t_receiver: unknown option '--verbose'\n"},
-        {{"--count"}, "tavlo_t_receiver: option '--count' needs a value\n"},
-        {{"--count", "0", "PLANT7"},
-         "tavlo_t_receiver: --count needs a whole number of 1 or more, not '0'\n"},
-        {{"--count=7x", "PLANT7"},
-         "tavlo_t_receiver: --count needs a whole number of 1 or more, not '7x'\n"},
-        {{"--timeout", "-1", "PLANT7"},
-         "tavlo_t_receiver: --timeout needs a number of seconds above 0, not '-1'\n"},
-        {{"--timeout=nan", "PLANT7"},
-         "tavlo_t_receiver: --timeout needs a number of seconds above 0, not 'nan'\n"},
+        {{"--verbose", "PLANT7"}, "tavlo_t_receiver: --verbose: unknown option\n"},
+        {{"--count"}, "tavlo_t_receiver: --count: needs a value\n"},
+        {{"--count", "0", "PLANT7"}, count},
+        {{"--count=7x", "PLANT7"}, count},
+        {{"--timeout", "-1", "PLANT7"}, timeout},
+        {{"--timeout=nan", "PLANT7"}, timeout},
     };
     for (const BadCase &c : cases) {
         const auto run = run_with_double(c.args, "");
         EXPECT_EQ(run.result.exit_status, 2) << c.message;
-        EXPECT_EQ(run.result.err, c.message + "Try 'tavlo_t_receiver --help'.\n");
+        EXPECT_EQ(run.result.err, c.message);
         EXPECT_EQ(run.result.out, "");
         EXPECT_EQ(run.calls, "");
     }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace tavlo::testing {
 
@@ -23,37 +24,41 @@ double now_seconds() {
 }
 
 // Standard input of the child: a temporary file holding `input`.
-int input_file(const std::string &input) {
+posix::UniqueFd input_file(const std::string &input) {
     char path[] = "/tmp/tavlo_child_input_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) throw std::runtime_error("cannot create the child's input");
+    posix::UniqueFd fd(mkstemp(path));
+    if (!fd) throw std::runtime_error("cannot create the child's input");
     unlink(path);
     if (!input.empty() &&
-        write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        write(fd.get(), input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
         throw std::runtime_error("cannot write the child's input");
     }
-    lseek(fd, 0, SEEK_SET);
+    lseek(fd.get(), 0, SEEK_SET);
     return fd;
+}
+
+// A pipe: its read end, then its write end.
+std::pair<posix::UniqueFd, posix::UniqueFd> make_pipe() {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    return {posix::UniqueFd(ends[0]), posix::UniqueFd(ends[1])};
 }
 
 }  // namespace
 
 ChildProcess::ChildProcess(const ProcessSpec &spec) {
-    int out_pipe[2];
-    int err_pipe[2];
-    if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const int in_fd = input_file(spec.input);
+    auto [out_read, out_write] = make_pipe();
+    auto [err_read, err_write] = make_pipe();
+    const posix::UniqueFd in_fd = input_file(spec.input);
     std::vector<char *> argv;
     for (const std::string &arg : spec.argv) argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        dup2(in_fd, STDIN_FILENO);
-        dup2(out_pipe[1], STDOUT_FILENO);
-        dup2(err_pipe[1], STDERR_FILENO);
+        dup2(in_fd.get(), STDIN_FILENO);
+        dup2(out_write.get(), STDOUT_FILENO);
+        dup2(err_write.get(), STDERR_FILENO);
         for (const std::string &name : spec.unset_env) unsetenv(name.c_str());
         for (const auto &[name, value] : spec.env) setenv(name.c_str(), value.c_str(), 1);
         signal(SIGPIPE, SIG_DFL);
@@ -61,11 +66,8 @@ ChildProcess::ChildProcess(const ProcessSpec &spec) {
         std::fprintf(stderr, "exec %s: %s\n", argv[0], std::strerror(errno));
         _exit(127);
     }
-    close(in_fd);
-    close(out_pipe[1]);
-    close(err_pipe[1]);
-    out_fd_ = out_pipe[0];
-    err_fd_ = err_pipe[0];
+    out_fd_ = std::move(out_read);
+    err_fd_ = std::move(err_read);
 }
 
 ChildProcess::~ChildProcess() {
@@ -73,17 +75,15 @@ ChildProcess::~ChildProcess() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (out_fd_ >= 0) close(out_fd_);
-    if (err_fd_ >= 0) close(err_fd_);
 }
 
 // Reads what is ready within `timeout_ms`. Returns false when both pipes
 // are closed.
 bool ChildProcess::pump(int timeout_ms) {
-    pollfd fds[2] = {{out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
-    if (out_fd_ < 0 && err_fd_ < 0) return false;
+    pollfd fds[2] = {{out_fd_.get(), POLLIN, 0}, {err_fd_.get(), POLLIN, 0}};
+    if (!out_fd_ && !err_fd_) return false;
     if (poll(fds, 2, timeout_ms) <= 0) return true;
-    int *fd_of[2] = {&out_fd_, &err_fd_};
+    posix::UniqueFd *fd_of[2] = {&out_fd_, &err_fd_};
     std::string *text_of[2] = {&out_, &err_};
     for (int i = 0; i < 2; ++i) {
         if (fds[i].fd < 0 || fds[i].revents == 0) continue;
@@ -92,8 +92,7 @@ bool ChildProcess::pump(int timeout_ms) {
         if (n > 0) {
             text_of[i]->append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0 || errno != EINTR) {
-            close(*fd_of[i]);
-            *fd_of[i] = -1;
+            fd_of[i]->reset();
         }
     }
     return true;

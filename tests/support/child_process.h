@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "unique_fd.h"
+
 namespace tavlo::testing {
 
 struct ProcessResult {
@@ -53,8 +55,8 @@ private:
     bool wait_for(const std::string &collected, const std::string &text, double limit_seconds);
 
     pid_t pid_ = -1;
-    int out_fd_ = -1;
-    int err_fd_ = -1;
+    posix::UniqueFd out_fd_;
+    posix::UniqueFd err_fd_;
     std::string out_;
     std::string err_;
 };

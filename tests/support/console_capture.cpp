@@ -11,26 +11,26 @@ namespace tavlo::testing {
 
 namespace {
 
-int temporary_file(const std::string &content) {
+posix::UniqueFd temporary_file(const std::string &content) {
     char path[] = "/tmp/tavlo_console_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) throw std::runtime_error("cannot create a temporary file");
+    posix::UniqueFd fd(mkstemp(path));
+    if (!fd) throw std::runtime_error("cannot create a temporary file");
     unlink(path);
     std::size_t written = 0;
     while (written < content.size()) {
-        const ssize_t n = write(fd, content.data() + written, content.size() - written);
+        const ssize_t n = write(fd.get(), content.data() + written, content.size() - written);
         if (n <= 0) throw std::runtime_error("cannot write a temporary file");
         written += static_cast<std::size_t>(n);
     }
-    lseek(fd, 0, SEEK_SET);
+    lseek(fd.get(), 0, SEEK_SET);
     return fd;
 }
 
-std::string read_from(int fd, off_t offset) {
+std::string read_from(const posix::UniqueFd &fd, off_t offset) {
     std::string text;
     char buffer[4096];
     for (;;) {
-        const ssize_t n = pread(fd, buffer, sizeof buffer, offset);
+        const ssize_t n = pread(fd.get(), buffer, sizeof buffer, offset);
         if (n <= 0) break;
         text.append(buffer, static_cast<std::size_t>(n));
         offset += n;
@@ -50,8 +50,8 @@ ConsoleCapture::ConsoleCapture(const std::string &input)
     // offset it remembers there; else the seek below can take the old bytes
     // for the start of the new input.
     std::fflush(stdin);
-    dup2(input_fd_, STDIN_FILENO);
-    dup2(output_fd_, STDOUT_FILENO);
+    dup2(input_fd_.get(), STDIN_FILENO);
+    dup2(output_fd_.get(), STDOUT_FILENO);
     // Forget anything stdin had buffered or reached before.
     std::clearerr(stdin);
     std::fseek(stdin, 0, SEEK_SET);
@@ -60,13 +60,9 @@ ConsoleCapture::ConsoleCapture(const std::string &input)
 ConsoleCapture::~ConsoleCapture() {
     std::fflush(stdout);
     std::fflush(stdin);
-    dup2(saved_stdout_, STDOUT_FILENO);
-    dup2(saved_stdin_, STDIN_FILENO);
+    dup2(saved_stdout_.get(), STDOUT_FILENO);
+    dup2(saved_stdin_.get(), STDIN_FILENO);
     std::clearerr(stdin);
-    close(saved_stdout_);
-    close(saved_stdin_);
-    close(input_fd_);
-    close(output_fd_);
 }
 
 std::string ConsoleCapture::output() {

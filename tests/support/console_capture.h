@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "unique_fd.h"
+
 namespace tavlo::testing {
 
 // While alive, standard input reads `input` (from a regular file) and
@@ -22,10 +24,10 @@ public:
     std::string unread_input();
 
 private:
-    int saved_stdin_;
-    int saved_stdout_;
-    int input_fd_;
-    int output_fd_;
+    posix::UniqueFd saved_stdin_;
+    posix::UniqueFd saved_stdout_;
+    posix::UniqueFd input_fd_;
+    posix::UniqueFd output_fd_;
 };
 
 // Runs `code` with `input` as standard input and returns what it printed.

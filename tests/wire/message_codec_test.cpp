@@ -16,9 +16,9 @@
 
 namespace {
 
-using tavlo::sim::Message;
-using tavlo::sim::MessageRecords;
-using tavlo::sim::TagValue;
+using tavlo::records::Message;
+using tavlo::records::MessageRecords;
+using tavlo::records::TagValue;
 using tavlo::testing::compact_entry;
 using tavlo::testing::full_entry;
 using tavlo::testing::get_at;
@@ -51,7 +51,7 @@ Message two_tags(const std::string &first_name = "FLOW") {
 
 std::vector<unsigned char> payload_of(const Message &message) {
     MessageRecords records;
-    tavlo::sim::lay_out(message, records);
+    tavlo::records::lay_out(message, records);
     std::vector<unsigned char> frame;
     tavlo::wire::encode_message_frame(records, frame);
     EXPECT_EQ(frame[4], tavlo::wire::kMessage);
@@ -69,7 +69,7 @@ TEST(MessageCodec, RoundTripKeepsEveryArrayByteForByte) {
     for (const std::size_t first_size : {4u, 39u, 40u, 44u}) {
         const std::string first(first_size, 'L');
         MessageRecords sent;
-        tavlo::sim::lay_out(two_tags(first), sent);
+        tavlo::records::lay_out(two_tags(first), sent);
         EXPECT_EQ(text_of(sent.names), first_size < 40
                                            ? compact_entry(first) + compact_entry("NOTE")
                                            : full_entry(first, ' ') + full_entry("NOTE", ' '))
@@ -103,7 +103,7 @@ TEST(MessageCodec, MessageOfNoTagsRoundTrips) {
     EXPECT_TRUE(got.values.empty());
     // Laid out, the names are one empty compact entry, never no bytes.
     MessageRecords sent;
-    tavlo::sim::lay_out(empty, sent);
+    tavlo::records::lay_out(empty, sent);
     EXPECT_EQ(sent.name_stride, 40);
     EXPECT_EQ(text_of(sent.names), compact_entry(""));
 }

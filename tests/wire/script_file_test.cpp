@@ -12,10 +12,10 @@ namespace {
 
 using tavlo::devsim::parse_script;
 using tavlo::devsim::ScriptError;
-using tavlo::sim::Message;
+using tavlo::records::Message;
 
 template <typename T>
-T value_of(const tavlo::sim::TagValue &tag) {
+T value_of(const tavlo::records::TagValue &tag) {
     EXPECT_EQ(tag.value.size(), sizeof(T));
     return tavlo::testing::get_at<T>(tag.value, 0);
 }

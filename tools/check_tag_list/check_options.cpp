@@ -1,14 +1,17 @@
 // The command line of tavlo_check_tag_list.
 #include "check_options.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <iterator>
+#include <string>
+
+#include "number_reading.h"
 
 namespace tavlo::check {
 
-const char *const kHelpText =
+namespace {
+
+constexpr char kHelpText[] =
     "Usage: tavlo_check_tag_list [--help | --version] FORMAT COUNT [FILE]\n"
     "\n"
     "Loads a tag-list file of up to COUNT tags (0 to 1000000) with the\n"
@@ -30,7 +33,7 @@ const char *const kHelpText =
     "  1  the load recorded an error\n"
     "  2  usage: a bad FORMAT or COUNT, or an unknown option\n";
 
-namespace {
+constexpr cli::Program kProgram = {"tavlo_check_tag_list", kHelpText};
 
 struct FormatName {
     const char *name;
@@ -50,56 +53,41 @@ std::optional<ListFormat> parse_format(const char *text) {
     return std::nullopt;
 }
 
-std::optional<int32_t> parse_count(const char *text) {
-    errno = 0;
-    char *end = nullptr;
-    const long long value = std::strtoll(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 0 || value > kMostTags) {
-        return std::nullopt;
+// "names, types, ... or historical".
+std::string format_names() {
+    std::string names;
+    for (const FormatName &entry : kFormats) {
+        if (!names.empty()) names += &entry == std::end(kFormats) - 1 ? " or " : ", ";
+        names += entry.name;
     }
-    return static_cast<int32_t>(value);
+    return names;
 }
 
-ParsedCommandLine error(std::string message) {
-    ParsedCommandLine result;
-    result.command = Command::kError;
-    result.error = std::move(message);
-    return result;
+// The operands FORMAT COUNT [FILE] into `options`, or what is wrong with them.
+std::optional<cli::Stop> read_operands(int count, char **operands, CheckOptions &options) {
+    if (count < 1) return cli::usage_error(kProgram, "FORMAT", "missing");
+    if (count < 2) return cli::usage_error(kProgram, "COUNT", "missing");
+    if (count > 3) return cli::usage_error(kProgram, operands[3], "unexpected argument");
+    const auto format = parse_format(operands[0]);
+    if (!format) return cli::usage_error(kProgram, "FORMAT", "expects " + format_names());
+    int64_t tags = 0;
+    const std::string problem = cli::read_whole_number(operands[1], 0, kMostTags, tags);
+    if (!problem.empty()) return cli::usage_error(kProgram, "COUNT", problem);
+    options.format = *format;
+    options.count = static_cast<int32_t>(tags);
+    if (count == 3) options.file = operands[2];
+    return std::nullopt;
 }
 
 }  // namespace
 
 ParsedCommandLine parse_command_line(int argc, char **argv) {
     ParsedCommandLine result;
-    int i = 1;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
-        const std::string word = argv[i];
-        if (word == "--") {
-            ++i;
-            break;
-        }
-        if (word == "--help") {
-            result.command = Command::kHelp;
-            return result;
-        }
-        if (word == "--version") {
-            result.command = Command::kVersion;
-            return result;
-        }
-        return error("unknown option '" + word + "'");
+    const cli::Parsed parsed = cli::read_options(kProgram, {}, argc, argv);
+    result.stop = parsed.stop;
+    if (!result.stop) {
+        result.stop = read_operands(argc - parsed.operands, argv + parsed.operands, result.options);
     }
-    if (argc - i < 2) return error("FORMAT and COUNT are needed");
-    if (argc - i > 3) return error("too many arguments");
-    const auto format = parse_format(argv[i]);
-    if (!format) return error("unknown FORMAT '" + std::string(argv[i]) + "'");
-    const auto count = parse_count(argv[i + 1]);
-    if (!count) {
-        return error("COUNT needs a whole number from 0 to 1000000, not '" +
-                     std::string(argv[i + 1]) + "'");
-    }
-    result.options.format = *format;
-    result.options.count = *count;
-    if (argc - i == 3) result.options.file = argv[i + 2];
     return result;
 }
 

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <optional>
+
+#include "command_line.h"
 
 namespace tavlo::check {
 
@@ -15,20 +17,14 @@ struct CheckOptions {
     const char *file = nullptr;  // null: the loader asks at the console
 };
 
-enum class Command { kCheck, kHelp, kVersion, kError };
-
 struct ParsedCommandLine {
-    Command command = Command::kCheck;
     CheckOptions options;
-    std::string error;  // for kError
+    std::optional<cli::Stop> stop;  // --help, --version or a bad command line
 };
 
 // The largest number of tags that can be asked for.
 constexpr int32_t kMostTags = 1000000;
 
 ParsedCommandLine parse_command_line(int argc, char **argv);
-
-// The text of --help.
-extern const char *const kHelpText;
 
 }  // namespace tavlo::check

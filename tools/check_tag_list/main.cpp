@@ -10,22 +10,11 @@ using namespace tavlo::check;
 namespace {
 constexpr int kExitLoaded = 0;
 constexpr int kExitLoadFailed = 1;
-constexpr int kExitUsage = 2;
 }  // namespace
 
 int main(int argc, char **argv) {
     const ParsedCommandLine command_line = parse_command_line(argc, argv);
-    switch (command_line.command) {
-        case Command::kHelp: std::fputs(kHelpText, stdout); return kExitLoaded;
-        case Command::kVersion:
-            std::printf("tavlo_check_tag_list %s\n", TAVLO_CHECK_VERSION);
-            return kExitLoaded;
-        case Command::kError:
-            std::fprintf(stderr, "tavlo_check_tag_list: %s\nTry 'tavlo_check_tag_list --help'.\n",
-                         command_line.error.c_str());
-            return kExitUsage;
-        case Command::kCheck: break;
-    }
+    if (command_line.stop) return tavlo::cli::finish(*command_line.stop);
     const CheckOptions &options = command_line.options;
     if (options.file != nullptr && !answer_file_name(options.file)) {
         std::fprintf(stderr, "tavlo_check_tag_list: cannot pass the file name to the loader\n");

@@ -1,8 +1,8 @@
 // tavlo_define_tags: defines tags at the console with the test-support
 // library's dialogues and prints the records that came back.
 #include <cstdio>
-#include <cstring>
 
+#include "option_rows.h"
 #include "record_listings.h"
 #include "tag_count.h"
 #include "tavlo_testsupport.h"
@@ -19,12 +19,18 @@ constexpr const char kHelpText[] =
     "prints the records that came back. Answers are read from standard input\n"
     "only, so a file of answers can drive it.\n"
     "\n"
+    "  --historical  define historical tags\n"
+    "  --help        print this text\n"
+    "  --version     print the version\n"
+    "\n"
     "Exit status:\n"
     "  0  the records were printed\n"
     "  1  input ended before the number of tags was given\n"
-    "  2  usage: an unknown argument\n";
+    "  2  usage: an unknown option or argument\n";
 
-enum ExitStatus { kExitDone = 0, kExitNoCount = 1, kExitUsage = 2 };
+enum ExitStatus { kExitDone = 0, kExitNoCount = 1 };
+
+constexpr tavlo::cli::Program kProgram = {"tavlo_define_tags", kHelpText};
 
 void define_and_print_tags(int32_t count) {
     TagRecords records(count);
@@ -45,18 +51,9 @@ void define_and_print_historical_tags(int32_t count) {
 
 int main(int argc, char **argv) {
     bool historical = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kHelpText, stdout);
-            return kExitDone;
-        }
-        if (std::strcmp(argv[i], "--historical") != 0) {
-            std::fprintf(stderr, "tavlo_define_tags: unknown argument '%s'\n%s", argv[i],
-                         kHelpText);
-            return kExitUsage;
-        }
-        historical = true;
-    }
+    const tavlo::cli::Parsed parsed = tavlo::cli::read_options_alone(
+        kProgram, {tavlo::cli::flag("historical", historical)}, argc, argv);
+    if (parsed.stop) return tavlo::cli::finish(*parsed.stop);
     const std::optional<int32_t> count = ask_tag_count();
     if (!count) {
         std::fputs("\nInput ended before the number of tags was given.\n", stdout);

@@ -1,10 +1,11 @@
-// One received message in the record layouts of the client library.
+// The record layout of a message: one message as a device sends it, and
+// the arrays a read hands to its caller.
 #include "message_records.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tavlo::sim {
+namespace tavlo::records {
 
 void lay_out(const Message &message, MessageRecords &records) {
     const auto count = static_cast<int32_t>(message.tags.size());
@@ -44,4 +45,4 @@ void lay_out(const Message &message, MessageRecords &records) {
     if (count == 0) records.names[entry_size - 1] = '\0';
 }
 
-}  // namespace tavlo::sim
+}  // namespace tavlo::records

@@ -1,13 +1,15 @@
-// One received message in the record layouts of the client library.
+// The record layout of a message: one message as a device sends it, and
+// the arrays a read hands to its caller.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "record_sizes.h"
 #include "tavlo.h"
 
-namespace tavlo::sim {
+namespace tavlo::records {
 
 // A tag of a message before it is laid out: its value as raw bytes.
 struct TagValue {
@@ -45,14 +47,10 @@ struct MessageRecords {
     std::vector<TimeRecord> timestamps;       // count entries
 };
 
-// Width of a tag-name entry in the compact layout and in the full layout.
-constexpr int32_t kCompactNameStride = 40;
-constexpr int32_t kFullNameStride = 256;
-
 // Lays out a message: names in the compact layout (blank-padded to 39
 // characters, NUL as the 40th byte) when every name is shorter than 40
 // characters, else in 256-byte entries blank-padded with NUL at byte 255;
 // the descriptor array with its header; the values back to back.
 void lay_out(const Message &message, MessageRecords &records);
 
-}  // namespace tavlo::sim
+}  // namespace tavlo::records

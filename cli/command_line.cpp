@@ -1,0 +1,103 @@
+// tavlo_cli: the command-line parser that every program of the project uses.
+#include "command_line.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tavlo::cli {
+
+namespace {
+
+// getopt_long's table: the program's rows, then --help and --version.
+std::vector<option> getopt_table(const std::vector<Option> &options) {
+    std::vector<option> table;
+    for (const Option &row : options) {
+        table.push_back({row.name, row.takes_value ? required_argument : no_argument, nullptr, 0});
+    }
+    table.push_back({"help", no_argument, nullptr, 0});
+    table.push_back({"version", no_argument, nullptr, 0});
+    table.push_back({nullptr, 0, nullptr, 0});
+    return table;
+}
+
+// An option word as written, up to its "=": "--port" of "--port=0".
+std::string written_name(const char *word) {
+    const bool long_option = std::strncmp(word, "--", 2) == 0 && word[2] != '\0';
+    const char *equals = long_option ? std::strchr(word + 3, '=') : nullptr;
+    return equals != nullptr ? std::string(word, equals) : std::string(word);
+}
+
+// The row named in full by `written`; getopt_long also takes a name's
+// unique beginning, which a later option could make ambiguous.
+std::optional<std::size_t> row_named(const std::vector<option> &table, const std::string &written) {
+    if (written.rfind("--", 0) != 0) return std::nullopt;
+    for (std::size_t row = 0; table[row].name != nullptr; ++row) {
+        if (written.compare(2, std::string::npos, table[row].name) == 0) return row;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Parsed read_options(const Program &program, const std::vector<Option> &options, int argc,
+                    char **argv) {
+    const std::vector<option> table = getopt_table(options);
+    const std::size_t help_row = options.size();
+    const std::size_t version_row = help_row + 1;
+    Parsed parsed;
+    optind = 0;  // a fresh start, also for another command line in the same process
+    opterr = 0;  // the error lines are ours
+    for (;;) {
+        const int word = std::max(optind, 1);
+        // "+": stop at the first operand; ":": a missing value gives ':'.
+        const int found = getopt_long(argc, argv, "+:", table.data(), nullptr);
+        if (found == -1) break;
+        const std::string written = written_name(argv[word]);
+        const std::optional<std::size_t> row = row_named(table, written);
+        std::string problem;
+        if (!row) {
+            problem = "unknown option";
+        } else if (found == ':') {
+            problem = "needs a value";
+        } else if (found == '?') {
+            problem = "takes no value";
+        } else if (*row == help_row) {
+            parsed.stop = Stop{0, program.help};
+            return parsed;
+        } else if (*row == version_row) {
+            parsed.stop = Stop{0, std::string(program.name) + " " + TAVLO_VERSION + "\n"};
+            return parsed;
+        } else {
+            problem = options[*row].action(optarg);
+        }
+        if (!problem.empty()) {
+            parsed.stop = usage_error(program, written, problem);
+            return parsed;
+        }
+    }
+    parsed.operands = std::max(optind, 1);
+    return parsed;
+}
+
+Parsed read_options_alone(const Program &program, const std::vector<Option> &options, int argc,
+                          char **argv) {
+    Parsed parsed = read_options(program, options, argc, argv);
+    if (!parsed.stop && parsed.operands < argc) {
+        parsed.stop = usage_error(program, argv[parsed.operands], "unexpected argument");
+    }
+    return parsed;
+}
+
+Stop usage_error(const Program &program, const std::string &subject, const std::string &problem) {
+    return Stop{kExitUsage, std::string(program.name) + ": " + subject + ": " + problem + "\n"};
+}
+
+int finish(const Stop &stop) {
+    std::fputs(stop.text.c_str(), stop.status == 0 ? stdout : stderr);
+    return stop.status;
+}
+
+}  // namespace tavlo::cli

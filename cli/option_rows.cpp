@@ -1,0 +1,68 @@
+// Rows for the tables of options: what each kind of option does with its
+// value.
+#include "option_rows.h"
+
+#include <string_view>
+#include <utility>
+
+#include "number_reading.h"
+
+namespace tavlo::cli {
+
+namespace {
+
+template <typename Number>
+Option number_option(const char *name, Number low, Number high, std::function<void(Number)> take,
+                     std::string (*read)(const char *, Number, Number, Number &)) {
+    return {name, true, [low, high, read, take = std::move(take)](const char *value) {
+                Number number{};
+                std::string problem = read(value, low, high, number);
+                if (problem.empty()) take(number);
+                return problem;
+            }};
+}
+
+}  // namespace
+
+Option flag(const char *name, bool &target) {
+    return {name, false, [&target](const char *) {
+                target = true;
+                return std::string();
+            }};
+}
+
+Option text(const char *name, std::string &target) {
+    return {name, true, [&target](const char *value) {
+                if (*value == '\0') return std::string("needs a value");
+                target = value;
+                return std::string();
+            }};
+}
+
+Option list(const char *name, std::vector<std::string> &items) {
+    return {name, true, [&items](const char *value) {
+                if (*value == '\0') return std::string("needs a value");
+                std::vector<std::string> given;
+                std::string_view rest(value);
+                for (;;) {
+                    const auto comma = rest.find(',');
+                    if (comma == 0 || rest.empty()) return std::string("has an empty item");
+                    given.emplace_back(rest.substr(0, comma));
+                    if (comma == std::string_view::npos) break;
+                    rest.remove_prefix(comma + 1);
+                }
+                items.insert(items.end(), given.begin(), given.end());
+                return std::string();
+            }};
+}
+
+Option whole_number(const char *name, int64_t low, int64_t high,
+                    std::function<void(int64_t)> take) {
+    return number_option(name, low, high, std::move(take), read_whole_number);
+}
+
+Option decimal_number(const char *name, double low, double high, std::function<void(double)> take) {
+    return number_option(name, low, high, std::move(take), read_decimal_number);
+}
+
+}  // namespace tavlo::cli

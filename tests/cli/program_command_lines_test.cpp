@@ -1,0 +1,68 @@
+// Every program through the shared parser: a bad command line gives one
+// line on standard error and status 2; a value goes after "=" or apart.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+
+namespace {
+
+using tavlo::testing::ProcessResult;
+using tavlo::testing::run_process;
+
+const std::string kReceiver = TAVLO_RECEIVER_PATH;
+const std::string kDevsim = TAVLO_DEVSIM_PATH;
+const std::string kCheck = TAVLO_CHECK_TAG_LIST_PATH;
+const std::string kDefine = TAVLO_DEFINE_TAGS_PATH;
+
+ProcessResult run(const std::string &program, std::vector<std::string> args) {
+    args.insert(args.begin(), program);
+    return run_process({args, {}, {}, ""});
+}
+
+std::string name_of(const std::string &program) {
+    return program.substr(program.rfind('/') + 1);
+}
+
+TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {
+    struct Case {
+        std::string program;
+        std::vector<std::string> args;
+        std::string line;  // after the program's name
+    };
+    const Case cases[] = {
+        {kReceiver, {"--timeout", "1e3", "sim"}, "--timeout: expects a decimal number from 0.001"},
+        {kDevsim, {"--port", "65536"}, "--port: expects a whole number from 0 to 65535"},
+        {kDevsim, {"--script="}, "--script: needs a value"},
+        {kDevsim, {"--port", "0", "7301"}, "7301: unexpected argument"},
+        {kCheck, {"--", "--help", "1"}, "FORMAT: expects names, types, values, deadbands or"},
+        {kDefine, {"--hist"}, "--hist: unknown option"},
+        {kDefine, {"--historical", "--", "x"}, "x: unexpected argument"},
+    };
+    for (const Case &c : cases) {
+        const ProcessResult result = run(c.program, c.args);
+        EXPECT_EQ(result.exit_status, 2) << c.line;
+        EXPECT_EQ(result.err.rfind(name_of(c.program) + ": " + c.line, 0), 0u) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+        EXPECT_EQ(result.out, "") << c.line;
+    }
+}
+
+// Values after "=" and apart are taken before --version ends the program.
+TEST(ProgramCommandLines, ValuesAfterEqualsOrApartThenTheVersion) {
+    const std::pair<std::string, std::vector<std::string>> lines[] = {
+        {kReceiver, {"--count=2", "--timeout", "1.5", "--version"}},
+        {kDevsim, {"--port=0", "--interval", "5", "--script=x", "--version"}},
+        {kCheck, {"--version"}},
+        {kDefine, {"--historical", "--version"}}};
+    for (const auto &[program, args] : lines) {
+        const ProcessResult result = run(program, args);
+        EXPECT_EQ(result.exit_status, 0) << result.err;
+        EXPECT_EQ(result.out, name_of(program) + " " + TAVLO_VERSION + "\n");
+    }
+}
+
+}  // namespace

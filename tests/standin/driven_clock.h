@@ -1,0 +1,45 @@
+// A clock the test drives in place of the stand-in's system clock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "clock.h"
+
+namespace tavlo::testing {
+
+// While alive, the stand-in reads its time from here. A sleep moves the
+// time on at once; a wait on a descriptor takes what is ready now, and when
+// nothing is, even after on_idle_wait, moves the time on to the deadline. So
+// a test of five seconds of silence takes no time at all.
+class DrivenClock final : public standin::Clock {
+public:
+    DrivenClock();
+    ~DrivenClock() override;
+    DrivenClock(const DrivenClock &) = delete;
+    DrivenClock &operator=(const DrivenClock &) = delete;
+
+    Time now() override { return now_; }
+    std::chrono::system_clock::time_point calendar_now() override;
+    bool sleep_for(Duration pause) override;
+    int poll_until(int fd, short events, Time deadline) override;
+
+    // Milliseconds since the clock was installed.
+    int64_t elapsed_ms() const;
+
+    // The sleeps since the last call, in milliseconds, and forgets them.
+    std::vector<int64_t> take_sleeps();
+
+    // Runs when a wait on a descriptor finds nothing ready, before the time
+    // moves on: a test can play the other end there, in the same thread.
+    std::function<void()> on_idle_wait;
+
+private:
+    Time start_;
+    Time now_;
+    std::vector<int64_t> sleeps_ms_;
+    standin::Clock *previous_;
+};
+
+}  // namespace tavlo::testing
