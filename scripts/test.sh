@@ -171,7 +171,7 @@ for ((first = 0; first < ${#targets[@]}; first += jobs)); do
   for k in "${!batch[@]}"; do
     target=${batch[$k]}
     if wait "${pids[$k]}"; then
-      printf '%-34s %s\n' "$target" "$(grep -m1 ' DONE ' "$fuzz_dir/$target.log" || true)"
+      printf '%-34s %s\n' "$target" "$(grep -m1 'DONE ' "$fuzz_dir/$target.log" || true)"
     else
       fuzz_failed=1
       echo "$target FAILED; the input is in $fuzz_dir/artifacts/:" >&2
