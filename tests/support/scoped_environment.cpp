@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <ctime>
 
 namespace tavlo::testing {

@@ -1,7 +1,9 @@
 // Temporary files and folders for tests, removed when the object goes.
 #include "temporary_files.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,6 +23,21 @@ std::string temporary_root() {
 }
 
 }  // namespace
+
+posix::UniqueFd unlinked_file(const std::string &content) {
+    std::string path = temporary_root() + "/tavlo_XXXXXX";
+    posix::UniqueFd fd(mkostemp(path.data(), O_CLOEXEC));
+    if (!fd) throw std::system_error(errno, std::generic_category(), "mkostemp " + path);
+    unlink(path.c_str());
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t n = write(fd.get(), content.data() + written, content.size() - written);
+        if (n <= 0) throw std::runtime_error("cannot write a temporary file");
+        written += static_cast<std::size_t>(n);
+    }
+    if (lseek(fd.get(), 0, SEEK_SET) != 0) throw std::runtime_error("cannot rewind a file");
+    return fd;
+}
 
 TemporaryDirectory::TemporaryDirectory(const std::string &stem) {
     std::string pattern = temporary_root() + "/" + stem + "_XXXXXX";

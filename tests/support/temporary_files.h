@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "unique_fd.h"
+
 namespace tavlo::testing {
 
 class TemporaryDirectory {
@@ -37,6 +39,10 @@ private:
     TemporaryDirectory directory_;
     std::string path_;
 };
+
+// An open file holding `content`, read from its start, whose name is gone
+// already: nothing is left behind when it closes.
+posix::UniqueFd unlinked_file(const std::string &content);
 
 // The whole content of a file; empty when it cannot be read.
 std::string read_file(const std::string &path);
