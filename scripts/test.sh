@@ -16,7 +16,8 @@ fuzz_seconds=${TAVLO_FUZZ_SECONDS:-60}
 sanitizer_env=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
 
-# ---- Stages: a header, then the time each took, and a summary at the end.
+# ---- Stages: a header, then the time each took, and a summary at the end
+# that counts the tests of every suite and each fuzz target's run.
 stage_name=""
 stage_start=0
 summary=()
@@ -171,8 +172,10 @@ for ((first = 0; first < ${#targets[@]}; first += jobs)); do
   for k in "${!batch[@]}"; do
     target=${batch[$k]}
     if wait "${pids[$k]}"; then
+      tests_passed=$((tests_passed + 1))
       printf '%-34s %s\n' "$target" "$(grep -m1 'DONE ' "$fuzz_dir/$target.log" || true)"
     else
+      tests_failed=$((tests_failed + 1))
       fuzz_failed=1
       echo "$target FAILED; the input is in $fuzz_dir/artifacts/:" >&2
       tail -n 60 "$fuzz_dir/$target.log" >&2
