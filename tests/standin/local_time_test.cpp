@@ -6,9 +6,12 @@
 #include <ctime>
 #include <string>
 
+#include "scoped_environment.h"
 #include "tavlo.h"
 
 namespace {
+
+using tavlo::testing::ScopedEnvironmentVariable;
 
 // Zones with DST by rule, so that no zone files are needed.
 constexpr const char *kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
@@ -37,7 +40,7 @@ TEST(LocalTime, FollowsDstChangesAndTzChangedBetweenCalls) {
     // zones, each asked twice; then the same seconds under each zone in
     // turn, with no tzset of the caller, TZ gone, and TZ back.
     for (const char *zone : {kBerlin, kNewYork}) {
-        setenv("TZ", zone, 1);
+        const ScopedEnvironmentVariable tz("TZ", zone);
         for (int32_t change : {1616893200, 1635642000, 1615705200, 1636264800}) {
             for (int32_t offset : {-3601, -1, 0, 1, 3600}) {
                 const std::string expected = localtime_r_text(change + offset);
@@ -46,7 +49,7 @@ TEST(LocalTime, FollowsDstChangesAndTzChangedBetweenCalls) {
             }
         }
     }
-    setenv("TZ", kBerlin, 1);
+    const ScopedEnvironmentVariable tz("TZ", kBerlin);
     EXPECT_EQ(stand_in_text(1625140800), "Thu Jul  1 14:00:00 2021\nCEST");
     setenv("TZ", kNewYork, 1);
     EXPECT_EQ(stand_in_text(1625140800), "Thu Jul  1 08:00:00 2021\nEDT");
@@ -54,7 +57,6 @@ TEST(LocalTime, FollowsDstChangesAndTzChangedBetweenCalls) {
     EXPECT_EQ(stand_in_text(1625140800), localtime_r_text(1625140800));
     setenv("TZ", kBerlin, 1);
     EXPECT_EQ(stand_in_text(1625140800), "Thu Jul  1 14:00:00 2021\nCEST");
-    setenv("TZ", "UTC0", 1);
 }
 
 TEST(LocalTime, ACallerChangingTheResultDoesNotChangeTheNext) {

@@ -13,12 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "console_capture.h"
+#include "scoped_environment.h"
 #include "status_lines.h"
 #include "tavlo_testsupport.h"
 
 namespace {
 
+using tavlo::testing::bytes_of;
 using tavlo::testing::capture_stdout;
 using tavlo::testing::kStatusLines;
 constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
@@ -33,12 +36,6 @@ __attribute__((format(printf, 1, 2))) std::string printf_text(const char *format
     va_end(args);
     text.pop_back();
     return text;
-}
-
-template <typename T>
-std::vector<unsigned char> bytes_of(const T &value) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    return {bytes, bytes + sizeof value};
 }
 
 // The asctime text of the record's local time; empty for no valid time.
@@ -138,9 +135,9 @@ std::vector<Tag> value_table() {
                                     time.milliseconds, time.seconds) +
                             (local.empty() ? "" : printf_text("\n%s", local.c_str()))});
     }
-    for (std::size_t size : {0, 1, 33}) {
-        tags.push_back({{7, 7, static_cast<int32_t>(size), 1},
-                        std::vector<unsigned char>(size, 0x5A),
+    for (int32_t size : {0, 1, 33}) {
+        tags.push_back({{7, 7, size, 1},
+                        std::vector<unsigned char>(static_cast<std::size_t>(size), 0x5A),
                         "\nStructures are currently not supported"});
     }
     return tags;
@@ -211,8 +208,7 @@ std::string first_difference(const std::string &printed, const std::string &expe
 TEST(ReportDifferential, EveryValueStatusNameAndTimePrintsAsPrintfMakesIt) {
     // UTC, then zones with DST (by rule: no zone files needed).
     for (const char *zone : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0"}) {
-        setenv("TZ", zone, 1);
-        tzset();
+        const tavlo::testing::ScopedTimeZone time_zone(zone);
         const Message message(value_table());
         tag_name_stride = 40;
         const std::string printed = capture_stdout([&] {
@@ -224,8 +220,6 @@ TEST(ReportDifferential, EveryValueStatusNameAndTimePrintsAsPrintfMakesIt) {
         EXPECT_TRUE(printed == message.printf_report)
             << zone << ": " << first_difference(printed, message.printf_report);
     }
-    setenv("TZ", "UTC0", 1);
-    tzset();
 }
 
 }  // namespace
