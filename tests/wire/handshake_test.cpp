@@ -51,22 +51,4 @@ TEST(Handshake, WelcomeCarriesTheVersion) {
     EXPECT_FALSE(tavlo::wire::decode_welcome(payload.data(), 3));
 }
 
-TEST(Handshake, EveryPrefixOfAHelloMayStartOneAndNoOtherFrameMay) {
-    std::vector<unsigned char> hello;
-    tavlo::wire::encode_hello("TAVLOUNSOL", 1, hello);
-    ASSERT_EQ(hello.size(), tavlo::wire::kHelloFrameSize);
-    for (std::size_t size = 0; size <= hello.size(); ++size) {
-        EXPECT_TRUE(tavlo::wire::may_start_hello(hello.data(), size)) << size;
-    }
-    std::vector<unsigned char> heartbeat;
-    tavlo::wire::encode_heartbeat(heartbeat);
-    EXPECT_FALSE(tavlo::wire::may_start_hello(heartbeat.data(), 1)) << "a length of 1";
-    auto other_type = hello;
-    other_type[4] = tavlo::wire::kWelcome;
-    EXPECT_TRUE(tavlo::wire::may_start_hello(other_type.data(), 4));
-    EXPECT_FALSE(tavlo::wire::may_start_hello(other_type.data(), 5));
-    const unsigned char longest[] = {0, 0, 0, 1};  // 16 MiB
-    EXPECT_FALSE(tavlo::wire::may_start_hello(longest, 4));
-}
-
 }  // namespace
