@@ -6,6 +6,7 @@
 #include <string>
 
 #include "receiver_runner.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -225,7 +226,8 @@ TEST(ReceiverLoop, CountStopsAfterThatManyReports) {
 }
 
 TEST(ReceiverLoop, SigtermWhileTheReadWaitsShutsDownCleanly) {
-    const std::string log_path = tavlo::testing::temporary_path("double_log");
+    const tavlo::testing::TemporaryDirectory directory("tavlo_double");
+    const std::string log_path = directory.file("calls.log");
     ChildProcess child(tavlo::testing::receiver_spec_with_double(
         {"PLANT7"}, two_tag_message(11) + "read wait\n", log_path));
     ASSERT_TRUE(child.wait_for_error_output("read waiting"));
@@ -246,8 +248,6 @@ TEST(ReceiverLoop, SigtermWhileTheReadWaitsShutsDownCleanly) {
     EXPECT_EQ(calls.substr(0, opening.size()), opening);
     ASSERT_GE(calls.size(), kShutdownCalls.size());
     EXPECT_EQ(calls.substr(calls.size() - kShutdownCalls.size()), kShutdownCalls);
-    std::remove((log_path + ".script").c_str());
-    std::remove(log_path.c_str());
 }
 
 TEST(ReceiverLoop, TimeoutStopsTheLoopWithItsStatus) {

@@ -2,16 +2,15 @@
 #include "script_file.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "line_reader.h"
 #include "message_codec.h"
+#include "temporary_files.h"
 #include "wire_format.h"
 
 namespace {
@@ -22,10 +21,8 @@ using tavlo::records::Message;
 
 template <typename T>
 T value_of(const tavlo::records::TagValue &tag) {
-    T value{};
-    EXPECT_EQ(tag.value.size(), sizeof value);
-    std::memcpy(&value, tag.value.data(), sizeof value);
-    return value;
+    EXPECT_EQ(tag.value.size(), sizeof(T));
+    return tavlo::testing::get_at<T>(tag.value, 0);
 }
 
 TEST(ScriptFile, EveryKindAndDataTypeIsRead) {
@@ -161,14 +158,12 @@ TEST(ScriptFile, AMessageOfTheLongestFrameIsKeptWhole) {
 }
 
 TEST(ScriptFile, AFolderOrAMissingFileIsNoScript) {
-    char folder[] = "/tmp/tavlo_script_folder_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const tavlo::testing::TemporaryDirectory folder;
     std::vector<Message> messages;
-    EXPECT_EQ(tavlo::devsim::read_script_file(folder, messages),
-              std::string(folder) + ": is a folder, not a script");
-    rmdir(folder);
-    EXPECT_EQ(tavlo::devsim::read_script_file(folder, messages),
-              "cannot open " + std::string(folder) + ": No such file or directory");
+    EXPECT_EQ(tavlo::devsim::read_script_file(folder.path(), messages),
+              folder.path() + ": is a folder, not a script");
+    EXPECT_EQ(tavlo::devsim::read_script_file(folder.file("none"), messages),
+              "cannot open " + folder.file("none") + ": No such file or directory");
 }
 
 }  // namespace
