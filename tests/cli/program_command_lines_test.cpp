@@ -37,6 +37,8 @@ TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {
         {kReceiver, {"--timeout", "1e3", "sim"}, "--timeout: expects a decimal number from 0.001"},
         {kDevsim, {"--port", "65536"}, "--port: expects a whole number from 0 to 65535"},
         {kDevsim, {"--script="}, "--script: needs a value"},
+        {kDevsim, {"--slow-client", "skip"}, "--slow-client: expects drop or wait"},
+        {kDevsim, {"--max-queue=0"}, "--max-queue: expects a whole number from 1 to 4096"},
         {kDevsim, {"--port", "0", "7301"}, "7301: unexpected argument"},
         {kCheck, {"--", "--help", "1"}, "FORMAT: expects names, types, values, deadbands or"},
         {kDefine, {"--hist"}, "--hist: unknown option"},
@@ -55,7 +57,9 @@ TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {
 TEST(ProgramCommandLines, ValuesAfterEqualsOrApartThenTheVersion) {
     const std::pair<std::string, std::vector<std::string>> lines[] = {
         {kReceiver, {"--count=2", "--timeout", "1.5", "--version"}},
-        {kDevsim, {"--port=0", "--interval", "5", "--script=x", "--version"}},
+        {kDevsim,
+         {"--port=0", "--interval", "5", "--script=x", "--slow-client=wait", "--max-queue", "64",
+          "--version"}},
         {kCheck, {"--version"}},
         {kDefine, {"--historical", "--version"}}};
     for (const auto &[program, args] : lines) {
