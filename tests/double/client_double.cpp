@@ -123,16 +123,17 @@ void lay_out(Double &d, const ScriptedRead &read) {
     d.timestamps.resize(std::max<std::size_t>(d.timestamps.size(), 1));
 }
 
-// A read that waits, as a blocked read of the real library would: in waits
-// of a fifth of a second, each ending in "no message", until a signal
-// handler cuts one short. A signal that comes between two waits is seen by
-// the caller's loop before the next read.
-bool wait_was_interrupted() {
-    static bool said = false;
-    if (!said) {
-        std::fputs("tavlo double: read waiting\n", stderr);
+// A call that waits, as a blocked call of the real library would: in waits
+// of a fifth of a second (for a read each ending in "no message"), until a
+// signal handler cuts one short. A signal that comes between two waits of a
+// read is seen by the caller's loop before the next read. Says
+// "tavlo double: CALL waiting" on standard error the first time.
+bool wait_was_interrupted(const std::string &call) {
+    static std::string said;
+    if (said.find(call) == std::string::npos) {
+        std::fprintf(stderr, "tavlo double: %s waiting\n", call.c_str());
         std::fflush(stderr);
-        said = true;
+        said += call + " ";
     }
     timespec wait{0, 200000000};
     return nanosleep(&wait, nullptr) != 0 && errno == EINTR;
@@ -159,7 +160,10 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
 
 TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
     log_line("CONNECT device=[%s] block=%s", device, block_name(block).c_str());
-    apply(next_of(the_double().script.connects), block);
+    const Outcome outcome = next_of(the_double().script.connects);
+    while (outcome.wait && !wait_was_interrupted("connect")) {
+    }
+    apply(outcome, block);
 }
 
 TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
@@ -203,7 +207,7 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
     }
     const ScriptedRead read = d.script.reads.front();
     if (read.kind == ScriptedRead::Kind::kWait) {
-        const bool interrupted = wait_was_interrupted();
+        const bool interrupted = wait_was_interrupted("read");
         if (interrupted) d.script.reads.pop_front();
         apply(Outcome{false, {{20, interrupted ? 20006 : 20005}}}, block);
         return;
