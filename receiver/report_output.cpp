@@ -72,8 +72,9 @@ bool flush_report_output() {
 }
 
 int close_report_output(int status) {
+    if (g_output.system_stdout == nullptr) return cli::close_standard_output(kProgramName, status);
     std::fclose(stdout);
-    if (g_output.system_stdout != nullptr) stdout = g_output.system_stdout;
+    stdout = g_output.system_stdout;
     return g_output.error != 0 ? cli::report_output_failure(kProgramName, g_output.error) : status;
 }
 
