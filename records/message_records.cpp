@@ -21,8 +21,9 @@ void lay_out(const Message &message, MessageRecords &records) {
             return tag.name.size() < static_cast<std::size_t>(kCompactNameStride);
         });
     const int32_t stride = compact ? kCompactNameStride : kFullNameStride;
+    const auto entry_size = static_cast<std::size_t>(stride);  // one of two positive strides
     records.name_stride = stride;
-    records.names.assign(static_cast<std::size_t>(std::max(count, 1)) * stride, ' ');
+    records.names.assign(static_cast<std::size_t>(std::max(count, 1)) * entry_size, ' ');
 
     records.descriptors.resize(static_cast<std::size_t>(count) + 1);
     records.descriptors[0] = TypeDescriptor{TAVLO_TYPE_STRUCTURE, 0, count, 1};
@@ -32,16 +33,16 @@ void lay_out(const Message &message, MessageRecords &records) {
 
     for (int32_t k = 0; k < count; ++k) {
         const TagValue &tag = message.tags[static_cast<std::size_t>(k)];
-        char *entry = records.names.data() + static_cast<std::size_t>(k) * stride;
-        std::memcpy(entry, tag.name.data(), std::min<std::size_t>(tag.name.size(), stride - 1));
-        entry[stride - 1] = '\0';
+        char *entry = records.names.data() + static_cast<std::size_t>(k) * entry_size;
+        std::memcpy(entry, tag.name.data(), std::min(tag.name.size(), entry_size - 1));
+        entry[entry_size - 1] = '\0';
         records.descriptors[static_cast<std::size_t>(k) + 1] = TypeDescriptor{
             tag.data_type, tag.device_data_type, static_cast<int32_t>(tag.value.size()), 1};
         records.values.insert(records.values.end(), tag.value.begin(), tag.value.end());
         records.statuses[static_cast<std::size_t>(k)] = tag.status;
         records.timestamps[static_cast<std::size_t>(k)] = tag.timestamp;
     }
-    if (count == 0) records.names[static_cast<std::size_t>(stride) - 1] = '\0';
+    if (count == 0) records.names[entry_size - 1] = '\0';
 }
 
 }  // namespace tavlo::records

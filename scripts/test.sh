@@ -1,20 +1,185 @@
 #!/usr/bin/env bash
-# Builds the project and runs the whole test suite twice: an optimised build,
-# then a build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every check that CI makes, each stage timed:
+#   1. clang-format over every tracked C/C++ source;
+#   2. g++, optimised, with the benchmarks: the whole test suite;
+#   3. g++ under AddressSanitizer and UndefinedBehaviorSanitizer: the suite;
+#   4. clang under both sanitizers, with the libFuzzer programs: the suite;
+#   5. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
+#      its seed corpus.
+# Warnings are errors in every build. What is missing is installed with
+# apt-get when the script runs as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The terminal test drives a console program through tmux.
-if ! command -v tmux >/dev/null 2>&1 && [ "$(id -u)" = 0 ]; then
-  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq tmux >/dev/null
+jobs=$(nproc)
+fuzz_seconds=${TAVLO_FUZZ_SECONDS:-60}
+sanitizer_env=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+               UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+
+# ---- Stages: a header, then the time each took, and a summary at the end
+# that counts the tests of every suite and each fuzz target's run.
+stage_name=""
+stage_start=0
+summary=()
+tests_passed=0
+tests_failed=0
+tests_skipped=0
+
+end_stage() {
+  local outcome=$1
+  [ -n "$stage_name" ] || return 0
+  local seconds=$((SECONDS - stage_start))
+  summary+=("$(printf '%-52s %4d s  %s' "$stage_name" "$seconds" "$outcome")")
+  printf -- '---- %s: %s in %d s\n' "$stage_name" "$outcome" "$seconds"
+  stage_name=""
+}
+
+stage() {
+  end_stage done
+  stage_name=$1
+  stage_start=$SECONDS
+  printf '\n==== %s\n' "$stage_name"
+}
+
+finish() {
+  local status=$?
+  if [ "$status" = 0 ]; then end_stage done; else end_stage FAILED; fi
+  printf '\n==== Summary\n'
+  printf '%s\n' "${summary[@]}"
+  printf '%-52s %4d s\n' "all stages" "$SECONDS"
+  printf 'Tests: %d passed, %d failed, %d skipped\n' \
+    "$tests_passed" "$tests_failed" "$tests_skipped"
+  exit "$status"
+}
+trap finish EXIT
+
+# ---- Tools.
+stage "Tools"
+need=()
+command -v tmux >/dev/null 2>&1 || need+=(tmux)  # the terminal test; skipped without it
+command -v clang++ >/dev/null 2>&1 || need+=(clang libclang-rt-dev)
+command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
+if command -v clang++ >/dev/null 2>&1 &&
+   [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
+  need+=(libclang-rt-dev)  # libFuzzer
+fi
+if [ "${#need[@]}" -gt 0 ] && [ "$(id -u)" = 0 ]; then
+  echo "installing: ${need[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+for tool in clang++ clang-format; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "scripts/test.sh needs $tool (as root it installs it: apt-get install ${need[*]})" >&2
+    exit 1
+  fi
+done
+clang-format --version
+clang++ --version | head -n 1
+g++ --version | head -n 1
+
+# ---- Formatting: every tracked C/C++ source as .clang-format has it.
+stage "clang-format check"
+mapfile -t sources < <(git ls-files '*.c' '*.h' '*.cpp' '*.hpp' '*.cc')
+if [ "${#sources[@]}" = 0 ]; then
+  echo "No sources to check: scripts/test.sh runs in a git checkout" >&2
+  exit 1
+fi
+echo "${#sources[@]} files"
+if ! report=$(clang-format --dry-run --Werror "${sources[@]}" 2>&1 >/dev/null); then
+  echo "Not formatted as .clang-format says (clang-format -i FILE...):" >&2
+  grep -o '^[^:]*:[0-9]*:[0-9]*: error' <<<"$report" | cut -d: -f1 | sort -u >&2
+  exit 1
 fi
 
-jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# ---- Builds and the suite.
+# run_suite BUILD_DIR [VAR=VALUE...]: the whole suite, with a temporary
+# folder of its own that must be empty when the suite ends.
+run_suite() {
+  local build=$1
+  shift
+  local scratch="$PWD/$build/test-tmp"
+  rm -rf "$scratch"
+  mkdir -p "$scratch"
+  local status=0
+  env TMPDIR="$scratch" "$@" ctest --test-dir "$build" --output-on-failure -j "$jobs" \
+    | tee "$build/ctest.log" || status=$?
+  local total failed skipped
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$build/ctest.log")
+  failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$build/ctest.log")
+  skipped=$(grep -c '(Skipped)$' "$build/ctest.log" || true)
+  if [ -z "$total" ] || [ "$total" = 0 ]; then
+    echo "No test ran in $build" >&2
+    exit 1
+  fi
+  tests_passed=$((tests_passed + total - failed - skipped))
+  tests_failed=$((tests_failed + failed))
+  tests_skipped=$((tests_skipped + skipped))
+  [ "$status" = 0 ] || exit "$status"
+  if [ -n "$(ls -A "$scratch")" ]; then
+    echo "The suite left files in its temporary folder:" >&2
+    ls -A "$scratch" >&2
+    exit 1
+  fi
+}
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON
+stage "g++ optimised build, with the benchmarks"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_WERROR=ON \
+  -DTAVLO_BUILD_BENCHMARKS=ON
+cmake --build build -j "$jobs"
+stage "g++ optimised: test suite"
+run_suite build
+
+stage "g++ sanitizer build (ASan, UBSan)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+stage "g++ sanitizers: test suite"
+run_suite build-asan "${sanitizer_env[@]}"
+
+stage "clang sanitizer build (ASan, UBSan), with the fuzzers"
+cmake -S . -B build-clang -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_FUZZERS=ON \
+  -DTAVLO_WERROR=ON
+cmake --build build-clang -j "$jobs"
+stage "clang sanitizers: test suite"
+run_suite build-clang "${sanitizer_env[@]}"
+
+# ---- Fuzzing: each target from a copy of its seed corpus, so that what it
+# finds stays in the build folder; $jobs targets at a time.
+stage "Fuzzing, $fuzz_seconds s per target"
+fuzz_dir="$PWD/build-clang/fuzz-run"
+rm -rf "$fuzz_dir"
+mkdir -p "$fuzz_dir/artifacts"
+targets=()
+for seeds in fuzz/corpus/*/; do targets+=("$(basename "$seeds")"); done
+
+fuzz_one() {
+  local target=$1
+  cp -R "fuzz/corpus/$target" "$fuzz_dir/$target"
+  "build-clang/fuzz/$target" -max_total_time="$fuzz_seconds" -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$fuzz_dir/artifacts/$target-" \
+    "$fuzz_dir/$target" >"$fuzz_dir/$target.log" 2>&1
+}
+
+fuzz_failed=0
+for ((first = 0; first < ${#targets[@]}; first += jobs)); do
+  batch=("${targets[@]:first:jobs}")
+  pids=()
+  for target in "${batch[@]}"; do
+    fuzz_one "$target" &
+    pids+=($!)
+  done
+  for k in "${!batch[@]}"; do
+    target=${batch[$k]}
+    if wait "${pids[$k]}"; then
+      tests_passed=$((tests_passed + 1))
+      printf '%-34s %s\n' "$target" "$(grep -m1 'DONE ' "$fuzz_dir/$target.log" || true)"
+    else
+      tests_failed=$((tests_failed + 1))
+      fuzz_failed=1
+      echo "$target FAILED; the input is in $fuzz_dir/artifacts/:" >&2
+      tail -n 60 "$fuzz_dir/$target.log" >&2
+    fi
+  done
+done
+[ "$fuzz_failed" = 0 ]

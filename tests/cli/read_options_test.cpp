@@ -49,7 +49,10 @@ std::string outcome(std::vector<std::string> words, bool alone = false) {
     if (!name.empty()) got += "name=" + name + " ";
     for (const std::string &tag : tags) got += "tag=" + tag + " ";
     got += "|";
-    for (int i = parsed.operands; i < argc; ++i) got += " " + words[i];
+    // operands is an index into argv, 1 or more.
+    for (auto i = static_cast<std::size_t>(parsed.operands); i < words.size(); ++i) {
+        got += " " + words[i];
+    }
     return got;
 }
 

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "client_records.h"
 #include "console_capture.h"
 #include "dialogue_texts.h"
-#include "record_bytes.h"
+#include "name_layouts.h"
+#include "scoped_environment.h"
 #include "tavlo_testsupport.h"
 
 namespace {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
+#include "client_records.h"
 #include "console_capture.h"
 #include "dialogue_texts.h"
-#include "record_bytes.h"
+#include "name_layouts.h"
 #include "tavlo_testsupport.h"
 
 namespace {
@@ -57,7 +59,7 @@ struct Dialogue {
     }
 
     // The first `n` bytes of the value buffer.
-    Bytes first_values(std::size_t n) const { return Bytes(values.begin(), values.begin() + n); }
+    Bytes first_values(std::size_t n) const { return Bytes(values.data(), values.data() + n); }
 
     int32_t count;
     std::string names;
@@ -66,14 +68,6 @@ struct Dialogue {
     std::vector<OutputType> output_types;
     std::vector<Deadband> deadbands;
 };
-
-// The 256-byte entry of a name in an array that held kCallerNameByte.
-std::string full_entry(const std::string &name) {
-    std::string entry(256, kCallerNameByte);
-    entry.replace(0, name.size(), name);
-    entry[255] = '\0';
-    return entry;
-}
 
 TEST(DefineTags, CountZeroAsksNothingAndWritesOnlyTheHeader) {
     Dialogue dialogue(0);
@@ -306,7 +300,9 @@ TEST(DefineTags, ANameOf40CharactersKeepsThe256ByteEntriesAndTheStride) {
     const std::string forty(40, 'f');
     dialogue.run("ab\n" + forty + "\ncd\n", kNamesOnly);
     EXPECT_EQ(tag_name_stride, kStrideBefore);
-    EXPECT_EQ(dialogue.names, full_entry("ab") + full_entry(forty) + full_entry("cd"));
+    EXPECT_EQ(dialogue.names, full_entry("ab", kCallerNameByte) +
+                                  full_entry(forty, kCallerNameByte) +
+                                  full_entry("cd", kCallerNameByte));
 }
 
 TEST(DefineTags, ANameOf300CharactersIsCutTo255) {

@@ -43,12 +43,11 @@ bool TerminalSession::available() {
     return !find_on_path("tmux").empty();
 }
 
-TerminalSession::TerminalSession(const std::string &command) : tmux_path_(find_on_path("tmux")) {
+TerminalSession::TerminalSession(const std::string &command)
+    : tmux_path_(find_on_path("tmux")),
+      directory_("tavlo_terminal"),
+      socket_(directory_.file("tmux")) {
     if (tmux_path_.empty()) throw std::runtime_error("tmux is not on PATH");
-    char pattern[] = "/tmp/tavlo_terminal_XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-    directory_ = pattern;
-    socket_ = directory_ + "/tmux";
     must({"new-session", "-d", "-s", kSession, "-x", "160", "-y", "50", command});
     // Set before any key is sent, so before the command can end.
     must({"set-option", "-t", kSession, "remain-on-exit", "on"});
@@ -56,8 +55,6 @@ TerminalSession::TerminalSession(const std::string &command) : tmux_path_(find_o
 
 TerminalSession::~TerminalSession() {
     tmux({"kill-server"});
-    unlink(socket_.c_str());
-    rmdir(directory_.c_str());
 }
 
 void TerminalSession::type_line(const std::string &text) {

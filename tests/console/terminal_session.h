@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "temporary_files.h"
+
 namespace tavlo::testing {
 
 class TerminalSession {
@@ -41,7 +43,7 @@ private:
     void must(const std::vector<std::string> &arguments) const;
 
     std::string tmux_path_;
-    std::string directory_;
+    TemporaryDirectory directory_;
     std::string socket_;
 };
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "record_bytes.h"
+#include "scoped_environment.h"
 #include "tavlo_testsupport.h"
 
 namespace {

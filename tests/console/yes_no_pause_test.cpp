@@ -6,17 +6,20 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "console_capture.h"
+#include "scoped_environment.h"
 #include "tavlo_testsupport.h"
+#include "temporary_files.h"
 
 namespace {
 
 using tavlo::testing::ConsoleCapture;
+using tavlo::testing::ScopedEnvironmentVariable;
+using tavlo::testing::TemporaryDirectory;
 
 const std::string kInvalid = "\nInvalid entry, please re-enter: ";
 
@@ -71,26 +74,21 @@ TEST(WaitForReturn, ReturnsTheEndOfInputIndicator) {
 // PATH while the object lives.
 class FakeClearCommand {
 public:
-    explicit FakeClearCommand(const std::string &script) {
-        char pattern[] = "/tmp/tavlo_clear_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-        directory_ = pattern;
-        std::ofstream(directory_ + "/clear") << script;
-        chmod((directory_ + "/clear").c_str(), 0700);
-        path_before_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-        setenv("PATH", (directory_ + ":" + path_before_).c_str(), 1);
+    explicit FakeClearCommand(const std::string &script)
+        : directory_("tavlo_clear"), path_("PATH", directory_.path() + ":" + path_now()) {
+        if (chmod(directory_.write("clear", script).c_str(), 0700) != 0) {
+            throw std::runtime_error("cannot make the clear command executable");
+        }
     }
-    ~FakeClearCommand() {
-        setenv("PATH", path_before_.c_str(), 1);
-        std::remove((directory_ + "/clear").c_str());
-        rmdir(directory_.c_str());
-    }
-    FakeClearCommand(const FakeClearCommand &) = delete;
-    FakeClearCommand &operator=(const FakeClearCommand &) = delete;
 
 private:
-    std::string directory_;
-    std::string path_before_;
+    static std::string path_now() {
+        const char *path = std::getenv("PATH");
+        return path != nullptr ? path : "";
+    }
+
+    TemporaryDirectory directory_;
+    ScopedEnvironmentVariable path_;
 };
 
 TEST(ClearScreen, RunsClearAfterWhatWasPrintedAndReturnsItsResult) {

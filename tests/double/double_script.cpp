@@ -6,11 +6,15 @@
 #include <cstring>
 #include <fstream>
 
+#include "bytes.h"
 #include "text_tokens.h"
 
 namespace tavlo::test_double {
 
 namespace {
+
+using tavlo::testing::append_text;
+using tavlo::testing::bytes_of;
 
 [[noreturn]] void bad_script(int line_number, const std::string &line) {
     std::fprintf(stderr, "tavlo double: bad script line %d: %s\n", line_number, line.c_str());
@@ -34,34 +38,30 @@ Outcome outcome_of(const std::vector<std::string> &tokens, std::size_t first, bo
     return outcome;
 }
 
-template <typename T>
-void put(std::vector<unsigned char> &bytes, T value) {
-    bytes.resize(sizeof value);
-    std::memcpy(bytes.data(), &value, sizeof value);
-}
-
 bool value_of(ScriptedTag &tag, const std::string &text, int32_t size) {
     if (text == "-") return true;
     switch (tag.data_type) {
-        case TAVLO_TYPE_REAL: put(tag.value, std::strtof(text.c_str(), nullptr)); return true;
+        case TAVLO_TYPE_REAL: tag.value = bytes_of(std::strtof(text.c_str(), nullptr)); return true;
         case TAVLO_TYPE_SHORT:
-            put(tag.value, static_cast<int16_t>(std::strtol(text.c_str(), nullptr, 0)));
+            tag.value = bytes_of(static_cast<int16_t>(std::strtol(text.c_str(), nullptr, 0)));
             return true;
         case TAVLO_TYPE_LONG:
-            put(tag.value, static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 0)));
+            tag.value = bytes_of(static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 0)));
             return true;
-        case TAVLO_TYPE_DOUBLE: put(tag.value, std::strtod(text.c_str(), nullptr)); return true;
+        case TAVLO_TYPE_DOUBLE:
+            tag.value = bytes_of(std::strtod(text.c_str(), nullptr));
+            return true;
         case TAVLO_TYPE_TIME: {
             TimeRecord time{};
             if (std::sscanf(text.c_str(), "%d,%d", &time.milliseconds, &time.seconds) != 2) {
                 return false;
             }
-            put(tag.value, time);
+            tag.value = bytes_of(time);
             return true;
         }
         default:
-            tag.value.assign(static_cast<std::size_t>(size > 0 ? size : 0), 0);
-            std::memcpy(tag.value.data(), text.data(), std::min(text.size(), tag.value.size()));
+            tag.value.clear();
+            append_text(tag.value, text, static_cast<std::size_t>(size > 0 ? size : 0));
             return true;
     }
 }

@@ -7,7 +7,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -16,6 +15,7 @@
 
 #include "devsim_runner.h"
 #include "receiver_runner.h"
+#include "temporary_files.h"
 #include "unique_fd.h"
 
 namespace {
@@ -27,6 +27,7 @@ using tavlo::testing::printed_numbers;
 using tavlo::testing::receiver_spec;
 using tavlo::testing::run_process;
 using tavlo::testing::sent_numbers;
+using tavlo::testing::TemporaryFile;
 
 const std::string kClosing = "\nClosing Tavlo Connections.\n\n";
 
@@ -43,14 +44,8 @@ std::size_t titles_count(const std::string &out) {
     return count;
 }
 
-std::string script_file(const std::string &text) {
-    const std::string path = tavlo::testing::temporary_path("script");
-    std::ofstream(path) << text;
-    return path;
-}
-
 TEST(Network, ScriptOfEveryKindAndDataTypePrintsExactly) {
-    const std::string script = script_file(
+    const TemporaryFile script(
         "message GET PLANT9 2 7\n"
         "tag \"TANK LEVEL\" REAL EU 12.5 -1 0 0 3600\n"
         "tag COUNT SHORT SHORT -2 -3 4 5 3600.250\n"
@@ -66,7 +61,7 @@ TEST(Network, ScriptOfEveryKindAndDataTypePrintsExactly) {
         "message UNSOLICITED PLANT9 2 7\n"
         "tag STAMP TIME DTIME 86400.500 -1 0 0 60\n"
         "tag NOTE ASCII:6 DESC abcdef -32768 0 0 -1\n");
-    Devsim devsim({"--script", script, "--interval", "0"});
+    Devsim devsim({"--script", script.path(), "--interval", "0"});
     const auto result = run_process(receiver_spec({"--count", "5", devsim.address()}));
     const std::string good = "\nStatus is GOOD (-1)\nFacility=0\nDriver Status=0\n";
     EXPECT_EQ(result.exit_status, 0);
@@ -113,18 +108,16 @@ TEST(Network, ScriptOfEveryKindAndDataTypePrintsExactly) {
                   "\nStatus is 'No Field' (-32768)\nFacility=0\nDriver Status=0\n" +
                   kClosing);
     devsim.stop();
-    std::remove(script.c_str());
 }
 
 TEST(Network, ScriptWithABadLineSendsNothing) {
-    const std::string script = script_file("message GET P 1 2\ntag A REAL REAL x -1 0 0 0\n");
+    const TemporaryFile script("message GET P 1 2\ntag A REAL REAL x -1 0 0 0\n");
     tavlo::testing::ProcessSpec spec;
-    spec.argv = {TAVLO_DEVSIM_PATH, "--port", "0", "--script", script};
+    spec.argv = {TAVLO_DEVSIM_PATH, "--port", "0", "--script", script.path()};
     const auto result = run_process(spec);
     EXPECT_EQ(result.exit_status, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tavlo_devsim: " + script + ":2: a REAL value must be a number\n");
-    std::remove(script.c_str());
+    EXPECT_EQ(result.err, "tavlo_devsim: " + script.path() + ":2: a REAL value must be a number\n");
 }
 
 TEST(Network, SimulatorRestartedMidRunLosesAndRepeatsNothingItFinishedSending) {
@@ -274,7 +267,8 @@ TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
     ASSERT_EQ(write(fd.get(), hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
     char reply[256];
     std::string got;
-    for (ssize_t n; (n = read(fd.get(), reply, sizeof reply)) > 0;) got.append(reply, n);
+    for (ssize_t n; (n = read(fd.get(), reply, sizeof reply)) > 0;)
+        got.append(reply, static_cast<std::size_t>(n));
     ASSERT_GE(got.size(), 9u);
     EXPECT_EQ(got[4], 5) << "a refuse frame";
     EXPECT_NE(got.find("protocol version 1"), std::string::npos);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "receiver_runner.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -234,14 +235,12 @@ struct StoppedRun {
 
 StoppedRun stop_while_waiting(const std::string &script, const std::string &call,
                               int signal_number) {
-    const std::string log_path = tavlo::testing::temporary_path("double_log");
+    const tavlo::testing::TemporaryDirectory directory("tavlo_double");
+    const std::string log_path = directory.file("calls.log");
     ChildProcess child(tavlo::testing::receiver_spec_with_double({"PLANT7"}, script, log_path));
     EXPECT_TRUE(child.wait_for_error_output(call + " waiting"));
     kill(child.pid(), signal_number);
-    StoppedRun run{child.finish(), tavlo::testing::read_file(log_path)};
-    std::remove((log_path + ".script").c_str());
-    std::remove(log_path.c_str());
-    return run;
+    return StoppedRun{child.finish(), tavlo::testing::read_file(log_path)};
 }
 
 TEST(ReceiverLoop, EachStopSignalWhileTheReadWaitsShutsDownCleanly) {

@@ -1,31 +1,11 @@
 // Runs the receiver binary, against the scripted double or the stand-in.
 #include "receiver_runner.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
-#include <sstream>
-#include <stdexcept>
 
-#include "unique_fd.h"
+#include "temporary_files.h"
 
 namespace tavlo::testing {
-
-std::string temporary_path(const std::string &stem) {
-    std::string path = "/tmp/tavlo_" + stem + "_XXXXXX";
-    if (!posix::UniqueFd(mkstemp(path.data()))) {
-        throw std::runtime_error("cannot create a temporary file");
-    }
-    return path;
-}
-
-std::string read_file(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 ProcessSpec receiver_spec(const std::vector<std::string> &args) {
     ProcessSpec spec;
@@ -49,12 +29,11 @@ ProcessSpec receiver_spec_with_double(const std::vector<std::string> &args,
 }
 
 DoubleRun run_with_double(const std::vector<std::string> &args, const std::string &script) {
-    const std::string log_path = temporary_path("double_log");
+    const TemporaryDirectory directory("tavlo_double");
+    const std::string log_path = directory.file("calls.log");
     DoubleRun run;
     run.result = run_process(receiver_spec_with_double(args, script, log_path));
     run.calls = read_file(log_path);
-    std::remove((log_path + ".script").c_str());
-    std::remove(log_path.c_str());
     return run;
 }
 

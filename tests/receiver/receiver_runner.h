@@ -24,9 +24,4 @@ ProcessSpec receiver_spec_with_double(const std::vector<std::string> &args,
 // Runs the receiver against the double to its end.
 DoubleRun run_with_double(const std::vector<std::string> &args, const std::string &script);
 
-// A path for a temporary file that the caller removes.
-std::string temporary_path(const std::string &stem);
-
-std::string read_file(const std::string &path);
-
 }  // namespace tavlo::testing

@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "temporary_files.h"
+
 namespace tavlo::testing {
 
 namespace {
@@ -21,20 +23,6 @@ double now_seconds() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-// Standard input of the child: a temporary file holding `input`.
-posix::UniqueFd input_file(const std::string &input) {
-    char path[] = "/tmp/tavlo_child_input_XXXXXX";
-    posix::UniqueFd fd(mkstemp(path));
-    if (!fd) throw std::runtime_error("cannot create the child's input");
-    unlink(path);
-    if (!input.empty() &&
-        write(fd.get(), input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
-        throw std::runtime_error("cannot write the child's input");
-    }
-    lseek(fd.get(), 0, SEEK_SET);
-    return fd;
 }
 
 // A pipe: its read end, then its write end.
@@ -49,7 +37,7 @@ std::pair<posix::UniqueFd, posix::UniqueFd> make_pipe() {
 ChildProcess::ChildProcess(const ProcessSpec &spec) {
     auto [out_read, out_write] = make_pipe();
     auto [err_read, err_write] = make_pipe();
-    const posix::UniqueFd in_fd = input_file(spec.input);
+    const posix::UniqueFd in_fd = unlinked_file(spec.input);
     std::vector<char *> argv;
     for (const std::string &arg : spec.argv) argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);

@@ -7,24 +7,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "temporary_files.h"
+
 namespace tavlo::testing {
 
 namespace {
-
-posix::UniqueFd temporary_file(const std::string &content) {
-    char path[] = "/tmp/tavlo_console_XXXXXX";
-    posix::UniqueFd fd(mkstemp(path));
-    if (!fd) throw std::runtime_error("cannot create a temporary file");
-    unlink(path);
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = write(fd.get(), content.data() + written, content.size() - written);
-        if (n <= 0) throw std::runtime_error("cannot write a temporary file");
-        written += static_cast<std::size_t>(n);
-    }
-    lseek(fd.get(), 0, SEEK_SET);
-    return fd;
-}
 
 std::string read_from(const posix::UniqueFd &fd, off_t offset) {
     std::string text;
@@ -43,8 +30,8 @@ std::string read_from(const posix::UniqueFd &fd, off_t offset) {
 ConsoleCapture::ConsoleCapture(const std::string &input)
     : saved_stdin_(dup(STDIN_FILENO)),
       saved_stdout_(dup(STDOUT_FILENO)),
-      input_fd_(temporary_file(input)),
-      output_fd_(temporary_file("")) {
+      input_fd_(unlinked_file(input)),
+      output_fd_(unlinked_file("")) {
     std::fflush(stdout);
     // Drop what stdin had buffered from the file it read so far, and the
     // offset it remembers there; else the seek below can take the old bytes

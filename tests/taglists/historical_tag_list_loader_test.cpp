@@ -21,7 +21,7 @@ TEST_F(HistoricalTagList, LinesGiveValueCountDataTypeAndSize) {
     const LoadResult result = load_historical_list(
         "TEXT1 100 ASCII 80\nLEVEL3 25 REAL\nTEXT2 10 ASCII\n\"MY TAG\"\t7\tLONG 99\n", 4);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     const std::vector<TypeDescriptor> descriptors = {
         {7, 0, 4, 1}, {3, 0, 80, 1}, {1, 0, 4, 1}, {3, 0, 1200, 1}, {4, 0, 4, 1}};
     EXPECT_EQ(result.descriptors, descriptors);
@@ -46,7 +46,7 @@ TEST_F(HistoricalTagList, EveryEntryHasDeviceDataTypeZero) {
 TEST_F(HistoricalTagList, ASizeTokenCountsForAsciiOnly) {
     const LoadResult result = load_historical_list("L 5 LONG 99\nD 5 DOUBLE 0\nS 5 SHORT -3\n", 3);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.descriptors, (std::vector<TypeDescriptor>{
                                       {7, 0, 3, 1}, {4, 0, 4, 1}, {5, 0, 8, 1}, {2, 0, 2, 1}}));
 }
@@ -75,13 +75,13 @@ TEST_F(HistoricalTagList, AsciiSizes) {
         const LoadResult result = load_historical_list(content, 3);
         if (c.message == nullptr) {
             EXPECT_EQ(result.printed, kPrompt) << c.size_token;
-            EXPECT_EQ(entries_of(result.block), cleared_entries()) << c.size_token;
+            EXPECT_EQ(result.block, cleared_block()) << c.size_token;
             EXPECT_EQ(result.descriptors[2], (TypeDescriptor{3, 0, c.size, 1})) << c.size_token;
             EXPECT_EQ(result.value_counts, (std::vector<int32_t>{3, 7, 9})) << c.size_token;
             continue;
         }
         EXPECT_EQ(result.printed, kPrompt + c.message) << c.size_token;
-        EXPECT_EQ(entries_of(result.block), failed_entries(10005)) << c.size_token;
+        EXPECT_EQ(result.block, failed_block(10005)) << c.size_token;
         // The failing slot has its types but not its size; its name and
         // value count are not stored; nothing after it is read.
         const std::vector<TypeDescriptor> descriptors = {
@@ -99,7 +99,7 @@ TEST_F(HistoricalTagList, AMissingOrNonNumericValueCountIsZero) {
     const LoadResult result =
         load_historical_list("A \"\" REAL\nB none LONG\nC 12abc SHORT\nD 99999999999 TIME\n", 4);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.value_counts, (std::vector<int32_t>{0, 0, 12, 2147483647}));
 }
 
@@ -115,7 +115,7 @@ TEST_F(HistoricalTagList, DataTypeErrors) {
     for (const auto &[line, message] : cases) {
         const LoadResult result = load_historical_list("A 3 REAL\n" + line + "\nC 1 LONG\n", 3);
         EXPECT_EQ(result.printed, kPrompt + message) << line;
-        EXPECT_EQ(entries_of(result.block), failed_entries(10006)) << line;
+        EXPECT_EQ(result.block, failed_block(10006)) << line;
         EXPECT_EQ(result.descriptors,
                   (std::vector<TypeDescriptor>{
                       {7, 0, 3, 1}, {1, 0, 4, 1}, kUntouchedDescriptor, kUntouchedDescriptor}))
@@ -131,7 +131,7 @@ TEST_F(HistoricalTagList, DataTypeErrors) {
 TEST_F(HistoricalTagList, FewerLinesKeepTheFullLayout) {
     const LoadResult result = load_historical_list("A 3 REAL\nB 4 LONG\n", 3);
     EXPECT_EQ(result.printed, kPrompt + "\nError: Too many tags");
-    EXPECT_EQ(entries_of(result.block), failed_entries(10007));
+    EXPECT_EQ(result.block, failed_block(10007));
     EXPECT_EQ(result.descriptors,
               (std::vector<TypeDescriptor>{
                   {7, 0, 3, 1}, {1, 0, 4, 1}, {4, 0, 4, 1}, kUntouchedDescriptor}));
@@ -143,7 +143,7 @@ TEST_F(HistoricalTagList, FewerLinesKeepTheFullLayout) {
 TEST_F(HistoricalTagList, CountZeroReadsNothingAndSetsTheStride) {
     const LoadResult result = load_historical_list("A 3 REAL\n", 0);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>({{7, 0, 0, 1}}));
     EXPECT_EQ(tag_name_stride, 40);
 }
@@ -151,7 +151,7 @@ TEST_F(HistoricalTagList, CountZeroReadsNothingAndSetsTheStride) {
 TEST_F(HistoricalTagList, LinesAfterCountAreNotRead) {
     const LoadResult result = load_historical_list("A 3 REAL\nB 4 NOTYPE\n", 1);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.names, compact_names({compact_entry("A")}, 1));
     EXPECT_EQ(tag_name_stride, 40);
 }
@@ -160,7 +160,7 @@ TEST_F(HistoricalTagList, ANameOf40CharactersKeepsTheFullLayout) {
     const std::string name40(40, 'H');
     const LoadResult result = load_historical_list("A 1 REAL\n" + name40 + " 2 LONG\n", 2);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.names, full_entry("A", kFill) + full_entry(name40, kFill));
     EXPECT_EQ(tag_name_stride, 0);
 }
@@ -183,7 +183,7 @@ TEST_F(HistoricalTagList, AFileThatCannotBeOpened) {
     run_historical_load(result, "/nonexistent/tavlo/history.txt\n", 1);
     EXPECT_EQ(result.printed,
               kPrompt + "\nError opening tag list file '/nonexistent/tavlo/history.txt'");
-    EXPECT_EQ(entries_of(result.block), failed_entries(10001));
+    EXPECT_EQ(result.block, failed_block(10001));
     EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>(2, kUntouchedDescriptor));
     EXPECT_EQ(result.names, untouched_names(1));
     EXPECT_EQ(tag_name_stride, 0);
@@ -196,7 +196,7 @@ TEST_F(HistoricalTagList, ANegativeCountTouchesNothing) {
                              result.value_counts.data(), -5, &result.block);
     EXPECT_EQ(capture.output(), "");
     EXPECT_EQ(capture.unread_input(), "never read\n");
-    EXPECT_EQ(entries_of(result.block), failed_entries(10009));
+    EXPECT_EQ(result.block, failed_block(10009));
     EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>(2, kUntouchedDescriptor));
     EXPECT_EQ(result.value_counts, std::vector<int32_t>{kUntouchedValueCount});
     EXPECT_EQ(result.names, untouched_names(1));

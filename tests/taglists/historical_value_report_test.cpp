@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "console_capture.h"
-#include "tag_list_test_files.h"
+#include "name_layouts.h"
 #include "tavlo_testsupport.h"
 
 namespace {
 
+using tavlo::testing::append;
+using tavlo::testing::append_text;
 using tavlo::testing::capture_stdout;
 using tavlo::testing::compact_entry;
 
@@ -55,16 +58,6 @@ struct HistoricalRead {
         });
     }
 };
-
-template <typename T>
-void append(std::vector<unsigned char> &buffer, const T &value) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    buffer.insert(buffer.end(), bytes, bytes + sizeof value);
-}
-
-void append_text(std::vector<unsigned char> &buffer, const std::string &text) {
-    buffer.insert(buffer.end(), text.begin(), text.end());
-}
 
 // A read of `tags` tags that shows `values_each` values of each: all GOOD,
 // no valid time anywhere. Names, descriptors and values are the test's.

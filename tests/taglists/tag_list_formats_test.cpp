@@ -21,7 +21,7 @@ protected:
 // the compact layout.
 void expect_clean_load(const LoadResult &result) {
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(tag_name_stride, 40);
 }
 
@@ -108,10 +108,6 @@ struct ValueCase {
     std::vector<unsigned char> bytes;
     OutputType output_type;
 };
-
-std::vector<unsigned char> text_bytes(const std::string &text) {
-    return {text.begin(), text.end()};
-}
 
 TEST_F(TagListFormats, EachDataTypeConvertsItsValue) {
     const std::vector<ValueCase> cases = {

@@ -18,7 +18,7 @@ protected:
 TEST_F(TagListLayout, CountZeroReadsNothingAndSetsTheStride) {
     const LoadResult result = load_list(Given::kTypes, "A REAL\nB LONG\n", 0);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>({{7, 0, 0, 1}}));
     EXPECT_EQ(result.names, "");
     EXPECT_EQ(tag_name_stride, 40);
@@ -27,7 +27,7 @@ TEST_F(TagListLayout, CountZeroReadsNothingAndSetsTheStride) {
 TEST_F(TagListLayout, LinesAfterCountAreNotRead) {
     const LoadResult result = load_list(Given::kTypes, "A REAL\nB LONG\nC NOT-A-TYPE\n", 2);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.descriptors,
               (std::vector<TypeDescriptor>{{7, 0, 2, 1}, {1, 1, 4, 1}, {4, 4, 4, 1}}));
     EXPECT_EQ(result.names, compact_names({compact_entry("A"), compact_entry("B")}, 2));
@@ -36,7 +36,7 @@ TEST_F(TagListLayout, LinesAfterCountAreNotRead) {
 TEST_F(TagListLayout, FewerLinesThanCountAreStoredThenTooManyTags) {
     const LoadResult result = load_list(Given::kTypes, "A REAL\nB LONG", 4);
     EXPECT_EQ(result.printed, kPrompt + "\nError: Too many tags");
-    EXPECT_EQ(entries_of(result.block), failed_entries(10007));
+    EXPECT_EQ(result.block, failed_block(10007));
     const std::vector<TypeDescriptor> descriptors = {
         {7, 0, 4, 1}, {1, 1, 4, 1}, {4, 4, 4, 1}, kUntouchedDescriptor, kUntouchedDescriptor};
     EXPECT_EQ(result.descriptors, descriptors);
@@ -51,7 +51,7 @@ TEST_F(TagListLayout, FewerLinesWithALongNameKeepTheFullLayout) {
     const std::string long_name(40, 'L');
     const LoadResult result = load_list(Given::kNamesOnly, "A\n" + long_name + "\n", 3);
     EXPECT_EQ(result.printed, kPrompt + "\nError: Too many tags");
-    EXPECT_EQ(entries_of(result.block), failed_entries(10007));
+    EXPECT_EQ(result.block, failed_block(10007));
     EXPECT_EQ(result.names,
               full_entry("A", kFill) + full_entry(long_name, kFill) + untouched_names(1));
     EXPECT_EQ(tag_name_stride, 0);
@@ -71,7 +71,7 @@ TEST_F(TagListLayout, ANameOf40CharactersKeepsTheFullLayoutAndTheStride) {
         tag_name_stride = before;
         const LoadResult result = load_list(Given::kTypes, "B REAL\n" + name40 + " LONG\n", 2);
         EXPECT_EQ(result.printed, kPrompt);
-        EXPECT_EQ(entries_of(result.block), cleared_entries());
+        EXPECT_EQ(result.block, cleared_block());
         EXPECT_EQ(result.names, full_entry("B", kFill) + full_entry(name40, kFill));
         EXPECT_EQ(tag_name_stride, before);
     }
@@ -82,7 +82,7 @@ TEST_F(TagListLayout, ALineOf300CharactersIsTakenAsTwoLines) {
     const std::string rest(45, 'b');
     const LoadResult result = load_list(Given::kNamesOnly, first + rest + "\nC\n", 3);
     EXPECT_EQ(result.printed, kPrompt);
-    EXPECT_EQ(entries_of(result.block), cleared_entries());
+    EXPECT_EQ(result.block, cleared_block());
     EXPECT_EQ(result.names,
               full_entry(first, kFill) + full_entry(rest, kFill) + full_entry("C", kFill));
     EXPECT_EQ(tag_name_stride, 0);

@@ -58,11 +58,4 @@ std::string untouched_names(int32_t count) {
     return std::string(static_cast<std::size_t>(count) * 256, kFill);
 }
 
-std::string compact_names(const std::vector<std::string> &entries, int32_t count) {
-    std::string names;
-    for (const std::string &entry : entries) names += entry;
-    names.resize(static_cast<std::size_t>(count) * 256, ' ');
-    return names;
-}
-
 }  // namespace tavlo::testing

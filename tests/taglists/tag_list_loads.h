@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "tag_list_test_files.h"
 #include "tavlo_testsupport.h"
 
@@ -47,16 +48,5 @@ void run_historical_load(LoadResult &result, const std::string &answer, int32_t 
 
 // `count` untouched 256-byte entries.
 std::string untouched_names(int32_t count);
-
-// The whole array in the compact layout: the entries, then blanks up to
-// count x 256 bytes.
-std::string compact_names(const std::vector<std::string> &entries, int32_t count);
-
-// The bytes of a value as it lies in the packed buffer.
-template <typename T>
-std::vector<unsigned char> bytes_of(const T &value) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    return {bytes, bytes + sizeof value};
-}
 
 }  // namespace tavlo::testing

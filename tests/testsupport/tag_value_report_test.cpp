@@ -1,26 +1,28 @@
 // The tag value report: names, type lines, values, timestamps, statuses.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "console_capture.h"
+#include "name_layouts.h"
 #include "tavlo_testsupport.h"
 
 namespace {
 
+using tavlo::testing::append;
+using tavlo::testing::append_text;
 using tavlo::testing::capture_stdout;
+using tavlo::testing::full_entry;
 
 constexpr TagStatus kGood{-1, 0, 0};
 const std::string kGoodLines = "\nStatus is GOOD (-1)\nFacility=0\nDriver Status=0";
 
 // An array of 256-byte entries, NUL-filled, holding the names.
-std::vector<char> full_names(const std::vector<std::string> &names) {
-    std::vector<char> array(names.size() * 256, '\0');
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        std::memcpy(array.data() + i * 256, names[i].data(), names[i].size());
-    }
+std::string full_names(const std::vector<std::string> &names) {
+    std::string array;
+    for (const std::string &name : names) array += full_entry(name, '\0');
     return array;
 }
 
@@ -29,18 +31,6 @@ std::vector<TypeDescriptor> descriptors_of(const std::vector<TypeDescriptor> &ta
     std::vector<TypeDescriptor> array{{7, 0, static_cast<int32_t>(tags.size()), 1}};
     array.insert(array.end(), tags.begin(), tags.end());
     return array;
-}
-
-template <typename T>
-void append(std::vector<unsigned char> &buffer, const T &value) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    buffer.insert(buffer.end(), bytes, bytes + sizeof value);
-}
-
-void append_text(std::vector<unsigned char> &buffer, const std::string &text, std::size_t size) {
-    std::string field = text;
-    field.resize(size, '\0');
-    buffer.insert(buffer.end(), field.begin(), field.end());
 }
 
 class TagValueReport : public ::testing::Test {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "wire_format.h"
 
 namespace {
@@ -14,14 +14,13 @@ namespace {
 using tavlo::wire::Frame;
 using tavlo::wire::FrameReader;
 using Status = FrameReader::Status;
+using tavlo::testing::Bytes;
+using tavlo::testing::bytes_of;
+using tavlo::testing::text_bytes;
+using tavlo::testing::operator+;
 
-std::vector<unsigned char> frame(uint8_t type, const std::string &payload) {
-    const auto length = static_cast<uint32_t>(payload.size() + 1);
-    std::vector<unsigned char> bytes(4 + length);
-    std::memcpy(bytes.data(), &length, 4);
-    bytes[4] = type;
-    std::memcpy(bytes.data() + 5, payload.data(), payload.size());
-    return bytes;
+Bytes frame(uint8_t type, const std::string &payload) {
+    return bytes_of(static_cast<uint32_t>(payload.size() + 1)) + Bytes{type} + text_bytes(payload);
 }
 
 std::vector<std::string> frames_in(FrameReader &reader) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
+#include "client_records.h"
+#include "name_layouts.h"
 #include "wire_format.h"
 
 namespace {
@@ -16,6 +19,10 @@ namespace {
 using tavlo::records::Message;
 using tavlo::records::MessageRecords;
 using tavlo::records::TagValue;
+using tavlo::testing::compact_entry;
+using tavlo::testing::full_entry;
+using tavlo::testing::get_at;
+using tavlo::testing::put_at;
 
 Message two_tags(const std::string &first_name = "FLOW") {
     Message m;
@@ -48,16 +55,25 @@ std::vector<unsigned char> payload_of(const Message &message) {
     std::vector<unsigned char> frame;
     tavlo::wire::encode_message_frame(records, frame);
     EXPECT_EQ(frame[4], tavlo::wire::kMessage);
-    uint32_t length = 0;
-    std::memcpy(&length, frame.data(), 4);
-    EXPECT_EQ(length, frame.size() - 4);
+    EXPECT_EQ(get_at<uint32_t>(frame, 0), frame.size() - 4);
     return std::vector<unsigned char>(frame.begin() + 5, frame.end());
 }
 
+std::string text_of(const std::vector<char> &names) {
+    return std::string(names.begin(), names.end());
+}
+
 TEST(MessageCodec, RoundTripKeepsEveryArrayByteForByte) {
-    for (const std::string &first : {std::string("FLOW"), std::string(44, 'L')}) {
+    // Names of up to 39 characters take the compact 40-byte entries; one of
+    // 40 or more makes every entry 256 bytes, blank-padded.
+    for (const std::size_t first_size : {4u, 39u, 40u, 44u}) {
+        const std::string first(first_size, 'L');
         MessageRecords sent;
         tavlo::records::lay_out(two_tags(first), sent);
+        EXPECT_EQ(text_of(sent.names), first_size < 40
+                                           ? compact_entry(first) + compact_entry("NOTE")
+                                           : full_entry(first, ' ') + full_entry("NOTE", ' '))
+            << first_size;
         const auto payload = payload_of(two_tags(first));
         MessageRecords got;
         ASSERT_TRUE(tavlo::wire::decode_message(payload.data(), payload.size(), got));
@@ -70,10 +86,10 @@ TEST(MessageCodec, RoundTripKeepsEveryArrayByteForByte) {
         EXPECT_EQ(got.name_stride, first.size() < 40 ? 40 : 256);
         EXPECT_EQ(got.names, sent.names);
         ASSERT_EQ(got.descriptors.size(), 3u);
-        EXPECT_EQ(std::memcmp(got.descriptors.data(), sent.descriptors.data(), 36), 0);
+        EXPECT_EQ(got.descriptors, sent.descriptors);
         EXPECT_EQ(got.values, sent.values);
-        EXPECT_EQ(std::memcmp(got.statuses.data(), sent.statuses.data(), 24), 0);
-        EXPECT_EQ(std::memcmp(got.timestamps.data(), sent.timestamps.data(), 16), 0);
+        EXPECT_EQ(got.statuses, sent.statuses);
+        EXPECT_EQ(got.timestamps, sent.timestamps);
     }
 }
 
@@ -85,11 +101,11 @@ TEST(MessageCodec, MessageOfNoTagsRoundTrips) {
     ASSERT_TRUE(tavlo::wire::decode_message(payload.data(), payload.size(), got));
     EXPECT_EQ(got.count, 0);
     EXPECT_TRUE(got.values.empty());
-}
-
-template <typename T>
-void write_at(std::vector<unsigned char> &payload, std::size_t offset, T value) {
-    std::memcpy(payload.data() + offset, &value, sizeof value);
+    // Laid out, the names are one empty compact entry, never no bytes.
+    MessageRecords sent;
+    tavlo::records::lay_out(empty, sent);
+    EXPECT_EQ(sent.name_stride, 40);
+    EXPECT_EQ(text_of(sent.names), compact_entry(""));
 }
 
 // Offsets in the payload of two_tags(): the fixed header of 60 bytes, two
@@ -108,22 +124,20 @@ TEST(MessageCodec, EveryBrokenRuleRejectsThePayload) {
         {"shorter than the header", [](auto &p) { p.resize(59); }},
         {"one byte too many", [](auto &p) { p.push_back(0); }},
         {"one byte too few", [](auto &p) { p.pop_back(); }},
-        {"negative tag count", [](auto &p) { write_at<int32_t>(p, 16, -1); }},
-        {"tag count beyond the most", [](auto &p) { write_at<int32_t>(p, 16, 65537); }},
-        {"tag count not matching the length", [](auto &p) { write_at<int32_t>(p, 16, 3); }},
-        {"name stride neither 40 nor 256", [](auto &p) { write_at<int32_t>(p, 20, 41); }},
-        {"value length beyond the buffer", [](auto &p) { write_at<uint32_t>(p, 24, 0xFFFFFFF0u); }},
+        {"negative tag count", [](auto &p) { put_at<int32_t>(p, 16, -1); }},
+        {"tag count beyond the most", [](auto &p) { put_at<int32_t>(p, 16, 65537); }},
+        {"tag count not matching the length", [](auto &p) { put_at<int32_t>(p, 16, 3); }},
+        {"name stride neither 40 nor 256", [](auto &p) { put_at<int32_t>(p, 20, 41); }},
+        {"value length beyond the buffer", [](auto &p) { put_at<uint32_t>(p, 24, 0xFFFFFFF0u); }},
         {"device name without NUL", [](auto &p) { std::memset(p.data() + 28, 'D', 32); }},
         {"name entry without NUL", [](auto &p) { p[kNames + 39] = ' '; }},
-        {"header not STRUCTURE", [](auto &p) { write_at<int16_t>(p, kDescriptors, 6); }},
+        {"header not STRUCTURE", [](auto &p) { put_at<int16_t>(p, kDescriptors, 6); }},
         {"header with a device data type",
-         [](auto &p) { write_at<int16_t>(p, kDescriptors + 2, 1); }},
-        {"header size not the tag count",
-         [](auto &p) { write_at<int32_t>(p, kDescriptors + 4, 3); }},
-        {"header element count not 1", [](auto &p) { write_at<int32_t>(p, kDescriptors + 8, 2); }},
-        {"sizes larger than the values",
-         [](auto &p) { write_at<int32_t>(p, kDescriptors + 16, 5); }},
-        {"negative size", [](auto &p) { write_at<int32_t>(p, kDescriptors + 16, -4); }},
+         [](auto &p) { put_at<int16_t>(p, kDescriptors + 2, 1); }},
+        {"header size not the tag count", [](auto &p) { put_at<int32_t>(p, kDescriptors + 4, 3); }},
+        {"header element count not 1", [](auto &p) { put_at<int32_t>(p, kDescriptors + 8, 2); }},
+        {"sizes larger than the values", [](auto &p) { put_at<int32_t>(p, kDescriptors + 16, 5); }},
+        {"negative size", [](auto &p) { put_at<int32_t>(p, kDescriptors + 16, -4); }},
     };
     MessageRecords untouched;
     untouched.count = 77;
@@ -141,8 +155,8 @@ TEST(MessageCodec, SizesThatOverflow32BitsDoNotWrapIntoALegalSum) {
     // Two sizes of 0x7FFFFFFF add up to more than any value length; the sum
     // is kept in 64 bits, so it cannot wrap onto the real length.
     auto payload = payload_of(two_tags());
-    write_at<int32_t>(payload, kDescriptors + 16, 0x7FFFFFFF);
-    write_at<int32_t>(payload, kDescriptors + 28, 0x7FFFFFFF);
+    put_at<int32_t>(payload, kDescriptors + 16, 0x7FFFFFFF);
+    put_at<int32_t>(payload, kDescriptors + 28, 0x7FFFFFFF);
     MessageRecords got;
     EXPECT_FALSE(tavlo::wire::decode_message(payload.data(), payload.size(), got));
 }

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 namespace {
 
 using tavlo::devsim::parse_script;
@@ -16,10 +16,8 @@ using tavlo::records::Message;
 
 template <typename T>
 T value_of(const tavlo::records::TagValue &tag) {
-    T value{};
-    EXPECT_EQ(tag.value.size(), sizeof value);
-    std::memcpy(&value, tag.value.data(), sizeof value);
-    return value;
+    EXPECT_EQ(tag.value.size(), sizeof(T));
+    return tavlo::testing::get_at<T>(tag.value, 0);
 }
 
 TEST(ScriptFile, EveryKindAndDataTypeIsRead) {
