@@ -15,8 +15,9 @@ struct FileCloser {
 using TagListFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Prints "\n\nPlease enter filename: ", reads the name (at most 255
-// characters) and opens the file in text mode. When it cannot be opened,
-// prints the message, records TAVLO_LOAD_OPEN_FAILED and returns null.
+// characters) and opens the file in text mode. When it cannot be opened, or
+// is a folder, prints the message, records TAVLO_LOAD_OPEN_FAILED and
+// returns null.
 TagListFile open_tag_list_file(StatusBlock *block);
 
 // Bytes of one read of a line: at most 255 characters, its newline

@@ -39,9 +39,12 @@ void CompactNames::store(int32_t slot, const char *name, std::size_t length) {
 }
 
 void CompactNames::rewrite(char *names) const {
-    const std::size_t compact = bytes_of(count_, kCompactNameEntry);
-    std::memcpy(names, entries_, compact);
-    std::memset(names + compact, ' ', bytes_of(count_, kFullNameEntry) - compact);
+    // A list of no tags may come without an array at all.
+    if (count_ > 0) {
+        const std::size_t compact = bytes_of(count_, kCompactNameEntry);
+        std::memcpy(names, entries_, compact);
+        std::memset(names + compact, ' ', bytes_of(count_, kFullNameEntry) - compact);
+    }
     tag_name_stride = kCompactNameEntry;
 }
 

@@ -1,5 +1,6 @@
 // Every program through the shared parser: a bad command line gives one
-// line on standard error and status 2; a value goes after "=" or apart.
+// line on standard error and status 2; a value goes after "=" or apart;
+// standard output that cannot be written gives one line and status 4.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -66,6 +67,30 @@ TEST(ProgramCommandLines, ValuesAfterEqualsOrApartThenTheVersion) {
         const ProcessResult result = run(program, args);
         EXPECT_EQ(result.exit_status, 0) << result.err;
         EXPECT_EQ(result.out, name_of(program) + " " + TAVLO_VERSION + "\n");
+    }
+}
+
+// Output that cannot be written (a full device) is said on standard error
+// and ends every program with status 4, --help and --version included.
+TEST(ProgramCommandLines, OutputThatCannotBeWrittenGivesOneLineAndStatus4) {
+    const std::pair<std::string, std::vector<std::string>> lines[] = {
+        {kReceiver, {"--help"}},
+        {kReceiver, {"--count", "5", "sim:0"}},
+        {kReceiver, {"sim:0"}},  // without an end of its own
+        {kDevsim, {"--version"}},
+        {kCheck, {"--help"}},
+        {kCheck, {"names", "0", "/dev/null"}},
+        {kDefine, {"--version"}},
+        {kDefine, {}},  // asks for a count; its input is empty
+    };
+    for (const auto &[program, args] : lines) {
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh", program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ProcessResult result = run_process({argv, {}, {}, ""}, 30);
+        EXPECT_EQ(result.exit_status, 4) << testing::PrintToString(args);
+        EXPECT_EQ(result.err,
+                  name_of(program) + ": cannot write standard output: No space left on device\n")
+            << testing::PrintToString(args);
     }
 }
 

@@ -25,6 +25,9 @@ Outcome outcome_of(const std::vector<std::string> &tokens, std::size_t first, bo
     Outcome outcome;
     valid = tokens.size() > first;
     if (!valid) return outcome;
+    if (tokens[0] == "connect" && tokens.size() == first + 1 && tokens[first] == "wait") {
+        return Outcome{false, {{20, 20008}}, true};
+    }
     outcome.ok = tokens[first] == "ok";
     valid = outcome.ok || tokens[first] == "fail";
     for (std::size_t i = first + 1; valid && i < tokens.size(); ++i) {

@@ -187,7 +187,33 @@ TEST(Network, FaultyFramesFailTheReadAndTheReceiverGoesOn) {
         EXPECT_NE(std::find(printed.begin(), printed.end(), 10), printed.end()) << fault.option;
         EXPECT_NE(devsim_run.out.find("client 2 connected"), std::string::npos)
             << fault.option << ": the receiver connected again";
+        EXPECT_NE(received.err.find("TAVLO TAVLOUNSOL: facility=20 error=200"), std::string::npos)
+            << fault.option << ": the failed read is said on standard error";
     }
+}
+
+TEST(Network, AReaderWhoPausesLongerThanTheSilenceLimitLosesNothing) {
+    // The reader of the receiver's output sleeps 6 seconds: the receiver
+    // waits in its write meanwhile, and the device's messages wait in the
+    // socket. They have arrived: the link is not lost, none is missing.
+    Devsim devsim({"--interval", "10"});
+    tavlo::testing::ProcessSpec spec = receiver_spec({});
+    const std::string receiver = spec.argv[0];
+    spec.argv = {"/bin/bash", "-c",
+                 "\"$0\" --count 700 \"$1\" | { sleep 6; cat; }; exit ${PIPESTATUS[0]}", receiver,
+                 devsim.address()};
+    const auto result = run_process(spec, 60);
+    devsim.stop();
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.err, "");
+    const auto printed = printed_numbers(result.out);
+    ASSERT_GT(printed.size(), 500u);
+    std::vector<long> expected;
+    for (long n = printed.front(); n <= printed.back(); ++n) {
+        if (plant_prints_number(n)) expected.push_back(n);
+    }
+    EXPECT_TRUE(printed == expected) << "printed " << printed.size() << " numbers from "
+                                     << printed.front() << " to " << printed.back();
 }
 
 TEST(Network, TwoReceiversBothGetEveryMessage) {
