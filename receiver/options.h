@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "command_line.h"
+#include "message_output.h"
 
 namespace tavlo::receiver {
 
@@ -13,8 +14,9 @@ constexpr char kProgramName[] = "tavlo_t_receiver";
 struct Options {
     const char *device = nullptr;  // null: print the usage line
     const char *app_id = nullptr;  // null: the default application id
-    std::optional<int64_t> count;  // stop after this many message reports
+    std::optional<int64_t> count;  // stop after this many messages shown
     std::optional<double> timeout_seconds;
+    OutputSettings output;  // format, filters and --stats
 };
 
 struct ParsedCommandLine {

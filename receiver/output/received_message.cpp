@@ -1,0 +1,29 @@
+// A message as the client library returned it, as the output layer sees
+// it: the read's slots, the time it came, and the width of its names.
+#include "received_message.h"
+
+#include "value_lines.h"
+
+namespace tavlo::receiver {
+
+ts::TagArrays ReceivedMessage::tags() const {
+    return {slots.names,
+            kind.descriptors ? slots.descriptors : nullptr,
+            kind.values ? static_cast<const unsigned char *>(slots.values) : nullptr,
+            slots.statuses,
+            kind.timestamps ? slots.timestamps : nullptr,
+            slots.count};
+}
+
+std::string_view ReceivedMessage::name(int32_t k) const {
+    if (slots.names == nullptr) return {};
+    const char *entry = slots.names + static_cast<std::ptrdiff_t>(k) * name_stride;
+    return {entry, static_cast<std::size_t>(ts::name_length(entry, name_stride))};
+}
+
+std::string_view unpadded(std::string_view name) {
+    const std::size_t end = name.find_last_not_of(' ');
+    return name.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+
+}  // namespace tavlo::receiver
