@@ -3,14 +3,24 @@
 // form, and times in ISO 8601 in UTC.
 #include "json_text.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace tavlo::json {
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+
+// The bytes that stand for themselves in a JSON string: printable ASCII
+// but '"' and '\\'.
+constexpr auto kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c) plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+}();
 
 bool is_continuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -87,7 +97,7 @@ bool write_string(ts::ReportWriter &out, std::string_view bytes) {
     out.text("\"");
     while (k < bytes.size()) {
         const unsigned char c = p[k];
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+        if (kPlainBytes[c]) {
             ++k;
             continue;
         }
@@ -138,7 +148,7 @@ void write_number(ts::ReportWriter &out, double value) {
     write_real(out, value);
 }
 
-void write_utc_time(ts::ReportWriter &out, int64_t seconds, int32_t milliseconds) {
+void format_utc_time(char (&text)[kUtcTimeLength], int64_t seconds, int32_t milliseconds) {
     constexpr int64_t kSecondsPerDay = 86400;
     int64_t days = seconds / kSecondsPerDay;
     int64_t second_of_day = seconds % kSecondsPerDay;
@@ -146,28 +156,37 @@ void write_utc_time(ts::ReportWriter &out, int64_t seconds, int32_t milliseconds
         second_of_day += kSecondsPerDay;
         --days;
     }
-    // The civil date of a day count, in eras of 400 years from 0000-03-01.
-    const int64_t shifted = days + 719468;
-    const int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-    const int64_t day_of_era = shifted - era * 146097;
-    const int64_t year_of_era =
-        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-    const int64_t day_of_year =
-        day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-    const int64_t month_index = (5 * day_of_year + 2) / 153;  // from March
-    const int64_t day = day_of_year - (153 * month_index + 2) / 5 + 1;
-    const int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
-    const int64_t year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
-
-    char text[] = "\"0000-00-00T00:00:00.000Z\"";
-    put_digits(text + 5, year, 4);
-    put_digits(text + 8, month, 2);
-    put_digits(text + 11, day, 2);
+    // The date of the last day asked for is kept: most times share it.
+    static int64_t last_day = -1;
+    static char date[] = "\"1970-01-01T";
+    if (days != last_day) {
+        last_day = days;
+        // The civil date of a day count, in eras of 400 years from 0000-03-01.
+        const int64_t shifted = days + 719468;
+        const int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+        const int64_t day_of_era = shifted - era * 146097;
+        const int64_t year_of_era =
+            (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+        const int64_t day_of_year =
+            day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+        const int64_t month_index = (5 * day_of_year + 2) / 153;  // from March
+        const int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
+        put_digits(date + 5, year_of_era + era * 400 + (month <= 2 ? 1 : 0), 4);
+        put_digits(date + 8, month, 2);
+        put_digits(date + 11, day_of_year - (153 * month_index + 2) / 5 + 1, 2);
+    }
+    std::memcpy(text, date, sizeof date - 1);
+    std::memcpy(text + 12, "00:00:00.000Z\"", kUtcTimeLength - 12);
     put_digits(text + 14, second_of_day / 3600, 2);
     put_digits(text + 17, second_of_day / 60 % 60, 2);
     put_digits(text + 20, second_of_day % 60, 2);
     put_digits(text + 24, milliseconds, 3);
-    out.text({text, sizeof text - 1});
+}
+
+void write_utc_time(ts::ReportWriter &out, int64_t seconds, int32_t milliseconds) {
+    char text[kUtcTimeLength];
+    format_utc_time(text, seconds, milliseconds);
+    out.text({text, sizeof text});
 }
 
 }  // namespace tavlo::json

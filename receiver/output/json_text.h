@@ -33,9 +33,16 @@ void write_text_member(ts::ReportWriter &out, std::string_view key, std::string_
 void write_number(ts::ReportWriter &out, float value);
 void write_number(ts::ReportWriter &out, double value);
 
-// "YYYY-MM-DDThh:mm:ss.mmmZ" in double quotes: the time `seconds` after
-// 1970-01-01 00:00:00 UTC (up to the end of the year 9999) and
-// `milliseconds` (0 to 999) more.
+// Characters of a time in ISO 8601, its double quotes included.
+constexpr std::size_t kUtcTimeLength = 26;
+
+// Puts "YYYY-MM-DDThh:mm:ss.mmmZ" in double quotes at `text`: the time
+// `seconds` after 1970-01-01 00:00:00 UTC (up to the end of the year 9999)
+// and `milliseconds` (0 to 999) more. Keeps the date of the last call, for
+// one thread.
+void format_utc_time(char (&text)[kUtcTimeLength], int64_t seconds, int32_t milliseconds);
+
+// The same, written.
 void write_utc_time(ts::ReportWriter &out, int64_t seconds, int32_t milliseconds);
 
 }  // namespace tavlo::json
