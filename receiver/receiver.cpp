@@ -19,8 +19,6 @@ namespace {
 constexpr auto kFieldSize = static_cast<std::size_t>(records::kNameField);
 // First argument of every read.
 constexpr int32_t kReadArgument = 50;
-// A first tag name at most this long makes the names the compact layout.
-constexpr std::size_t kLongestCompactName = 40;
 
 // Copies at most 32 characters, fills the rest with NUL, then makes the
 // last byte NUL.
@@ -38,10 +36,6 @@ bool flush_report() {
     const bool reader_gone = errno == EPIPE;
     std::clearerr(stdout);
     return !reader_gone;
-}
-
-bool first_name_is_compact(const char *names) {
-    return names == nullptr || strnlen(names, kLongestCompactName + 1) <= kLongestCompactName;
 }
 
 struct Fields {
@@ -68,7 +62,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
                           &slots.descriptors, &slots.values, &slots.statuses, &slots.timestamps,
                           &slots.slot14, &slots.slot15, &main_block);
         if (failed(main_block)) continue;
-        if (first_name_is_compact(slots.names)) tag_name_stride = records::kCompactNameStride;
+        tag_name_stride = name_stride_of_read(slots.names);
         if (!report_message(slots)) continue;
         if (!flush_report()) break;
         if (options.count && ++reports >= *options.count) break;

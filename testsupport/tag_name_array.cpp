@@ -38,10 +38,11 @@ void CompactNames::store(int32_t slot, const char *name, std::size_t length) {
     entry[kCompactNameEntry - 1] = '\0';
 }
 
-void CompactNames::rewrite(char *names) const {
-    const std::size_t compact = bytes_of(count_, kCompactNameEntry);
+void CompactNames::rewrite(char *names, int32_t entries) const {
+    const int32_t rewritten = std::min(entries, count_);
+    const std::size_t compact = bytes_of(rewritten, kCompactNameEntry);
     std::memcpy(names, entries_, compact);
-    std::memset(names + compact, ' ', bytes_of(count_, kFullNameEntry) - compact);
+    std::memset(names + compact, ' ', bytes_of(rewritten, kFullNameEntry) - compact);
     tag_name_stride = kCompactNameEntry;
 }
 
