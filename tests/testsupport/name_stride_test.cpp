@@ -10,26 +10,17 @@
 namespace {
 
 TEST(NameStrideOfRead, AFirstNameOfAtMost40CharactersIsTheCompactLayout) {
-    struct Case {
-        std::string first_entry;
-        int32_t stride;
-    };
-    const Case cases[] = {
-        {std::string(1, '\0'), 40},
-        {std::string(39, 'N') + '\0', 40},
-        {"BOILER.TEMPERATURE" + std::string(21, ' ') + '\0', 40},  // a compact entry
-        {std::string(40, 'N') + '\0', 40},
-        {std::string(41, 'N') + '\0', 256},
-        {"COOLING.PUMP" + std::string(243, ' ') + '\0', 256},  // a blank-padded 256-byte entry
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(name_stride_of_read(c.first_entry.c_str()), c.stride)
-            << c.first_entry.size() - 1 << " characters";
+    const std::string compact_entry = "BOILER.TEMPERATURE" + std::string(21, ' ');
+    const std::string full_entry = "COOLING.PUMP" + std::string(243, ' ');
+    for (const auto &[first_name, stride] :
+         std::vector<std::pair<std::string, int32_t>>{{"", 40},
+                                                      {compact_entry, 40},
+                                                      {std::string(40, 'N'), 40},
+                                                      {std::string(41, 'N'), 256},
+                                                      {full_entry, 256}}) {
+        EXPECT_EQ(name_stride_of_read(first_name.c_str()), stride) << first_name.size();
     }
     EXPECT_EQ(name_stride_of_read(nullptr), 40);
-}
-
-TEST(NameStrideOfRead, ReadsNoMoreThan41Bytes) {
     // Exactly 41 bytes on the heap and no NUL among them: a read past them
     // shows under AddressSanitizer.
     const std::vector<char> names(41, 'N');
