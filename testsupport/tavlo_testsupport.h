@@ -333,8 +333,9 @@ TAVLO_TS_API void load_historical_tag_list(char *names, TypeDescriptor *descript
  *     counted from 1 as an editor counts: the rest of a line longer than 255
  *     characters takes a slot of its own but is on the same line. It is 0
  *     without an error and for the errors of no line: a file that cannot be
- *     opened (a NULL path too) or read (a folder), `count` below 0, no
- *     memory for the working name copy; the function then returns 0. */
+ *     opened (a NULL path too) or read (a folder; a read error after some
+ *     lines keeps them), `count` below 0, no memory for the working name
+ *     copy. */
 TAVLO_TS_API int32_t load_tag_list_file(const char *path, char *names, TypeDescriptor *descriptors,
                                         void *values, OutputType *output_types, Deadband *deadbands,
                                         int32_t count, StatusBlock *status_block,
