@@ -32,3 +32,36 @@ start_devsim() {
   until grep -q 'listening on' "$log" 2>/dev/null; do sleep 0.05; done
   address=$(sed -n 's/^tavlo_devsim listening on //p' "$log")
 }
+
+# Reads a receiver's output on standard input and prints how many numbered
+# plant messages it printed, and how many are missing between them or were
+# printed twice (or out of order).
+check_plant_numbers() {
+  grep -F -A2 SIM.MESSAGE_NUMBER | grep -F 'Value=' | awk '
+    function printed_kind(n, s) {  # declare, cancel and other-kind messages carry no number
+      if (n < 2) return 0
+      s = (n - 2) % 12
+      return s != 7 && s != 9 && s != 10
+    }
+    {
+      n = $2 + 0
+      if (count == 0) first = n
+      else if (n <= last) twice++
+      else for (m = last + 1; m < n; m++) if (printed_kind(m)) missing++
+      last = n
+      count++
+    }
+    END {
+      printf "numbered messages printed: %d (numbers %d to %d)\n", count, first, last
+      printf "missing between them: %d, printed twice or out of order: %d\n", missing, twice
+    }'
+}
+
+# VmRSS of process $1 in KiB.
+rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+
+# What the simulator's log $1 says of its clients: connections and drops.
+report_clients() {
+  printf 'connections made: %s\n' "$(grep -c ' connected (application' "$1")"
+  printf 'clients the simulator dropped: %s\n' "$(grep -c ' dropped: ' "$1" || true)"
+}

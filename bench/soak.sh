@@ -20,31 +20,12 @@ seconds=$((minutes * 60))
 
 start_devsim "$work/devsim" --interval 0 --close-after "$per_connection"
 
-# Only the numbers of the plant's messages reach the checker.
 mkfifo "$work/out"
-grep -F -A2 SIM.MESSAGE_NUMBER <"$work/out" | grep -F 'Value=' | awk '
-  function printed_kind(n, s) {  # declare, cancel and other-kind messages carry no number
-    if (n < 2) return 0
-    s = (n - 2) % 12
-    return s != 7 && s != 9 && s != 10
-  }
-  {
-    n = $2 + 0
-    if (count == 0) first = n
-    else if (n <= last) twice++
-    else for (m = last + 1; m < n; m++) if (printed_kind(m)) missing++
-    last = n
-    count++
-  }
-  END {
-    printf "numbered messages printed: %d (numbers %d to %d)\n", count, first, last
-    printf "missing between them: %d, printed twice or out of order: %d\n", missing, twice
-  }' >"$work/check" &
+check_plant_numbers <"$work/out" >"$work/check" &
 checker_pid=$!
 
 "$receiver" --timeout "$seconds" "$address" >"$work/out" 2>"$work/receiver_errors" &
 receiver_pid=$!
-rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 sleep 5
 rss_start=$(rss "$receiver_pid")
 sleep $((seconds > 10 ? seconds - 10 : 1))
@@ -54,5 +35,5 @@ wait "$checker_pid"
 
 printf 'soak of %d minute(s), %s messages per connection\n' "$minutes" "$per_connection"
 printf 'receiver memory (VmRSS): %s KiB after 5 s, %s KiB near the end\n' "$rss_start" "$rss_end"
-printf 'connections made: %s\n' "$(grep -c ' connected (application' "$work/devsim")"
+report_clients "$work/devsim"
 cat "$work/check"

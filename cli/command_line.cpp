@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "standard_output.h"
+
 namespace tavlo::cli {
 
 namespace {
@@ -65,10 +67,11 @@ Parsed read_options(const Program &program, const std::vector<Option> &options, 
         } else if (found == '?') {
             problem = "takes no value";
         } else if (*row == help_row) {
-            parsed.stop = Stop{0, program.help};
+            parsed.stop = Stop{0, program.help, program.name};
             return parsed;
         } else if (*row == version_row) {
-            parsed.stop = Stop{0, std::string(program.name) + " " + TAVLO_VERSION + "\n"};
+            parsed.stop =
+                Stop{0, std::string(program.name) + " " + TAVLO_VERSION + "\n", program.name};
             return parsed;
         } else {
             problem = options[*row].action(optarg);
@@ -92,12 +95,17 @@ Parsed read_options_alone(const Program &program, const std::vector<Option> &opt
 }
 
 Stop usage_error(const Program &program, const std::string &subject, const std::string &problem) {
-    return Stop{kExitUsage, std::string(program.name) + ": " + subject + ": " + problem + "\n"};
+    return Stop{kExitUsage, std::string(program.name) + ": " + subject + ": " + problem + "\n",
+                program.name};
 }
 
 int finish(const Stop &stop) {
-    std::fputs(stop.text.c_str(), stop.status == 0 ? stdout : stderr);
-    return stop.status;
+    if (stop.status != 0) {
+        std::fputs(stop.text.c_str(), stderr);
+        return stop.status;
+    }
+    std::fputs(stop.text.c_str(), stdout);
+    return close_standard_output(stop.program, stop.status);
 }
 
 }  // namespace tavlo::cli

@@ -35,6 +35,7 @@ constexpr int kExitUsage = 2;
 struct Stop {
     int status = 0;
     std::string text;
+    const char *program = "";  // the name of the program that stops
 };
 
 struct Parsed {
@@ -57,7 +58,8 @@ Parsed read_options_alone(const Program &program, const std::vector<Option> &opt
 // The stop for a bad command line: "PROGRAM: SUBJECT: PROBLEM\n".
 Stop usage_error(const Program &program, const std::string &subject, const std::string &problem);
 
-// Writes the stop's text where it belongs and returns its status.
+// Writes the stop's text where it belongs and returns its status, or
+// kExitOutputFailed when the text for standard output could not be written.
 int finish(const Stop &stop);
 
 }  // namespace tavlo::cli

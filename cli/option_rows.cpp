@@ -56,6 +56,21 @@ Option list(const char *name, std::vector<std::string> &items) {
             }};
 }
 
+Option one_of(const char *name, std::vector<std::string> words,
+              std::function<void(std::size_t)> take) {
+    return {name, true, [words = std::move(words), take = std::move(take)](const char *value) {
+                std::string expected = "expects ";
+                for (std::size_t k = 0; k < words.size(); ++k) {
+                    if (words[k] == value) {
+                        take(k);
+                        return std::string();
+                    }
+                    expected += (k == 0 ? "" : k + 1 < words.size() ? ", " : " or ") + words[k];
+                }
+                return expected;
+            }};
+}
+
 Option whole_number(const char *name, int64_t low, int64_t high,
                     std::function<void(int64_t)> take) {
     return number_option(name, low, high, std::move(take), read_whole_number);

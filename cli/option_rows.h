@@ -21,6 +21,11 @@ Option text(const char *name, std::string &target);
 // given again. Empty items are refused.
 Option list(const char *name, std::vector<std::string> &items);
 
+// --name WORD: one of `words`, whose place in them is handed to `take`.
+// Another word is refused: "expects A, B or C".
+Option one_of(const char *name, std::vector<std::string> words,
+              std::function<void(std::size_t)> take);
+
 // --name N: a whole number from `low` to `high`, handed to `take`.
 Option whole_number(const char *name, int64_t low, int64_t high, std::function<void(int64_t)> take);
 

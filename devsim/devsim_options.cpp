@@ -24,6 +24,11 @@ constexpr char kDevsimHelp[] =
     "  --clients N        wait for N clients before the first message (default 1)\n"
     "  --script FILE      send the messages of FILE instead of the plant's\n"
     "  --verbose          print a line for every message sent to a client\n"
+    "  --slow-client drop|wait\n"
+    "                     drop a client that cannot keep up (default), or make\n"
+    "                     everyone wait for the slowest\n"
+    "  --max-queue MIB    with --interval, drop a client that has more than this\n"
+    "                     waiting when a message is due (default 16)\n"
     "  --help             print this text\n"
     "  --version          print the version\n"
     "\n"
@@ -56,6 +61,13 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::whole("clients", o.clients, 1, 1000),
         cli::text("script", o.script),
         cli::flag("verbose", o.verbose),
+        cli::one_of("slow-client", {"drop", "wait"},
+                    [&o](std::size_t k) {
+                        o.slow_client = k == 0 ? SlowClient::kDrop : SlowClient::kWait;
+                    }),
+        cli::whole_number(
+            "max-queue", 1, 4096,
+            [&o](int64_t mib) { o.max_queue_bytes = static_cast<std::size_t>(mib) << 20; }),
         cli::whole("close-after", o.faults.close_after, 1, kMost),
         cli::whole("corrupt-at", o.faults.corrupt_at, 0, kMost),
         cli::whole("truncate-at", o.faults.truncate_at, 0, kMost),

@@ -1,6 +1,7 @@
 // The simulator's command line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,13 @@ struct Faults {
     std::optional<int64_t> oversize_at;  // announce a frame far beyond the longest, instead
 };
 
+// What the simulator does with a client that cannot keep up.
+enum class SlowClient {
+    kDrop,  // paced: drop it once its queue passes max_queue_bytes; at full
+            // speed: drop it once it took nothing for the link's silence limit
+    kWait,  // everyone waits for the slowest client
+};
+
 struct DevsimOptions {
     std::string bind_address = "127.0.0.1";
     int port = 7301;
@@ -30,6 +38,10 @@ struct DevsimOptions {
     int64_t clients = 1;  // clients to wait for before the first message
     std::string script;
     bool verbose = false;
+    SlowClient slow_client = SlowClient::kDrop;
+    // Paced, a client with more than this waiting for it when a message is
+    // due is dropped: 16 MiB hold some 190 s of the plant at 10 ms.
+    std::size_t max_queue_bytes = std::size_t{16} << 20;
     Faults faults;
 };
 

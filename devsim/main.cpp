@@ -2,7 +2,6 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <memory>
 
 #include "devsim_options.h"
@@ -31,16 +30,10 @@ std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
         const auto step = static_cast<int32_t>(options.interval_ms > 0 ? options.interval_ms : 100);
         return std::make_unique<PlantSource>(start_ms, step, options.first_message);
     }
-    std::ifstream file(options.script);
-    if (!file) {
-        std::fprintf(stderr, "tavlo_devsim: cannot open %s\n", options.script.c_str());
-        return nullptr;
-    }
     std::vector<tavlo::records::Message> messages;
-    ScriptError error;
-    if (!parse_script(file, messages, error)) {
-        std::fprintf(stderr, "tavlo_devsim: %s:%d: %s\n", options.script.c_str(), error.line,
-                     error.reason.c_str());
+    const std::string problem = read_script_file(options.script, messages);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "tavlo_devsim: %s\n", problem.c_str());
         return nullptr;
     }
     return std::make_unique<ScriptSource>(std::move(messages));

@@ -24,24 +24,24 @@ namespace tavlo::devsim {
 
 namespace {
 
-// A client whose queue holds this much holds up the next message.
-constexpr std::size_t kHighWater = 1 << 20;
+// At full speed, and for everyone with --slow-client wait, a client whose
+// queue holds this much holds up the next message.
+constexpr std::size_t kPaceMark = 1 << 20;
 
-int64_t now_ms() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
+// After accept() failed for want of descriptors (or any other reason that
+// lasts), the listener rests this long before the next try.
+constexpr int64_t kAcceptPauseMs = 250;
 
 }  // namespace
 
-Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source)
-    : options_(options), source_(std::move(source)) {}
+Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
+               LoopClock &clock, std::FILE *log)
+    : options_(options), source_(std::move(source)), clock_(clock), log_(log) {}
 
 void Server::say(const char *format, ...) {
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    std::vfprintf(log_, format, args);
     va_end(args);
     said_ = true;
 }
@@ -80,46 +80,74 @@ bool Server::listen(std::string &error) {
     return true;
 }
 
+bool Server::holds_up(const Connection &c) const {
+    return c.backlog() >= kPaceMark && (!paced() || !dropping());
+}
+
+// At full speed a client that holds everyone up is dropped once it took no
+// byte for the link's silence limit: when that is, if it applies.
+bool Server::stuck_deadline(const Connection &c, int64_t &deadline) const {
+    if (paced() || !dropping() || !c.receiving() || c.backlog() == 0) return false;
+    deadline = c.last_taken_ms + wire::kSilenceLimitMs;
+    return true;
+}
+
 bool Server::may_produce(int64_t now) const {
     if (!started_ || exhausted_ || now < next_due_ms_) return false;
     if (options_.count > 0 && produced_ >= options_.count) return false;
     bool anyone = false;
     for (const auto &c : connections_) {
-        if (!c->welcomed || c->closing || c->stalled || c->gone) continue;
-        if (c->backlog() >= kHighWater) return false;
+        if (!c->receiving()) continue;
+        if (holds_up(*c)) return false;
         anyone = true;
     }
     return anyone;
 }
 
 void Server::produce(int64_t now) {
+    // Paced, a client that is too far behind when a message is due is
+    // dropped, so that the others keep the pace.
+    if (paced() && dropping()) {
+        for (auto &c : connections_) {
+            if (c->receiving() && c->backlog() > options_.max_queue_bytes) {
+                drop(*c, "dropped: " + std::to_string(c->backlog()) +
+                             " bytes waiting for it, more than the " +
+                             std::to_string(options_.max_queue_bytes) + " of --max-queue");
+            }
+        }
+        if (std::none_of(connections_.begin(), connections_.end(),
+                         [](const auto &c) { return c->receiving(); })) {
+            return;
+        }
+    }
     if (!source_->next(message_)) {
         exhausted_ = true;
         say("all messages of the script sent\n");
         return;
     }
+    const int64_t number = options_.first_message + produced_;
     records::lay_out(message_, records_);
     frame_.clear();
-    wire::encode_message_frame(records_, frame_);
-    for (auto &c : connections_) {
-        if (c->welcomed && !c->closing && !c->stalled && !c->gone) {
-            deliver(*c, options_.first_message + produced_);
+    if (wire::encode_message_frame(records_, frame_)) {
+        for (auto &c : connections_) {
+            if (c->receiving()) deliver(*c, number, now);
         }
+    } else {
+        say("message %lld does not fit in a frame: not sent\n", static_cast<long long>(number));
     }
     ++produced_;
-    next_due_ms_ =
-        options_.interval_ms > 0 ? std::max(next_due_ms_ + options_.interval_ms, now) : now;
+    next_due_ms_ = paced() ? std::max(next_due_ms_ + options_.interval_ms, now) : now;
 }
 
 void Server::queue(Connection &c, const unsigned char *bytes, std::size_t size, int64_t now) {
+    if (c.backlog() == 0) c.last_taken_ms = now;
     c.out.insert(c.out.end(), bytes, bytes + size);
     c.queued += size;
     c.last_out_ms = now;
 }
 
-void Server::deliver(Connection &c, int64_t number) {
+void Server::deliver(Connection &c, int64_t number, int64_t now) {
     const Faults &faults = options_.faults;
-    const int64_t now = now_ms();
     const std::size_t half = frame_.size() / 2;
     if (faults.oversize_at == number) {
         std::vector<unsigned char> oversized;
@@ -144,55 +172,86 @@ void Server::deliver(Connection &c, int64_t number) {
     }
 }
 
-void Server::accept_clients() {
+void Server::accept_clients(int64_t now) {
     for (;;) {
         posix::UniqueFd fd(
             accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!fd) return;
+        if (!fd) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+            // Out of descriptors (EMFILE, ENFILE) or memory: the listener
+            // stays readable, so it rests instead of spinning.
+            if (!accept_failing_) {
+                say("cannot accept connections: %s; trying again every %lld ms\n",
+                    std::strerror(errno), static_cast<long long>(kAcceptPauseMs));
+            }
+            accept_failing_ = true;
+            accept_resume_ms_ = now + kAcceptPauseMs;
+            return;
+        }
+        if (accept_failing_) say("accepting connections again\n");
+        accept_failing_ = false;
         const int on = 1;
         setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         auto c = std::make_unique<Connection>();
         c->fd = std::move(fd);
         c->id = next_id_++;
-        c->last_out_ms = now_ms();
+        c->accepted_ms = now;
+        c->last_out_ms = now;
         connections_.push_back(std::move(c));
     }
 }
 
 void Server::receive(Connection &c, int64_t now) {
-    std::size_t room = 0;
-    unsigned char *space = c.in.space(room);
-    const ssize_t n = recv(c.fd.get(), space, room, 0);
-    c.in.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (!c.welcomed && !c.closing) {
+        receive_hello(c, now);
+        return;
+    }
+    // After its HELLO a client sends nothing: one byte breaks the protocol.
+    unsigned char byte = 0;
+    const ssize_t n = recv(c.fd.get(), &byte, 1, 0);
+    if (n > 0) {
+        drop(c, "broke the protocol");
+    } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        drop(c, "closed");
+    }
+}
+
+// Stores no more than one HELLO frame of a connection, and closes it at the
+// first byte that cannot belong to one.
+void Server::receive_hello(Connection &c, int64_t now) {
+    const ssize_t n =
+        recv(c.fd.get(), c.hello.data() + c.hello_size, c.hello.size() - c.hello_size, 0);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
         drop(c, "closed");
         return;
     }
-    wire::Frame frame;
-    for (auto status = c.in.next(frame); !c.gone; status = c.in.next(frame)) {
-        if (status == wire::FrameReader::Status::kNeedMore) return;
-        const auto hello = status == wire::FrameReader::Status::kFrame && frame.type == wire::kHello
-                               ? wire::decode_hello(frame.payload, frame.length)
-                               : std::nullopt;
-        if (c.welcomed || !hello) {
-            drop(c, "broke the protocol");
-            return;
-        }
-        std::vector<unsigned char> reply;
-        if (hello->version != wire::kProtocolVersion) {
-            wire::encode_refuse("this device speaks protocol version 1", reply);
-            c.closing = true;
-            say("client %d refused: protocol version %u\n", c.id, hello->version);
-        } else {
-            wire::encode_welcome(reply);
-            c.welcomed = true;
-            say("client %d connected (application %s)\n", c.id, hello->app_id.c_str());
-        }
-        queue(c, reply.data(), reply.size(), now);
+    c.hello_size += n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (!wire::may_start_hello(c.hello.data(), c.hello_size)) {
+        drop(c, "broke the protocol");
+        return;
     }
+    if (c.hello_size < c.hello.size()) return;
+    const auto hello =
+        wire::decode_hello(c.hello.data() + wire::kLengthPrefix + 1, wire::kHelloPayloadLength);
+    if (!hello) {
+        drop(c, "broke the protocol");
+        return;
+    }
+    std::vector<unsigned char> reply;
+    if (hello->version != wire::kProtocolVersion) {
+        wire::encode_refuse("this device speaks protocol version 1", reply);
+        c.closing = true;
+        say("client %d refused: protocol version %u\n", c.id, hello->version);
+    } else {
+        wire::encode_welcome(reply);
+        c.welcomed = true;
+        say("client %d connected (application %s)\n", c.id, hello->app_id.c_str());
+    }
+    queue(c, reply.data(), reply.size(), now);
 }
 
-void Server::send_queued(Connection &c) {
+void Server::send_queued(Connection &c, int64_t now) {
     while (c.backlog() > 0 && !c.gone) {
         const ssize_t n = send(c.fd.get(), c.out.data() + c.out_start, c.backlog(), MSG_NOSIGNAL);
         if (n < 0) {
@@ -201,6 +260,7 @@ void Server::send_queued(Connection &c) {
         }
         c.out_start += static_cast<std::size_t>(n);
         c.sent += static_cast<uint64_t>(n);
+        c.last_taken_ms = now;
     }
     while (!c.in_flight.empty() && c.in_flight.front().first <= c.sent) {
         if (options_.verbose)
@@ -228,62 +288,89 @@ void Server::send_heartbeats(int64_t now) {
     }
 }
 
-void Server::drop(Connection &c, const char *why) {
+void Server::drop_late_and_stuck(int64_t now) {
+    for (auto &c : connections_) {
+        int64_t deadline = 0;
+        if (!c->welcomed && !c->closing && !c->gone &&
+            now - c->accepted_ms >= wire::kHandshakeLimitMs) {
+            drop(*c, "dropped: no HELLO within 2 s");
+        } else if (stuck_deadline(*c, deadline) && now >= deadline) {
+            drop(*c, "dropped: took nothing for 5 s");
+        }
+    }
+}
+
+void Server::drop(Connection &c, const std::string &why) {
     c.fd.reset();
     c.gone = true;
-    if (c.welcomed || c.closing) say("client %d %s\n", c.id, why);
+    say("client %d %s\n", c.id, why.c_str());
 }
 
 int Server::poll_timeout(int64_t now) const {
     if (may_produce(now)) return 0;
     int64_t wait = wire::kHeartbeatIntervalMs;
     if (started_ && !exhausted_ && next_due_ms_ > now) wait = std::min(wait, next_due_ms_ - now);
+    if (accept_resume_ms_ > now) wait = std::min(wait, accept_resume_ms_ - now);
+    for (const auto &c : connections_) {
+        int64_t deadline = 0;
+        if (!c->welcomed && !c->closing) {
+            wait = std::min(wait, c->accepted_ms + wire::kHandshakeLimitMs - now);
+        } else if (stuck_deadline(*c, deadline)) {
+            wait = std::min(wait, deadline - now);
+        }
+    }
     return static_cast<int>(std::max<int64_t>(wait, 1));
 }
 
-void Server::run(const volatile std::sig_atomic_t &stop) {
-    while (!stop) {
-        int64_t now = now_ms();
-        const auto welcomed = std::count_if(connections_.begin(), connections_.end(),
-                                            [](const auto &c) { return c->welcomed && !c->gone; });
-        if (!started_ && welcomed >= options_.clients) {
-            started_ = true;
-            next_due_ms_ = now;
-        }
-        // At full speed, fill every queue up to its mark before polling.
-        for (int batch = 0; batch < 64 && may_produce(now); ++batch) produce(now);
-        const bool done = options_.count > 0 && produced_ >= options_.count;
-        if (done && std::all_of(connections_.begin(), connections_.end(),
-                                [](const auto &c) { return c->gone || c->backlog() == 0; })) {
-            say("stopped after %lld messages\n", static_cast<long long>(produced_));
-            break;
-        }
-        send_heartbeats(now);
-
-        std::vector<pollfd> fds{{listener_.get(), POLLIN, 0}};
-        for (const auto &c : connections_) {
-            fds.push_back(
-                {c->fd.get(), static_cast<short>(POLLIN | (c->backlog() > 0 ? POLLOUT : 0)), 0});
-        }
-        if (said_) {
-            std::fflush(stdout);
-            said_ = false;
-        }
-        if (poll(fds.data(), fds.size(), poll_timeout(now)) < 0 && errno != EINTR) break;
-        now = now_ms();
-        if (fds[0].revents & POLLIN) accept_clients();
-        for (std::size_t i = 1; i < fds.size(); ++i) {
-            Connection &c = *connections_[i - 1];
-            if (!c.gone && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) receive(c, now);
-        }
-        for (auto &c : connections_) {
-            if (!c->gone && c->backlog() > 0) send_queued(*c);
-        }
-        connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
-                                          [](const auto &c) { return c->gone; }),
-                           connections_.end());
+bool Server::step() {
+    int64_t now = clock_.now_ms();
+    drop_late_and_stuck(now);
+    const auto welcomed = std::count_if(connections_.begin(), connections_.end(),
+                                        [](const auto &c) { return c->welcomed && !c->gone; });
+    if (!started_ && welcomed >= options_.clients) {
+        started_ = true;
+        next_due_ms_ = now;
     }
-    std::fflush(stdout);
+    // At full speed, fill every queue up to its mark before polling.
+    for (int batch = 0; batch < 64 && may_produce(now); ++batch) produce(now);
+    const bool done = options_.count > 0 && produced_ >= options_.count;
+    if (done && std::all_of(connections_.begin(), connections_.end(),
+                            [](const auto &c) { return c->gone || c->backlog() == 0; })) {
+        say("stopped after %lld messages\n", static_cast<long long>(produced_));
+        return false;
+    }
+    send_heartbeats(now);
+
+    // The listener rests (fd -1, which poll() passes over) after a failed accept.
+    std::vector<pollfd> fds{{now >= accept_resume_ms_ ? listener_.get() : -1, POLLIN, 0}};
+    for (const auto &c : connections_) {
+        fds.push_back(
+            {c->fd.get(), static_cast<short>(POLLIN | (c->backlog() > 0 ? POLLOUT : 0)), 0});
+    }
+    if (said_) {
+        std::fflush(log_);
+        said_ = false;
+    }
+    if (clock_.wait(fds.data(), fds.size(), poll_timeout(now)) < 0 && errno != EINTR) return false;
+    now = clock_.now_ms();
+    if (fds[0].revents & POLLIN) accept_clients(now);
+    for (std::size_t i = 1; i < fds.size(); ++i) {
+        Connection &c = *connections_[i - 1];
+        if (!c.gone && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) receive(c, now);
+    }
+    for (auto &c : connections_) {
+        if (!c->gone && c->backlog() > 0) send_queued(*c, now);
+    }
+    connections_.erase(std::remove_if(connections_.begin(), connections_.end(),
+                                      [](const auto &c) { return c->gone; }),
+                       connections_.end());
+    return true;
+}
+
+void Server::run(const volatile std::sig_atomic_t &stop) {
+    while (!stop && step()) {
+    }
+    std::fflush(log_);
 }
 
 }  // namespace tavlo::devsim

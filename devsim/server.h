@@ -2,15 +2,18 @@
 // the same messages.
 #pragma once
 
+#include <array>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "devsim_options.h"
-#include "frame_reader.h"
+#include "handshake.h"
+#include "loop_clock.h"
 #include "message_source.h"
 #include "unique_fd.h"
 
@@ -18,7 +21,10 @@ namespace tavlo::devsim {
 
 class Server {
 public:
-    Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source);
+    // The server reads the time and waits through `clock`, and writes its
+    // lines (a client connected or gone, the limits it met) to `log`.
+    Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
+           LoopClock &clock = system_loop_clock(), std::FILE *log = stdout);
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
 
@@ -28,43 +34,61 @@ public:
     // "ADDRESS:PORT" the server listens on ("[ADDRESS]:PORT" for IPv6).
     const std::string &address() const { return address_; }
 
-    // Serves until `stop` is set or --count messages were sent to every
-    // client that was there for them.
+    // Serves until `stop` is set or step() says the work is done.
     void run(const volatile std::sig_atomic_t &stop);
+
+    // One pass of the loop: drops the clients that broke a limit, makes the
+    // messages that are due, waits once on the sockets (at most until the
+    // next deadline) and serves them. Returns false when it is done: --count
+    // messages were sent to every client that was there for them, or the
+    // wait failed.
+    bool step();
 
 private:
     struct Connection {
         posix::UniqueFd fd;
         int id = 0;
-        wire::FrameReader in;
+        int64_t accepted_ms = 0;
+        std::array<unsigned char, wire::kHelloFrameSize> hello{};  // the only bytes a client sends
+        std::size_t hello_size = 0;
         std::vector<unsigned char> out;
         std::size_t out_start = 0;  // first byte of `out` not yet sent
         uint64_t queued = 0;        // bytes queued over the connection's life
         uint64_t sent = 0;          // bytes the socket took
         std::deque<std::pair<uint64_t, int64_t>> in_flight;  // (end byte, message number)
         int64_t messages = 0;
-        int64_t last_out_ms = 0;
+        int64_t last_out_ms = 0;    // when a frame was last queued
+        int64_t last_taken_ms = 0;  // when the socket last took bytes, or bytes began to wait
         bool welcomed = false;
         bool closing = false;  // close once the queue is sent
         bool stalled = false;  // nothing more is sent
         bool gone = false;
         std::size_t backlog() const { return out.size() - out_start; }
+        bool receiving() const { return welcomed && !closing && !stalled && !gone; }
     };
 
+    bool paced() const { return options_.interval_ms > 0; }
+    bool dropping() const { return options_.slow_client == SlowClient::kDrop; }
+    bool holds_up(const Connection &c) const;
+    bool stuck_deadline(const Connection &c, int64_t &deadline) const;
     bool may_produce(int64_t now) const;
     void produce(int64_t now);
-    void deliver(Connection &c, int64_t number);
+    void deliver(Connection &c, int64_t number, int64_t now);
     void queue(Connection &c, const unsigned char *bytes, std::size_t size, int64_t now);
-    void accept_clients();
+    void accept_clients(int64_t now);
     void receive(Connection &c, int64_t now);
-    void send_queued(Connection &c);
+    void receive_hello(Connection &c, int64_t now);
+    void send_queued(Connection &c, int64_t now);
     void send_heartbeats(int64_t now);
+    void drop_late_and_stuck(int64_t now);
     int poll_timeout(int64_t now) const;
-    void drop(Connection &c, const char *why);
+    void drop(Connection &c, const std::string &why);
     void say(const char *format, ...) __attribute__((format(printf, 2, 3)));
 
     DevsimOptions options_;
     std::unique_ptr<MessageSource> source_;
+    LoopClock &clock_;
+    std::FILE *log_;
     posix::UniqueFd listener_;
     std::string address_;
     std::vector<std::unique_ptr<Connection>> connections_;
@@ -73,6 +97,8 @@ private:
     bool exhausted_ = false;
     int64_t produced_ = 0;
     int64_t next_due_ms_ = 0;
+    int64_t accept_resume_ms_ = 0;  // the listener rests until then after accept failed
+    bool accept_failing_ = false;   // said so once; said again when it works again
     records::Message message_;
     records::MessageRecords records_;
     std::vector<unsigned char> frame_;

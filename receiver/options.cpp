@@ -25,15 +25,19 @@ constexpr char kHelpText[] =
     "  --version      print the version\n"
     "  --             end of options\n"
     "\n"
-    "SIGINT and SIGTERM stop the receiver cleanly, as do --count and --timeout.\n"
+    "SIGINT, SIGTERM and SIGHUP stop the receiver cleanly, as do --count and\n"
+    "--timeout, within about a second even while its output waits for a\n"
+    "reader (the report being written may then be cut). A failed connect or\n"
+    "read is said on standard error; a read that found no message is not.\n"
     "\n"
     "Exit status:\n"
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
     "  1  the client library could not be initialised\n"
-    "  2  usage: no device name, or a bad option\n"
-    "  3  --timeout ran out before the --count reports were printed\n";
+    "  2  usage: no device name, an empty one, or a bad option\n"
+    "  3  --timeout ran out before the --count reports were printed\n"
+    "  4  standard output could not be written\n";
 
-constexpr cli::Program kProgram = {"tavlo_t_receiver", kHelpText};
+constexpr cli::Program kProgram = {kProgramName, kHelpText};
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
 
@@ -51,6 +55,9 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     int i = parsed.operands;
     if (i < argc) o.device = argv[i++];
     if (i < argc) o.app_id = argv[i++];
+    if (!result.stop && o.device != nullptr && *o.device == '\0') {
+        result.stop = cli::usage_error(kProgram, "device_name", "is empty");
+    }
     return result;
 }
 

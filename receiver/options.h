@@ -8,6 +8,8 @@
 
 namespace tavlo::receiver {
 
+constexpr char kProgramName[] = "tavlo_t_receiver";
+
 struct Options {
     const char *device = nullptr;  // null: print the usage line
     const char *app_id = nullptr;  // null: the default application id

@@ -1,13 +1,13 @@
 // The receiver: start-up, the connect-and-read loop and the shutdown.
 #include "receiver.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "block_listings.h"
 #include "message_report.h"
 #include "record_sizes.h"
+#include "report_output.h"
 #include "stop_control.h"
 #include "tavlo_testsupport.h"
 
@@ -19,6 +19,10 @@ namespace {
 constexpr auto kFieldSize = static_cast<std::size_t>(records::kNameField);
 // First argument of every read.
 constexpr int32_t kReadArgument = 50;
+// The client library's code of a read that found no message within its
+// wait: the one failed read that is no news.
+constexpr int32_t kLibraryFacility = 20;
+constexpr int32_t kNoMessage = 20005;
 
 // Copies at most 32 characters, fills the rest with NUL, then makes the
 // last byte NUL.
@@ -29,13 +33,8 @@ void copy_field(char (&field)[kFieldSize], const char *text) {
     field[kFieldSize - 1] = '\0';
 }
 
-// Flushes one complete report. Returns false when whoever read standard
-// output has gone (a closed pipe); other write errors are ignored.
-bool flush_report() {
-    if (std::fflush(stdout) == 0) return true;
-    const bool reader_gone = errno == EPIPE;
-    std::clearerr(stdout);
-    return !reader_gone;
+bool is_no_message(const StatusBlock &block) {
+    return block.facility[0] == kLibraryFacility && block.error[0] == kNoMessage;
 }
 
 struct Fields {
@@ -51,20 +50,27 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
     while (!stop_requested()) {
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
+        // A connect that a stop cut short is no failure to report.
+        if (stop_requested()) break;
         if (failed(main_block)) {
             std::printf("\nError connecting to %s", fields.device);
-            if (!flush_report()) break;
+            if (!flush_report_output()) break;
             TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
         }
-        if (stop_requested()) break;
         TAVLO_CLIENT_READ(kReadArgument, &slots.kind, &slots.device, &slots.unit, &slots.list_id,
                           &slots.count, &slots.slot7, &slots.names, &slots.slot9,
                           &slots.descriptors, &slots.values, &slots.statuses, &slots.timestamps,
                           &slots.slot14, &slots.slot15, &main_block);
-        if (failed(main_block)) continue;
+        if (failed(main_block)) {
+            if (stop_requested()) break;
+            if (!is_no_message(main_block)) {
+                TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
+            }
+            continue;
+        }
         tag_name_stride = name_stride_of_read(slots.names);
         if (!report_message(slots)) continue;
-        if (!flush_report()) break;
+        if (!flush_report_output()) break;
         if (options.count && ++reports >= *options.count) break;
     }
     const bool count_missed = options.count && reports < *options.count;
@@ -76,10 +82,9 @@ void shut_down() {
     StatusBlock exit_block;
     TAVLO_SERVER_INITBLK(&exit_block);
     std::printf("\nClosing Tavlo Connections.\n\n");
-    std::fflush(stdout);
+    flush_report_output();
     TAVLO_CLIENT_EXIT(&exit_block);
     if (failed(exit_block)) print_exit_error_listing(exit_block);
-    std::fflush(stdout);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Stop requests: SIGINT, SIGTERM and the --timeout alarm.
+// Stop requests: SIGINT, SIGTERM, SIGHUP and the --timeout alarm.
 #include "stop_control.h"
 
 #include <sys/time.h>
@@ -19,11 +19,13 @@ extern "C" void on_stop_signal(int signal_number) {
     }
 }
 
+// Without SA_RESTART: a write that waits for a reader who does not read
+// returns when the signal comes, so that the stop is seen.
 void handle(int signal_number) {
     struct sigaction action {};
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = 0;
     sigaction(signal_number, &action, nullptr);
 }
 
@@ -32,6 +34,7 @@ void handle(int signal_number) {
 void install_stop_handlers() {
     handle(SIGINT);
     handle(SIGTERM);
+    handle(SIGHUP);  // the terminal went away
     handle(SIGALRM);
     std::signal(SIGPIPE, SIG_IGN);
 }

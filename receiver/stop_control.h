@@ -1,14 +1,15 @@
-// Stop requests: SIGINT, SIGTERM and the --timeout alarm.
+// Stop requests: SIGINT, SIGTERM, SIGHUP and the --timeout alarm.
 #pragma once
 
 namespace tavlo::receiver {
 
 enum class StopReason { kNone, kSignal, kTimeout };
 
-// Installs the handlers. Blocking waits of the client library that use
-// nanosleep, poll or select return early when one of them runs; other
-// system calls are restarted, so no output is lost to an interruption.
-// A closed output pipe turns into a write error instead of SIGPIPE.
+// Installs the handlers. Every blocking call of the receiver and of the
+// client library returns early when one of them runs (none is restarted):
+// the library's waits end, and a write of the report gives up if it cannot
+// finish soon (report_output.h). A closed output pipe turns into a write
+// error instead of SIGPIPE.
 void install_stop_handlers();
 
 // Raises a timeout stop after `seconds`.

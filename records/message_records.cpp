@@ -7,6 +7,11 @@
 
 namespace tavlo::records {
 
+int32_t name_stride_for(const std::string &name) {
+    return name.size() < static_cast<std::size_t>(kCompactNameStride) ? kCompactNameStride
+                                                                      : kFullNameStride;
+}
+
 void lay_out(const Message &message, MessageRecords &records) {
     const auto count = static_cast<int32_t>(message.tags.size());
     records.kind = message.kind;
@@ -16,11 +21,8 @@ void lay_out(const Message &message, MessageRecords &records) {
     records.sequence = message.sequence;
     records.count = count;
 
-    const bool compact =
-        std::all_of(message.tags.begin(), message.tags.end(), [](const TagValue &tag) {
-            return tag.name.size() < static_cast<std::size_t>(kCompactNameStride);
-        });
-    const int32_t stride = compact ? kCompactNameStride : kFullNameStride;
+    int32_t stride = kCompactNameStride;
+    for (const TagValue &tag : message.tags) stride = std::max(stride, name_stride_for(tag.name));
     const auto entry_size = static_cast<std::size_t>(stride);  // one of two positive strides
     records.name_stride = stride;
     records.names.assign(static_cast<std::size_t>(std::max(count, 1)) * entry_size, ' ');

@@ -47,6 +47,11 @@ struct MessageRecords {
     std::vector<TimeRecord> timestamps;       // count entries
 };
 
+// The name stride a tag name needs: the compact 40-byte entry for a name
+// shorter than 40 characters, else a 256-byte entry. A message's names are
+// laid out in the largest stride that any of them needs.
+int32_t name_stride_for(const std::string &name);
+
 // Lays out a message: names in the compact layout (blank-padded to 39
 // characters, NUL as the 40th byte) when every name is shorter than 40
 // characters, else in 256-byte entries blank-padded with NUL at byte 255;

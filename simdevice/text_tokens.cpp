@@ -3,23 +3,24 @@
 
 namespace tavlo::sim {
 
-std::vector<std::string> split_tokens(const std::string &line) {
-    std::vector<std::string> tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
-            ++i;
-        } else if (line[i] == '"') {
-            const std::size_t end = line.find('"', i + 1);
-            tokens.push_back(line.substr(i + 1, end == std::string::npos ? end : end - i - 1));
-            i = end == std::string::npos ? line.size() : end + 1;
+const char *split_tokens(const std::string &line, std::vector<std::string> &tokens) {
+    tokens.clear();
+    if (line.find('\0') != std::string::npos) return "a token holds a NUL byte";
+    std::size_t i = line.find_first_not_of(kTokenBlanks);
+    while (i != std::string::npos) {
+        std::size_t end = 0;
+        if (line[i] == '"') {
+            end = line.find('"', i + 1);
+            if (end == std::string::npos) return "a quote is not closed before the end of the line";
+            tokens.push_back(line.substr(i + 1, end - i - 1));
+            ++end;
         } else {
-            const std::size_t end = line.find_first_of(" \t\r", i);
+            end = line.find_first_of(kTokenBlanks, i);
             tokens.push_back(line.substr(i, end == std::string::npos ? end : end - i));
-            i = end == std::string::npos ? line.size() : end;
         }
+        i = end == std::string::npos ? end : line.find_first_not_of(kTokenBlanks, end);
     }
-    return tokens;
+    return nullptr;
 }
 
 }  // namespace tavlo::sim

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "clock.h"
 #include "errors.h"
@@ -22,7 +24,11 @@ namespace {
 // on every pass of a loop does not spin: a second for a name no transport
 // takes, or a connect refused before any attempt; for a device that cannot
 // be reached, a pause that doubles from half a second to five with every
-// failure and starts again after a success.
+// failure and starts again after a success. A link that a read ended (lost,
+// a frame that breaks the protocol, a refused version) makes the next
+// connect wait the same way before it tries; one that ended before it
+// delivered a message counts as a failed connect, so that a device that
+// welcomes and then breaks the protocol at once is retried ever more slowly.
 constexpr milliseconds kUnknownDevicePause{1000};
 constexpr milliseconds kFirstBackoff{500};
 constexpr milliseconds kLongestBackoff{5000};
@@ -34,8 +40,12 @@ constexpr auto kNameField = static_cast<std::size_t>(tavlo::records::kNameField)
 struct ClientState {
     bool initialised = false;
     std::string app_id;
-    std::string device;  // the device of the current connection
-    milliseconds backoff = kFirstBackoff;
+    std::string device;                    // the device of the current connection
+    milliseconds backoff = kFirstBackoff;  // the pause of the next failure
+    bool pause_before_connect = false;     // a read ended the last link
+    // While the link has delivered no message: the back-off its loss goes
+    // on with, as if its connect had failed.
+    std::optional<milliseconds> unproven_link_backoff;
     std::unique_ptr<Transport> transport;
     tavlo::records::MessageRecords records;
 };
@@ -50,6 +60,13 @@ bool valid_name(const char *name) {
     return name != nullptr && name[0] != '\0' && strnlen(name, kNameField) < kNameField;
 }
 
+// Waits the back-off and doubles it. False when a signal cut the wait short.
+bool back_off(ClientState &client) {
+    const bool slept = clock_in_use().sleep_for(client.backoff);
+    client.backoff = std::min(client.backoff * 2, kLongestBackoff);
+    return slept;
+}
+
 // Connects to the device. Returns 0, or an error code after the pause that
 // follows a failure.
 int32_t open_transport(ClientState &client) {
@@ -58,14 +75,24 @@ int32_t open_transport(ClientState &client) {
         clock_in_use().sleep_for(kUnknownDevicePause);
         return kUnknownDevice;
     }
+    if (std::exchange(client.pause_before_connect, false) && !back_off(client)) {
+        return kInterrupted;
+    }
     const int32_t error = row->open(client.device, client.app_id, client.transport);
     if (error == 0) {
+        client.unproven_link_backoff = client.backoff;
         client.backoff = kFirstBackoff;
     } else if (error != kInterrupted) {
-        clock_in_use().sleep_for(client.backoff);
-        client.backoff = std::min(client.backoff * 2, kLongestBackoff);
+        back_off(client);
     }
     return error;
+}
+
+// After a read that ended the link.
+void drop_link(ClientState &client) {
+    client.transport.reset();
+    client.pause_before_connect = true;
+    if (client.unproven_link_backoff) client.backoff = *client.unproven_link_backoff;
 }
 
 template <typename T>
@@ -96,6 +123,8 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
     client.transport.reset();
     client.device.clear();
     client.backoff = kFirstBackoff;
+    client.pause_before_connect = false;
+    client.unproven_link_backoff.reset();
     client.initialised = valid_name(app_id);
     if (client.initialised) {
         client.app_id = app_id;
@@ -175,10 +204,11 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
         error = kOutOfMemory;
     }
     if (error != 0) {
-        if (ends_connection(error)) client.transport.reset();
+        if (ends_connection(error)) drop_link(client);
         fail_block(*block, kFacility, error);
         return;
     }
+    client.unproven_link_backoff.reset();
     *kind = records.kind;
     *device = records.device.data();
     *unit = records.unit;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "device_name.h"
@@ -123,10 +124,12 @@ int32_t TcpTransport::greet(posix::UniqueFd socket, const std::string &app_id,
         if (status == wire::FrameReader::Status::kBad) return kBadFrame;
         if (status == wire::FrameReader::Status::kFrame) {
             if (frame.type == wire::kRefuse) return kRefused;
-            if (frame.type != wire::kWelcome ||
-                !wire::decode_welcome(frame.payload, frame.length)) {
-                return kBadFrame;
-            }
+            const auto version = frame.type == wire::kWelcome
+                                     ? wire::decode_welcome(frame.payload, frame.length)
+                                     : std::nullopt;
+            if (!version) return kBadFrame;
+            // A device that welcomes in another version speaks none we know.
+            if (*version != wire::kProtocolVersion) return kRefused;
             transport = std::move(link);
             return 0;
         }
@@ -174,8 +177,11 @@ int32_t TcpTransport::read(milliseconds wait, records::MessageRecords &records) 
         if (peer_closed_) return kConnectionLost;
         const Clock::Time now = clock_in_use().now();
         const Clock::Time silence_ends = last_heard_ + kSilenceLimit;
-        if (now >= silence_ends) return kConnectionLost;
-        if (now >= deadline && looked) return kNoMessage;
+        // Bytes waiting in the socket have arrived, however long they
+        // waited for a reader who was away: the device is silent only when
+        // a look at the socket finds nothing either.
+        if (looked && now >= silence_ends) return kConnectionLost;
+        if (looked && now >= deadline) return kNoMessage;
         looked = true;
         if (const int32_t error = receive(std::min(deadline, silence_ends)); error != 0) {
             return error;

@@ -23,13 +23,15 @@ public:
                         std::unique_ptr<Transport> &transport);
 
     // Over a socket already connected to the device: sends the hello with
-    // the application id and waits for the device's welcome. Returns 0 and
-    // the transport, or an error code.
+    // the application id and waits for the device's welcome, which must be
+    // of the version of the hello. Returns 0 and the transport, or an error
+    // code.
     static int32_t greet(posix::UniqueFd socket, const std::string &app_id,
                          std::unique_ptr<Transport> &transport);
 
     // Returns the next message; heartbeats only show the device is alive.
-    // A device silent for longer than the heartbeat allows is taken for
+    // A device from which nothing has arrived, bytes waiting unread in the
+    // socket included, for longer than the heartbeat allows is taken for
     // gone. Frames that arrived before the device closed are still read.
     int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) override;
 

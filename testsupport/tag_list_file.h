@@ -23,7 +23,8 @@ struct FileCloser {
 using TagListFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens the file at `path` in text mode. When it cannot be opened (a null
-// path included), fails with TAVLO_LOAD_OPEN_FAILED and returns null.
+// path included) or is a folder, fails with TAVLO_LOAD_OPEN_FAILED and
+// returns null.
 TagListFile open_tag_list_file(const char *path, LoadErrors &errors);
 
 // Prints "\n\nPlease enter filename: ", reads the name (at most 255

@@ -226,8 +226,9 @@ TAVLO_TS_API void define_historical_tags(char *names, TypeDescriptor *descriptor
  * message, the path loaders print nothing. */
 enum {
     TAVLO_LOAD_FACILITY = 10,
-    TAVLO_LOAD_OPEN_FAILED = 10001,       /* the file cannot be opened (or,
-                                             by a path loader, read) */
+    TAVLO_LOAD_OPEN_FAILED = 10001,       /* the file cannot be opened, is a
+                                             folder, or (path loaders)
+                                             cannot be read */
     TAVLO_LOAD_BAD_DEADBAND_TYPE = 10002, /* deadband type neither ABS nor REL */
     TAVLO_LOAD_NO_VALUE = 10003,          /* value missing, or no value buffer */
     TAVLO_LOAD_BAD_OUTPUT_TYPE = 10004,   /* output type missing or unknown */
@@ -333,9 +334,8 @@ TAVLO_TS_API void load_historical_tag_list(char *names, TypeDescriptor *descript
  *     counted from 1 as an editor counts: the rest of a line longer than 255
  *     characters takes a slot of its own but is on the same line. It is 0
  *     without an error and for the errors of no line: a file that cannot be
- *     opened (a NULL path too) or read (a folder; a read error after some
- *     lines keeps them), `count` below 0, no memory for the working name
- *     copy. */
+ *     opened (a NULL path, a folder) or read (a read error after some lines
+ *     keeps them), `count` below 0, no memory for the working name copy. */
 TAVLO_TS_API int32_t load_tag_list_file(const char *path, char *names, TypeDescriptor *descriptors,
                                         void *values, OutputType *output_types, Deadband *deadbands,
                                         int32_t count, StatusBlock *status_block,

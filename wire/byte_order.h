@@ -23,7 +23,8 @@ T get(const unsigned char *at) {
 }
 
 // Writes the 4-byte length prefix of a frame that starts at `frame_start`
-// and ends at the end of `out`.
+// and ends at the end of `out`. The caller has kept the frame within the
+// longest frame, so its length fits the prefix.
 inline void finish_frame(std::vector<unsigned char> &out, std::size_t frame_start) {
     const auto length = static_cast<uint32_t>(out.size() - frame_start - 4);
     std::memcpy(out.data() + frame_start, &length, sizeof length);

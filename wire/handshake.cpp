@@ -11,7 +11,7 @@ namespace tavlo::wire {
 
 namespace {
 constexpr unsigned char kMagic[4] = {'T', 'V', 'L', 'O'};
-constexpr std::size_t kHelloLength = sizeof kMagic + 2 + 2 + kNameField;
+static_assert(kHelloPayloadLength == sizeof kMagic + 2 + 2 + kNameField);
 constexpr std::size_t kLongestReason = 200;
 }  // namespace
 
@@ -47,8 +47,16 @@ void encode_heartbeat(std::vector<unsigned char> &out) {
     finish_frame(out, start_frame(out, kHeartbeat));
 }
 
+bool may_start_hello(const unsigned char *bytes, std::size_t size) {
+    unsigned char expected[kLengthPrefix + 1];
+    const auto length = static_cast<uint32_t>(1 + kHelloPayloadLength);
+    std::memcpy(expected, &length, sizeof length);
+    expected[kLengthPrefix] = kHello;
+    return std::memcmp(bytes, expected, std::min(size, sizeof expected)) == 0;
+}
+
 std::optional<Hello> decode_hello(const unsigned char *payload, std::size_t length) {
-    if (length != kHelloLength || std::memcmp(payload, kMagic, sizeof kMagic) != 0) {
+    if (length != kHelloPayloadLength || std::memcmp(payload, kMagic, sizeof kMagic) != 0) {
         return std::nullopt;
     }
     const auto *field = reinterpret_cast<const char *>(payload + 8);

@@ -7,7 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "wire_format.h"
+
 namespace tavlo::wire {
+
+// A HELLO payload: magic, version, reserved, application id. Its frame,
+// length prefix included, has exactly kHelloFrameSize bytes.
+constexpr std::size_t kHelloPayloadLength = 4 + 2 + 2 + kNameField;
+constexpr std::size_t kHelloFrameSize = kLengthPrefix + 1 + kHelloPayloadLength;
 
 struct Hello {
     uint16_t version = 0;
@@ -18,6 +25,12 @@ void encode_hello(const std::string &app_id, uint16_t version, std::vector<unsig
 void encode_welcome(std::vector<unsigned char> &out);
 void encode_refuse(const std::string &reason, std::vector<unsigned char> &out);
 void encode_heartbeat(std::vector<unsigned char> &out);
+
+// Whether the first `size` bytes a client sent can still be the start of
+// its HELLO frame: the length prefix of a HELLO and then its type. A device
+// closes the connection at the first byte that cannot, so that it never
+// stores more of a connection's bytes than one HELLO.
+bool may_start_hello(const unsigned char *bytes, std::size_t size);
 
 // A hello payload with the right magic and an application id terminated in
 // its field, or nothing.

@@ -27,8 +27,16 @@ void get_array(const unsigned char *&at, std::vector<T> &array, std::size_t coun
 
 }  // namespace
 
-void encode_message_frame(const records::MessageRecords &records, std::vector<unsigned char> &out) {
+uint64_t message_payload_length(uint64_t tags, uint64_t stride, uint64_t values) {
+    return kMessageHeader + tags * stride + (tags + 1) * sizeof(TypeDescriptor) + values +
+           tags * (sizeof(TagStatus) + sizeof(TimeRecord));
+}
+
+bool encode_message_frame(const records::MessageRecords &records, std::vector<unsigned char> &out) {
     const auto count = static_cast<std::size_t>(records.count);
+    const uint64_t payload = message_payload_length(
+        count, static_cast<uint64_t>(records.name_stride), records.values.size());
+    if (1 + payload > kLongestFrame) return false;
     const std::size_t start = start_frame(out, kMessage);
     put<int32_t>(out, records.kind);
     put<int32_t>(out, records.unit);
@@ -46,6 +54,7 @@ void encode_message_frame(const records::MessageRecords &records, std::vector<un
     put_array(out, records.statuses, count);
     put_array(out, records.timestamps, count);
     finish_frame(out, start);
+    return true;
 }
 
 bool decode_message(const unsigned char *payload, std::size_t length,
@@ -59,10 +68,9 @@ bool decode_message(const unsigned char *payload, std::size_t length,
     if (stride != records::kCompactNameStride && stride != records::kFullNameStride) return false;
     if (memchr(device, '\0', kNameField) == nullptr) return false;
     const auto tags = static_cast<uint64_t>(count);
-    const uint64_t expected = kMessageHeader + tags * static_cast<uint64_t>(stride) +
-                              (tags + 1) * sizeof(TypeDescriptor) + values_length +
-                              tags * (sizeof(TagStatus) + sizeof(TimeRecord));
-    if (expected != length) return false;
+    if (message_payload_length(tags, static_cast<uint64_t>(stride), values_length) != length) {
+        return false;
+    }
 
     const unsigned char *names = payload + kMessageHeader;
     for (uint64_t k = 0; k < tags; ++k) {

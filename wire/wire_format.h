@@ -28,6 +28,10 @@ enum FrameType : uint8_t {
 constexpr int64_t kHeartbeatIntervalMs = 1000;
 constexpr int64_t kSilenceLimitMs = 5000;
 
+// A client waits this long for the WELCOME; a device closes a connection
+// that has not sent its HELLO within the same time.
+constexpr int64_t kHandshakeLimitMs = 2000;
+
 // Most tags one message may carry.
 constexpr int32_t kMostTags = 65536;
 

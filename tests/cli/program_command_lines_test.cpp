@@ -1,5 +1,6 @@
 // Every program through the shared parser: a bad command line gives one
-// line on standard error and status 2; a value goes after "=" or apart.
+// line on standard error and status 2; a value goes after "=" or apart;
+// standard output that cannot be written gives one line and status 4.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -37,6 +38,8 @@ TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {
         {kReceiver, {"--timeout", "1e3", "sim"}, "--timeout: expects a decimal number from 0.001"},
         {kDevsim, {"--port", "65536"}, "--port: expects a whole number from 0 to 65535"},
         {kDevsim, {"--script="}, "--script: needs a value"},
+        {kDevsim, {"--slow-client", "skip"}, "--slow-client: expects drop or wait"},
+        {kDevsim, {"--max-queue=0"}, "--max-queue: expects a whole number from 1 to 4096"},
         {kDevsim, {"--port", "0", "7301"}, "7301: unexpected argument"},
         {kCheck, {"--", "--help", "1"}, "FORMAT: expects names, types, values, deadbands or"},
         {kDefine, {"--hist"}, "--hist: unknown option"},
@@ -55,13 +58,39 @@ TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {
 TEST(ProgramCommandLines, ValuesAfterEqualsOrApartThenTheVersion) {
     const std::pair<std::string, std::vector<std::string>> lines[] = {
         {kReceiver, {"--count=2", "--timeout", "1.5", "--version"}},
-        {kDevsim, {"--port=0", "--interval", "5", "--script=x", "--version"}},
+        {kDevsim,
+         {"--port=0", "--interval", "5", "--script=x", "--slow-client=wait", "--max-queue", "64",
+          "--version"}},
         {kCheck, {"--version"}},
         {kDefine, {"--historical", "--version"}}};
     for (const auto &[program, args] : lines) {
         const ProcessResult result = run(program, args);
         EXPECT_EQ(result.exit_status, 0) << result.err;
         EXPECT_EQ(result.out, name_of(program) + " " + TAVLO_VERSION + "\n");
+    }
+}
+
+// Output that cannot be written (a full device) is said on standard error
+// and ends every program with status 4, --help and --version included.
+TEST(ProgramCommandLines, OutputThatCannotBeWrittenGivesOneLineAndStatus4) {
+    const std::pair<std::string, std::vector<std::string>> lines[] = {
+        {kReceiver, {"--help"}},
+        {kReceiver, {"--count", "5", "sim:0"}},
+        {kReceiver, {"sim:0"}},  // without an end of its own
+        {kDevsim, {"--version"}},
+        {kCheck, {"--help"}},
+        {kCheck, {"names", "0", "/dev/null"}},
+        {kDefine, {"--version"}},
+        {kDefine, {}},  // asks for a count; its input is empty
+    };
+    for (const auto &[program, args] : lines) {
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh", program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ProcessResult result = run_process({argv, {}, {}, ""}, 30);
+        EXPECT_EQ(result.exit_status, 4) << testing::PrintToString(args);
+        EXPECT_EQ(result.err,
+                  name_of(program) + ": cannot write standard output: No space left on device\n")
+            << testing::PrintToString(args);
     }
 }
 

@@ -94,6 +94,21 @@ TEST(DefineTagsTool, EndOfInputBeforeTheCountEndsWithStatus1) {
     }
 }
 
+TEST(DefineTagsTool, AReadErrorOfTheInputEndsItLikeItsEnd) {
+    // Standard input closed, and a folder as standard input: every read
+    // fails. A program that asked again for ever would be cut short by head.
+    for (const char *input : {"<&-", "</"}) {
+        ProcessSpec process;
+        process.argv = {"/bin/bash", "-c",
+                        std::string("\"$0\" ") + input + " | head -c 10000; exit ${PIPESTATUS[0]}",
+                        TAVLO_DEFINE_TAGS_PATH};
+        const ProcessResult result = run_process(process, 30);
+        EXPECT_EQ(result.exit_status, 1) << input;
+        EXPECT_EQ(result.out, kCountPrompt + "\nInput ended before the number of tags was given.\n")
+            << input;
+    }
+}
+
 TEST(DefineTagsTool, HelpAndUnknownArguments) {
     const ProcessResult help = run_tool("", {"--help"});
     EXPECT_EQ(help.exit_status, 0);

@@ -1,5 +1,6 @@
 // The client-library double: the nine functions, answering as the script in
 // TAVLO_DOUBLE_SCRIPT says and writing every call to TAVLO_DOUBLE_LOG.
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -123,19 +124,30 @@ void lay_out(Double &d, const ScriptedRead &read) {
     d.timestamps.resize(std::max<std::size_t>(d.timestamps.size(), 1));
 }
 
-// A read that waits, as a blocked read of the real library would: in waits
-// of a fifth of a second, each ending in "no message", until a signal
-// handler cuts one short. A signal that comes between two waits is seen by
-// the caller's loop before the next read.
-bool wait_was_interrupted() {
-    static bool said = false;
-    if (!said) {
-        std::fputs("tavlo double: read waiting\n", stderr);
+// A call that waits, as a blocked call of the real library would: in waits
+// of a fifth of a second (for a read each ending in "no message"), the
+// first only, or all until a signal handler cuts one short. Signals are held
+// back outside the waits, so that one that comes while the double says
+// "tavlo double: CALL waiting" (once, on standard error) or between two
+// waits is not missed. Returns whether a signal handler ran.
+bool wait_was_interrupted(const std::string &call, bool until_signal) {
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &previous);
+    static std::string said;
+    if (said.find(call) == std::string::npos) {
+        std::fprintf(stderr, "tavlo double: %s waiting\n", call.c_str());
         std::fflush(stderr);
-        said = true;
+        said += call + " ";
     }
-    timespec wait{0, 200000000};
-    return nanosleep(&wait, nullptr) != 0 && errno == EINTR;
+    bool interrupted = false;
+    do {
+        const timespec wait{0, 200000000};
+        interrupted = ppoll(nullptr, 0, &wait, &previous) < 0 && errno == EINTR;
+    } while (until_signal && !interrupted);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return interrupted;
 }
 
 }  // namespace
@@ -159,7 +171,9 @@ TAVLO_API void TAVLO_CLIENT_INIT(const char *app_id, StatusBlock *block) {
 
 TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
     log_line("CONNECT device=[%s] block=%s", device, block_name(block).c_str());
-    apply(next_of(the_double().script.connects), block);
+    const Outcome outcome = next_of(the_double().script.connects);
+    if (outcome.wait) wait_was_interrupted("connect", true);
+    apply(outcome, block);
 }
 
 TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
@@ -203,7 +217,7 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
     }
     const ScriptedRead read = d.script.reads.front();
     if (read.kind == ScriptedRead::Kind::kWait) {
-        const bool interrupted = wait_was_interrupted();
+        const bool interrupted = wait_was_interrupted("read", false);
         if (interrupted) d.script.reads.pop_front();
         apply(Outcome{false, {{20, interrupted ? 20006 : 20005}}}, block);
         return;

@@ -25,6 +25,9 @@ Outcome outcome_of(const std::vector<std::string> &tokens, std::size_t first, bo
     Outcome outcome;
     valid = tokens.size() > first;
     if (!valid) return outcome;
+    if (tokens[0] == "connect" && tokens.size() == first + 1 && tokens[first] == "wait") {
+        return Outcome{false, {{20, 20008}}, true};
+    }
     outcome.ok = tokens[first] == "ok";
     valid = outcome.ok || tokens[first] == "fail";
     for (std::size_t i = first + 1; valid && i < tokens.size(); ++i) {
@@ -82,10 +85,11 @@ Script load_script(const char *path) {
     std::ifstream file(path);
     if (!file) bad_script(0, std::string("cannot open ") + path);
     std::string line;
+    std::vector<std::string> t;
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        const auto t = sim::split_tokens(line);
+        if (sim::split_tokens(line, t) != nullptr) bad_script(number, line);
         if (t.empty() || t[0][0] == '#') continue;
         bool valid = true;
         if (t[0] == "init" || t[0] == "connect" || t[0] == "exit") {

@@ -6,6 +6,9 @@
 //
 //   init ok | init fail F/E ...        outcome of TAVLO_CLIENT_INIT
 //   connect ok | connect fail F/E ...  outcome of one TAVLO_CLIENT_CONNECT
+//   connect wait                       a connect that waits, as a failing
+//                                      connect pauses, until a signal cuts
+//                                      the wait short; it then fails 20/20008
 //   exit ok | exit fail F/E ...        outcome of TAVLO_CLIENT_EXIT
 //   read fail F/E ...                  a failed TAVLO_CLIENT_READ
 //   read wait                          reads that fail with "no message" after
@@ -41,6 +44,7 @@ struct Entry {
 struct Outcome {
     bool ok = true;
     std::vector<Entry> entries;
+    bool wait = false;  // waits for a signal first (connect wait)
 };
 
 struct ScriptedTag {

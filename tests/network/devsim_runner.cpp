@@ -10,9 +10,15 @@
 
 namespace tavlo::testing {
 
-Devsim::Devsim(std::vector<std::string> args) {
+Devsim::Devsim(std::vector<std::string> args, int descriptor_limit) {
     ProcessSpec spec;
     spec.argv = {TAVLO_DEVSIM_PATH};
+    if (descriptor_limit > 0) {
+        // The shell lowers the limit, then becomes the simulator ($0).
+        spec.argv = {"/bin/sh", "-c",
+                     "ulimit -n " + std::to_string(descriptor_limit) + " && exec \"$0\" \"$@\"",
+                     TAVLO_DEVSIM_PATH};
+    }
     if (std::find(args.begin(), args.end(), "--port") == args.end()) {
         args.insert(args.begin(), {"--port", "0"});
     }

@@ -14,8 +14,9 @@ namespace tavlo::testing {
 class Devsim {
 public:
     // Starts tavlo_devsim with `args` (and --port 0 unless a port is given)
-    // and waits for its first line.
-    explicit Devsim(std::vector<std::string> args);
+    // and waits for its first line. A `descriptor_limit` above 0 is the most
+    // file descriptors the simulator may hold open (its RLIMIT_NOFILE).
+    explicit Devsim(std::vector<std::string> args, int descriptor_limit = 0);
 
     const std::string &address() const { return address_; }
     const std::string &port() const { return port_; }

@@ -1,16 +1,20 @@
 // The receiver watching the device simulator over TCP: exact output of a
-// script, restarts, faulty frames, two receivers, and a stop while waiting.
+// script, restarts, faulty frames, two receivers, a stop while waiting, and
+// a simulator out of file descriptors.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "devsim_runner.h"
@@ -183,7 +187,33 @@ TEST(Network, FaultyFramesFailTheReadAndTheReceiverGoesOn) {
         EXPECT_NE(std::find(printed.begin(), printed.end(), 10), printed.end()) << fault.option;
         EXPECT_NE(devsim_run.out.find("client 2 connected"), std::string::npos)
             << fault.option << ": the receiver connected again";
+        EXPECT_NE(received.err.find("TAVLO TAVLOUNSOL: facility=20 error=200"), std::string::npos)
+            << fault.option << ": the failed read is said on standard error";
     }
+}
+
+TEST(Network, AReaderWhoPausesLongerThanTheSilenceLimitLosesNothing) {
+    // The reader of the receiver's output sleeps 6 seconds: the receiver
+    // waits in its write meanwhile, and the device's messages wait in the
+    // socket. They have arrived: the link is not lost, none is missing.
+    Devsim devsim({"--interval", "10"});
+    tavlo::testing::ProcessSpec spec = receiver_spec({});
+    const std::string receiver = spec.argv[0];
+    spec.argv = {"/bin/bash", "-c",
+                 "\"$0\" --count 700 \"$1\" | { sleep 6; cat; }; exit ${PIPESTATUS[0]}", receiver,
+                 devsim.address()};
+    const auto result = run_process(spec, 60);
+    devsim.stop();
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.err, "");
+    const auto printed = printed_numbers(result.out);
+    ASSERT_GT(printed.size(), 500u);
+    std::vector<long> expected;
+    for (long n = printed.front(); n <= printed.back(); ++n) {
+        if (plant_prints_number(n)) expected.push_back(n);
+    }
+    EXPECT_TRUE(printed == expected) << "printed " << printed.size() << " numbers from "
+                                     << printed.front() << " to " << printed.back();
 }
 
 TEST(Network, TwoReceiversBothGetEveryMessage) {
@@ -228,14 +258,19 @@ TEST(Network, DeviceOnIpv6LoopbackByItsBracketedAddress) {
     devsim->stop();
 }
 
-TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
-    Devsim devsim({});
-    const tavlo::posix::UniqueFd fd(socket(AF_INET, SOCK_STREAM, 0));
+tavlo::posix::UniqueFd connect_to(const Devsim &devsim) {
+    tavlo::posix::UniqueFd fd(socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(std::stoi(devsim.port())));
     inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    ASSERT_EQ(connect(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    EXPECT_EQ(connect(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    return fd;
+}
+
+TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
+    Devsim devsim({});
+    const tavlo::posix::UniqueFd fd = connect_to(devsim);
     // A hello of version 2: length 41, type 1, magic, version, reserved, id.
     std::string hello = std::string("\x29\0\0\0\x01TVLO\x02\0\0\0", 13) + std::string(32, '\0');
     ASSERT_EQ(write(fd.get(), hello.data(), hello.size()), static_cast<ssize_t>(hello.size()));
@@ -247,6 +282,34 @@ TEST(Network, SimulatorRefusesAnotherProtocolVersion) {
     EXPECT_EQ(got[4], 5) << "a refuse frame";
     EXPECT_NE(got.find("protocol version 1"), std::string::npos);
     devsim.stop();
+}
+
+double children_cpu_seconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(Network, SimulatorOutOfDescriptorsNeitherSpinsNorStopsServing) {
+    const double cpu_before = children_cpu_seconds();
+    Devsim devsim({"--interval", "100"}, 16);
+    std::vector<tavlo::posix::UniqueFd> clients;
+    for (int k = 0; k < 30; ++k) clients.push_back(connect_to(devsim));
+    const std::string full = "cannot accept connections: Too many open files;";
+    ASSERT_TRUE(devsim.child().wait_for_output(full));
+    // A loop that kept polling the listener it cannot accept from would
+    // take these 2 s of processor time.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    clients.clear();
+    const auto result = run_process(receiver_spec({"--count", "1", devsim.address()}));
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(titles_count(result.out), 1u);
+    const std::string out = devsim.stop().out;
+    EXPECT_LT(children_cpu_seconds() - cpu_before, 0.5);
+    const auto again = out.find("accepting connections again\n");
+    ASSERT_NE(again, std::string::npos) << out;
+    EXPECT_EQ(out.find(full), out.rfind(full, again)) << "said once: " << out;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstring>
 #include <string>
 
 #include "receiver_runner.h"
@@ -225,29 +226,73 @@ TEST(ReceiverLoop, CountStopsAfterThatManyReports) {
                              kShutdownCalls);
 }
 
-TEST(ReceiverLoop, SigtermWhileTheReadWaitsShutsDownCleanly) {
+// Runs the receiver against the double until the double says CALL is
+// waiting, then sends `signal_number`.
+struct StoppedRun {
+    tavlo::testing::ProcessResult result;
+    std::string calls;
+};
+
+StoppedRun stop_while_waiting(const std::string &script, const std::string &call,
+                              int signal_number) {
     const tavlo::testing::TemporaryDirectory directory("tavlo_double");
     const std::string log_path = directory.file("calls.log");
-    ChildProcess child(tavlo::testing::receiver_spec_with_double(
-        {"PLANT7"}, two_tag_message(11) + "read wait\n", log_path));
-    ASSERT_TRUE(child.wait_for_error_output("read waiting"));
-    kill(child.pid(), SIGTERM);
-    const auto result = child.finish();
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(result.out,
-              "\n++++++++++++++++++++++++++++++++\n\nUnsolicited Values received for:\n" +
-                  device_line() + kWithValues + kClosing);
-    // The waiting read may be made more than once before the signal comes.
-    const std::string calls = tavlo::testing::read_file(log_path);
-    const std::string opening = kStartCalls +
-                                "CONNECT device=[PLANT7] block=#2\n"
-                                "READ 50 slots=null block=#2\n"
-                                "CONNECT device=[PLANT7] block=#2\n"
-                                "READ 50 slots=returned block=#2\n";
-    EXPECT_EQ(calls.substr(0, opening.size()), opening);
-    ASSERT_GE(calls.size(), kShutdownCalls.size());
-    EXPECT_EQ(calls.substr(calls.size() - kShutdownCalls.size()), kShutdownCalls);
+    ChildProcess child(tavlo::testing::receiver_spec_with_double({"PLANT7"}, script, log_path));
+    EXPECT_TRUE(child.wait_for_error_output(call + " waiting"));
+    kill(child.pid(), signal_number);
+    return StoppedRun{child.finish(), tavlo::testing::read_file(log_path)};
+}
+
+TEST(ReceiverLoop, EachStopSignalWhileTheReadWaitsShutsDownCleanly) {
+    for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal_number));
+        const auto run =
+            stop_while_waiting(two_tag_message(11) + "read wait\n", "read", signal_number);
+        EXPECT_FALSE(run.result.timed_out);
+        EXPECT_EQ(run.result.exit_status, 0);
+        EXPECT_EQ(run.result.out,
+                  "\n++++++++++++++++++++++++++++++++\n\nUnsolicited Values received for:\n" +
+                      device_line() + kWithValues + kClosing);
+        // The waiting read may be made more than once before the signal
+        // comes; the one it cut short is no failure to log.
+        const std::string opening = kStartCalls +
+                                    "CONNECT device=[PLANT7] block=#2\n"
+                                    "READ 50 slots=null block=#2\n"
+                                    "CONNECT device=[PLANT7] block=#2\n"
+                                    "READ 50 slots=returned block=#2\n";
+        EXPECT_EQ(run.calls.substr(0, opening.size()), opening);
+        EXPECT_EQ(run.calls.find("LOGBLK"), std::string::npos) << run.calls;
+        ASSERT_GE(run.calls.size(), kShutdownCalls.size());
+        EXPECT_EQ(run.calls.substr(run.calls.size() - kShutdownCalls.size()), kShutdownCalls);
+    }
+}
+
+TEST(ReceiverLoop, AStopDuringAConnectIsNoConnectError) {
+    const auto run = stop_while_waiting("connect wait\n", "connect", SIGTERM);
+    EXPECT_EQ(run.result.exit_status, 0);
+    EXPECT_EQ(run.result.out, kClosing);
+    EXPECT_EQ(run.calls, kStartCalls + "CONNECT device=[PLANT7] block=#2\n" + kShutdownCalls);
+}
+
+TEST(ReceiverLoop, AFailedReadOtherThanNoMessageIsLoggedAndTheNextPassConnects) {
+    for (const int error : {20004, 20006, 20009, 20010, 20011}) {
+        const std::string code = std::to_string(error);
+        const auto run = run_with_double({"--count", "1", "PLANT7"},
+                                         "read fail 20/" + code + "\n" + two_tag_message(1));
+        EXPECT_EQ(run.result.out, "\n+++++++++++++++++++++++\n\nGet reply received for:\n" +
+                                      device_line() + kWithValues + kClosing)
+            << code;
+        EXPECT_EQ(run.calls, kStartCalls +
+                                 "CONNECT device=[PLANT7] block=#2\n"
+                                 "READ 50 slots=null block=#2\n"
+                                 "LOGBLK app=[TAVLOUNSOL] block=#2 log=#1 error=" +
+                                 code +
+                                 "\n"
+                                 "CONNECT device=[PLANT7] block=#2\n"
+                                 "READ 50 slots=null block=#2\n" +
+                                 kShutdownCalls)
+            << code;
+    }
 }
 
 TEST(ReceiverLoop, TimeoutStopsTheLoopWithItsStatus) {

@@ -40,6 +40,8 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--count=7x", "PLANT7"}, count},
         {{"--timeout", "-1", "PLANT7"}, timeout},
         {{"--timeout=nan", "PLANT7"}, timeout},
+        {{""}, "tavlo_t_receiver: device_name: is empty\n"},
+        {{"--count", "1", "", "APP"}, "tavlo_t_receiver: device_name: is empty\n"},
     };
     for (const BadCase &c : cases) {
         const auto run = run_with_double(c.args, "");

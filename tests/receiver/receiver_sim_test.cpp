@@ -123,4 +123,25 @@ TEST(ReceiverOnSimulatedDevice, ClosedOutputPipeEndsTheReceiverCleanly) {
     EXPECT_EQ(result.out, "status=0\n");
 }
 
+TEST(ReceiverOnSimulatedDevice, AStopEndsAReceiverWhoseOutputNobodyReads) {
+    // Standard output is a pipe that a sleeping process holds and never
+    // reads: the receiver fills it and then waits in its write.
+    const std::string stops[] = {
+        "\"$0\" --timeout 0.5 sim:0 >&3",
+        "\"$0\" sim:0 >&3 & pid=$!; sleep 0.5; kill -TERM $pid; wait $pid",
+    };
+    for (const std::string &stop : stops) {
+        tavlo::testing::ProcessSpec spec = receiver_spec({});
+        const std::string receiver = spec.argv[0];
+        spec.argv = {"/bin/bash", "-c",
+                     "exec 3> >(exec sleep 30 >/dev/null 2>&1); holder=$!; " + stop +
+                         "; status=$?; kill $holder; echo \"status=$status\"",
+                     receiver};
+        const auto result = run_process(spec, 20);
+        EXPECT_FALSE(result.timed_out) << stop;
+        EXPECT_EQ(result.out, "status=0\n") << stop;
+        EXPECT_EQ(result.err, "") << stop;
+    }
+}
+
 }  // namespace

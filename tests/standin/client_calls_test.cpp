@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "device_frames.h"
 #include "driven_clock.h"
 #include "errors.h"
 #include "handshake.h"
 #include "tavlo.h"
 #include "unique_fd.h"
+#include "wire_format.h"
 
 namespace {
 
@@ -205,6 +207,51 @@ TEST(ClientCalls, AnUnreachableDeviceIsRetriedAfterABackOffThatASuccessStartsAga
     ASSERT_EQ(connect(device.device.c_str()), kNone);
     EXPECT_EQ(clients.size(), 1u);
     EXPECT_EQ(pauses_of({refusing.device, refusing.device}), (std::vector<int64_t>{500, 1000}));
+    exit_client();
+}
+
+TEST(ClientCalls, ALinkThatAReadEndsIsConnectedAgainAfterTheBackOff) {
+    using namespace tavlo::testing;  // the device's frames
+    const LoopbackPort device = loopback_port(true);
+    DrivenClock clock;
+    // The device, played in this thread: each connection it takes is
+    // welcomed and then given what the test says.
+    Bytes after_welcome;
+    std::vector<tavlo::posix::UniqueFd> clients;
+    clock.on_idle_wait = [&] {
+        tavlo::posix::UniqueFd client(
+            accept4(device.socket.get(), nullptr, nullptr, SOCK_NONBLOCK));
+        const Bytes bytes = welcome() + after_welcome;
+        if (client && write(client.get(), bytes.data(), bytes.size()) > 0) {
+            clients.push_back(std::move(client));
+        }
+    };
+    ASSERT_EQ(init("TESTAPP"), kNone);
+    // Each pass connects and reads what breaks the link; the pause before
+    // each connect doubles, as for connects that fail, while no link
+    // delivers a message.
+    const auto pauses_of = [&](int passes, int32_t error) {
+        std::vector<int64_t> pauses;
+        for (int pass = 0; pass < passes; ++pass) {
+            EXPECT_EQ(connect(device.device.c_str()), kNone) << pass;
+            pauses.push_back(sum(clock.take_sleeps()));
+            EXPECT_EQ(read_waiting(0), error) << pass;
+        }
+        return pauses;
+    };
+    after_welcome = raw_frame(1, 9);  // an unknown frame type
+    EXPECT_EQ(pauses_of(6, kBadFrame), (std::vector<int64_t>{0, 500, 1000, 2000, 4000, 5000}));
+    after_welcome = raw_frame(5, tavlo::wire::kRefuse, {1, 0, 0, 0});
+    EXPECT_EQ(pauses_of(1, kRefused), std::vector<int64_t>{5000});
+    // A link that delivers a message has proved itself: its loss starts the
+    // back-off again.
+    after_welcome = message_frame(0) + raw_frame(1, 9);
+    EXPECT_EQ(connect(device.device.c_str()), kNone);
+    EXPECT_EQ(read_waiting(0), kNone);
+    EXPECT_EQ(read_waiting(0), kBadFrame);
+    clock.take_sleeps();
+    after_welcome = raw_frame(1, 9);
+    EXPECT_EQ(pauses_of(2, kBadFrame), (std::vector<int64_t>{500, 1000}));
     exit_client();
 }
 

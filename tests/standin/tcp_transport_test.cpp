@@ -13,63 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "device_frames.h"
 #include "driven_clock.h"
 #include "errors.h"
 #include "handshake.h"
-#include "message_codec.h"
-#include "plant.h"
 #include "wire_format.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace tavlo::testing;  // the device's frames
 using std::chrono::milliseconds;
 using tavlo::posix::UniqueFd;
 using tavlo::standin::TcpTransport;
 using namespace tavlo::standin;  // the error codes
 
 constexpr milliseconds kOneSecond{1000};
-
-Bytes welcome() {
-    Bytes bytes;
-    tavlo::wire::encode_welcome(bytes);
-    return bytes;
-}
-
-Bytes heartbeat() {
-    Bytes bytes;
-    tavlo::wire::encode_heartbeat(bytes);
-    return bytes;
-}
-
-// Message n of the plant as its frame; its sequence number is n + 1.
-Bytes message_frame(int64_t n) {
-    tavlo::records::Message message;
-    tavlo::sim::Plant(0, 100, n).next(message);
-    tavlo::records::MessageRecords records;
-    tavlo::records::lay_out(message, records);
-    Bytes bytes;
-    tavlo::wire::encode_message_frame(records, bytes);
-    return bytes;
-}
-
-// A frame of any type and payload, its length prefix as given.
-Bytes raw_frame(uint32_t length, uint8_t type, const Bytes &payload = {}) {
-    const auto *prefix = reinterpret_cast<const unsigned char *>(&length);
-    Bytes bytes(prefix, prefix + sizeof length);
-    bytes.push_back(type);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
-
-Bytes first_half(const Bytes &bytes) {
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
-}
-
-Bytes operator+(Bytes a, const Bytes &b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // The transport's end of a socket pair and the device's end, which the
 // test plays, on a driven clock.
@@ -145,6 +103,8 @@ TEST(TcpTransport, EveryAnswerButAWelcomeFailsTheGreeting) {
         {"a refuse", raw_frame(5, tavlo::wire::kRefuse, {1, 0, 0, 0}), false, kRefused, 0},
         {"a heartbeat first", heartbeat() + welcome(), false, kBadFrame, 0},
         {"a welcome of 2 bytes", raw_frame(3, tavlo::wire::kWelcome, {1, 0}), false, kBadFrame, 0},
+        {"a welcome of another version", raw_frame(5, tavlo::wire::kWelcome, {2, 0, 0, 0}), false,
+         kRefused, 0},
         {"a length of 0", raw_frame(0, tavlo::wire::kWelcome), false, kBadFrame, 0},
         {"silence", {}, false, kConnectFailed, 2000},
         {"half a welcome, then silence", first_half(welcome()), false, kConnectFailed, 2000},
@@ -177,6 +137,25 @@ TEST(TcpTransport, HeartbeatsKeepASilentDeviceAndFiveSecondsOfNothingLoseIt) {
     for (int second = 0; second < 10 && error == kNoMessage; ++second) error = device.read();
     EXPECT_EQ(error, kConnectionLost);
     EXPECT_EQ(device.clock.elapsed_ms() - last_heard_ms, tavlo::wire::kSilenceLimitMs);
+}
+
+TEST(TcpTransport, BytesThatWaitedInTheSocketWhileTheReaderWasAwayAreAllRead) {
+    DeviceLink device;
+    device.send(welcome());
+    ASSERT_EQ(device.greet(), 0);
+    // More than one receive takes, sent while the reader is away for longer
+    // than the silence limit.
+    Bytes sent;
+    int32_t messages = 0;
+    while (sent.size() < 80000) sent = sent + message_frame(messages++);
+    device.send(sent);
+    device.clock.sleep_for(milliseconds(8000));
+    for (int32_t k = 0; k < messages; ++k) {
+        ASSERT_EQ(device.read(milliseconds(0)), 0) << "message " << k;
+        EXPECT_EQ(device.records.sequence, k + 1);
+    }
+    // Silence counts from when those bytes were read.
+    EXPECT_EQ(device.read(), kNoMessage);
 }
 
 TEST(TcpTransport, AWaitLongerThanTheSilenceLimitEndsAtTheLimit) {

@@ -91,13 +91,25 @@ TEST(CheckTagList, BadCommandLines) {
         {{"types", "1000001"}, count},
         {{"types", "x"}, count},
         {{"types", "1", "a", "b"}, "b: unexpected argument\n"},
-        {{"--bogus", "types", "1"}, "--bogus: unknown option\n"}};
+        {{"--bogus", "types", "1"}, "--bogus: unknown option\n"},
+        // The loader would read the first 255 characters: another file.
+        {{"types", "1", "/tmp/" + std::string(251, 'x')}, "FILE: longer than 255 characters\n"},
+        {{"types", "1", "/tmp"}, "FILE: is a folder, not a tag-list file\n"}};
     for (const auto &[arguments, message] : lines) {
         const ProcessResult result = check(arguments);
         EXPECT_EQ(result.exit_status, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(result.out, "") << testing::PrintToString(arguments);
         EXPECT_EQ(result.err, "tavlo_check_tag_list: " + message);
     }
+}
+
+TEST(CheckTagList, NoTags) {
+    const TagListFile file("A REAL\n");
+    const ProcessResult result = check({"types", "0", file.path()});
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(result.out, kPrompt +
+                              "\n\nLoaded without error: count=0  tag_name_stride=40\n"
+                              "\n\nSizes and settings\n");
 }
 
 TEST(CheckTagList, HelpNamesEveryFormat) {

@@ -134,16 +134,18 @@ TEST_F(TagListErrors, OutputTypesWithoutAValueBufferOnAnEmptyFileAreTooManyTags)
 }
 
 TEST_F(TagListErrors, AFileThatCannotBeOpened) {
-    const std::string missing = "/nonexistent/tavlo/list.txt";
-    for (const Given given :
-         {Given::kNamesOnly, Given::kTypes, Given::kValues, Given::kDeadbands}) {
-        LoadResult result(2);
-        run_load(result, given, missing + "\n", 2);
-        EXPECT_EQ(result.printed, kPrompt + "\nError opening tag list file '" + missing + "'");
-        EXPECT_EQ(result.block, failed_block(10001));
-        EXPECT_EQ(result.names, untouched_names(2));
-        EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>(3, kUntouchedDescriptor));
-        EXPECT_EQ(tag_name_stride, 0);
+    // A folder opens for reading, but is no file of lines.
+    for (const std::string missing : {"/nonexistent/tavlo/list.txt", "/tmp"}) {
+        for (const Given given :
+             {Given::kNamesOnly, Given::kTypes, Given::kValues, Given::kDeadbands}) {
+            LoadResult result(2);
+            run_load(result, given, missing + "\n", 2);
+            EXPECT_EQ(result.printed, kPrompt + "\nError opening tag list file '" + missing + "'");
+            EXPECT_EQ(result.block, failed_block(10001));
+            EXPECT_EQ(result.names, untouched_names(2));
+            EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>(3, kUntouchedDescriptor));
+            EXPECT_EQ(tag_name_stride, 0);
+        }
     }
 }
 
@@ -175,6 +177,16 @@ TEST_F(TagListErrors, ANegativeCountTouchesNothing) {
     EXPECT_EQ(result.descriptors, std::vector<TypeDescriptor>(2, kUntouchedDescriptor));
     EXPECT_EQ(result.values, std::vector<unsigned char>(1200, kUntouchedByte));
     EXPECT_EQ(tag_name_stride, 0);
+}
+
+TEST_F(TagListErrors, NoTagsNeedNoArrays) {
+    const TagListFile file("A REAL\n");
+    ConsoleCapture capture(file.answer());
+    StatusBlock block = dirty_block();
+    load_tag_list(nullptr, nullptr, nullptr, nullptr, nullptr, 0, &block);
+    EXPECT_EQ(capture.output(), kPrompt);
+    EXPECT_EQ(block, cleared_block());
+    EXPECT_EQ(tag_name_stride, 40);
 }
 
 #if defined(__SANITIZE_ADDRESS__)

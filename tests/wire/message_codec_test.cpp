@@ -161,4 +161,15 @@ TEST(MessageCodec, SizesThatOverflow32BitsDoNotWrapIntoALegalSum) {
     EXPECT_FALSE(tavlo::wire::decode_message(payload.data(), payload.size(), got));
 }
 
+TEST(MessageCodec, LengthsIn64BitsAndNoFrameBeyondTheLongest) {
+    EXPECT_EQ(tavlo::wire::message_payload_length(65536, 256, 0xFFFFFFFFu),
+              uint64_t{60} + 65536 * 256 + 65537 * 12 + 0xFFFFFFFFull + 65536 * 20);
+    MessageRecords records;
+    tavlo::records::lay_out(two_tags(), records);
+    records.values.resize(17u << 20);
+    std::vector<unsigned char> frame = {7};
+    EXPECT_FALSE(tavlo::wire::encode_message_frame(records, frame));
+    EXPECT_EQ(frame, std::vector<unsigned char>{7}) << "nothing appended";
+}
+
 }  // namespace

@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "bytes.h"
+#include "line_reader.h"
+#include "message_codec.h"
+#include "temporary_files.h"
+#include "wire_format.h"
+
 namespace {
 
 using tavlo::devsim::parse_script;
@@ -68,6 +73,15 @@ TEST(ScriptFile, EveryKindAndDataTypeIsRead) {
     EXPECT_EQ(stamp.seconds, 86400);
 }
 
+// A message of 256 tags whose frame is exactly the longest frame when its
+// last value has `last_size` bytes: 60 + 256 × (40 + 12 + 20) + 12 bytes
+// and 255 × 65536 + 47031 bytes of values make 16 MiB with the type byte.
+std::string largest_message(int last_size) {
+    std::string text = "message GET P 1 2\nmessage GET P 1 2\n";
+    for (int k = 0; k < 255; ++k) text += "tag T ASCII:65536 DESC x -1 0 0 0\n";
+    return text + "tag T ASCII:" + std::to_string(last_size) + " DESC x -1 0 0 0\n";
+}
+
 struct BadLine {
     std::string script;
     int line;
@@ -76,6 +90,7 @@ struct BadLine {
 
 TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
     const std::string good = "message GET P 1 2\n";
+    const std::string longest_line = "#" + std::string(tavlo::devsim::kLongestScriptLine - 1, 'x');
     const BadLine cases[] = {
         {"tag A REAL REAL 1 -1 0 0 0\n", 1, "a tag line before the first message line"},
         {good + "messages GET P 1 2\n", 2, "a line starts with message, tag or #"},
@@ -103,6 +118,18 @@ TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
          "STATUS, FACILITY and DRIVER_STATUS must be 32-bit whole numbers"},
         {good + "tag A REAL REAL 1 -1 0 0 yesterday\n", 2,
          "a TIMESTAMP must be SECONDS or SECONDS.MMM"},
+        {good + "tag A REAL REAL 1 -1 0 0 \"0\n", 2,
+         "a quote is not closed before the end of the line"},
+        {good + "tag A" + std::string(1, '\0') + "B REAL REAL 1 -1 0 0 0\n", 2,
+         "a token holds a NUL byte"},
+        {good + "# a comment may hold \" and " + std::string(1, '\0') + "\nmessage GET P 1\n", 3,
+         "a message line is: message KIND DEVICE UNIT LIST_ID"},
+        {good + "\n" + longest_line + "x\n", 3, "a line is longer than 1 MiB (1048576 bytes)"},
+        {largest_message(47032), 2, "the message does not fit in a frame of 16 MiB"},
+        // A line of exactly 1 MiB is read.
+        {longest_line + "\n" + good + "tag B\n", 3,
+         "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
+         "TIMESTAMP"},
         {good + "\n# fine\ntag A REAL REAL 1 -1 0 0 0\ntag B\n", 5,
          "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
          "TIMESTAMP"},
@@ -116,6 +143,27 @@ TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
         EXPECT_EQ(error.reason, c.reason) << c.script;
         EXPECT_TRUE(messages.empty());
     }
+}
+
+TEST(ScriptFile, AMessageOfTheLongestFrameIsKeptWhole) {
+    std::istringstream longest(largest_message(47031));
+    std::vector<Message> messages;
+    ScriptError error;
+    ASSERT_TRUE(parse_script(longest, messages, error)) << error.reason;
+    tavlo::records::MessageRecords records;
+    tavlo::records::lay_out(messages[1], records);
+    std::vector<unsigned char> frame;
+    ASSERT_TRUE(tavlo::wire::encode_message_frame(records, frame));
+    EXPECT_EQ(frame.size(), tavlo::wire::kLengthPrefix + tavlo::wire::kLongestFrame);
+}
+
+TEST(ScriptFile, AFolderOrAMissingFileIsNoScript) {
+    const tavlo::testing::TemporaryDirectory folder;
+    std::vector<Message> messages;
+    EXPECT_EQ(tavlo::devsim::read_script_file(folder.path(), messages),
+              folder.path() + ": is a folder, not a script");
+    EXPECT_EQ(tavlo::devsim::read_script_file(folder.file("none"), messages),
+              "cannot open " + folder.file("none") + ": No such file or directory");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "file_name_answer.h"
 #include "number_reading.h"
 
 namespace tavlo::check {
@@ -31,9 +32,11 @@ constexpr char kHelpText[] =
     "Exit status:\n"
     "  0  the file was loaded without error\n"
     "  1  the load recorded an error\n"
-    "  2  usage: a bad FORMAT or COUNT, or an unknown option\n";
+    "  2  usage: a bad FORMAT or COUNT, a FILE that is a folder or has more\n"
+    "     than 255 characters, or an unknown option\n"
+    "  4  standard output could not be written\n";
 
-constexpr cli::Program kProgram = {"tavlo_check_tag_list", kHelpText};
+constexpr cli::Program kProgram = {kProgramName, kHelpText};
 
 struct FormatName {
     const char *name;
@@ -73,9 +76,13 @@ std::optional<cli::Stop> read_operands(int count, char **operands, CheckOptions 
     int64_t tags = 0;
     const std::string problem = cli::read_whole_number(operands[1], 0, kMostTags, tags);
     if (!problem.empty()) return cli::usage_error(kProgram, "COUNT", problem);
+    if (count == 3) {
+        const std::string file_problem = file_name_problem(operands[2]);
+        if (!file_problem.empty()) return cli::usage_error(kProgram, "FILE", file_problem);
+        options.file = operands[2];
+    }
     options.format = *format;
     options.count = static_cast<int32_t>(tags);
-    if (count == 3) options.file = operands[2];
     return std::nullopt;
 }
 

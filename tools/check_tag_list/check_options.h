@@ -8,6 +8,8 @@
 
 namespace tavlo::check {
 
+constexpr char kProgramName[] = "tavlo_check_tag_list";
+
 // Which loader, and which outputs it is given: they select the line format.
 enum class ListFormat { kNames, kTypes, kValues, kDeadbands, kHistorical };
 

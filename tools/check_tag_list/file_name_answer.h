@@ -1,7 +1,14 @@
 // Answers the loader's file-name prompt with a name from the command line.
 #pragma once
 
+#include <string>
+
 namespace tavlo::check {
+
+// What keeps `file_name` from being a tag-list file the loader can be given:
+// a name longer than the loader reads (it would load another file, of the
+// shorter name), or a folder. Empty when there is nothing.
+std::string file_name_problem(const char *file_name);
 
 // Makes standard input a pipe that holds the name and a line feed, so that
 // the prompt's read takes it. False when that could not be arranged.

@@ -3,6 +3,7 @@
 
 #include "check_options.h"
 #include "file_name_answer.h"
+#include "standard_output.h"
 #include "tag_list_check.h"
 
 using namespace tavlo::check;
@@ -17,8 +18,9 @@ int main(int argc, char **argv) {
     if (command_line.stop) return tavlo::cli::finish(*command_line.stop);
     const CheckOptions &options = command_line.options;
     if (options.file != nullptr && !answer_file_name(options.file)) {
-        std::fprintf(stderr, "tavlo_check_tag_list: cannot pass the file name to the loader\n");
+        std::fprintf(stderr, "%s: cannot pass the file name to the loader\n", kProgramName);
         return kExitLoadFailed;
     }
-    return check_tag_list(options.format, options.count) ? kExitLoaded : kExitLoadFailed;
+    const bool loaded = check_tag_list(options.format, options.count);
+    return tavlo::cli::close_standard_output(kProgramName, loaded ? kExitLoaded : kExitLoadFailed);
 }

@@ -1,6 +1,7 @@
 // Loads a tag-list file with one of the loaders and prints what came of it.
 #include "tag_list_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -15,17 +16,20 @@ namespace {
 constexpr std::size_t kFullNameEntry = 256;
 constexpr std::size_t kLargestValue = 1200;
 
-// The outputs of a load, as large as the loaders need them for `count`.
+// The outputs of a load, as large as the loaders need them for `count`, and
+// never empty: a loader is given an array even for 0 tags.
 struct TagList {
     explicit TagList(int32_t count)
         : tags(static_cast<std::size_t>(count)),
-          names(tags * kFullNameEntry, '\0'),
+          names(entries() * kFullNameEntry, '\0'),
           descriptors(tags + 1, TypeDescriptor{}),
           // Pages that the loader does not write are never touched.
-          values(static_cast<unsigned char *>(std::calloc(tags * kLargestValue + 1, 1))),
-          output_types(tags, 0),
-          deadbands(tags, Deadband{}),
-          value_counts(tags, 0) {}
+          values(static_cast<unsigned char *>(std::calloc(entries() * kLargestValue, 1))),
+          output_types(entries(), 0),
+          deadbands(entries(), Deadband{}),
+          value_counts(entries(), 0) {}
+
+    std::size_t entries() const { return std::max<std::size_t>(tags, 1); }
 
     struct Free {
         void operator()(unsigned char *bytes) const { std::free(bytes); }

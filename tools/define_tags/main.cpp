@@ -4,6 +4,7 @@
 
 #include "option_rows.h"
 #include "record_listings.h"
+#include "standard_output.h"
 #include "tag_count.h"
 #include "tavlo_testsupport.h"
 
@@ -25,8 +26,9 @@ constexpr const char kHelpText[] =
     "\n"
     "Exit status:\n"
     "  0  the records were printed\n"
-    "  1  input ended before the number of tags was given\n"
-    "  2  usage: an unknown option or argument\n";
+    "  1  input ended, or could not be read, before the number of tags was given\n"
+    "  2  usage: an unknown option or argument\n"
+    "  4  standard output could not be written\n";
 
 enum ExitStatus { kExitDone = 0, kExitNoCount = 1 };
 
@@ -57,7 +59,7 @@ int main(int argc, char **argv) {
     const std::optional<int32_t> count = ask_tag_count();
     if (!count) {
         std::fputs("\nInput ended before the number of tags was given.\n", stdout);
-        return kExitNoCount;
+        return tavlo::cli::close_standard_output(kProgram.name, kExitNoCount);
     }
     tag_name_stride = 256;  // the dialogues set 40 for the compact layout
     if (historical) {
@@ -66,5 +68,5 @@ int main(int argc, char **argv) {
         define_and_print_tags(*count);
     }
     std::fputs("\n", stdout);
-    return kExitDone;
+    return tavlo::cli::close_standard_output(kProgram.name, kExitDone);
 }

@@ -28,8 +28,9 @@ std::optional<int32_t> ask_tag_count() {
         std::printf("\nNumber of tags to define (0 to %d): ", kMostTags);
         read_line(line, sizeof line);
         if (const std::optional<int32_t> count = count_of(line)) return count;
-        // read_line reads the end of input as an empty line: stop there.
-        if (std::feof(stdin)) return std::nullopt;
+        // read_line reads the end of input, and a read error, as an empty
+        // line: stop at either.
+        if (std::feof(stdin) || std::ferror(stdin)) return std::nullopt;
     }
 }
 

@@ -1,0 +1,26 @@
+// Lines of a text stream, each read with a limit on its length.
+#include "line_reader.h"
+
+namespace tavlo::devsim {
+
+LineReader::LineReader(std::istream &in, std::size_t longest) : in_(in), buffer_(longest + 1) {}
+
+LineReader::Status LineReader::next(std::string &line) {
+    if (too_long_) return Status::kTooLong;
+    // getline() stores at most size - 1 characters and sets failbit, having
+    // taken no line end, when the line holds more.
+    in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    const auto taken = static_cast<std::size_t>(in_.gcount());
+    if (in_.fail() && !in_.eof()) {
+        ++number_;
+        too_long_ = true;
+        return Status::kTooLong;
+    }
+    if (taken == 0 && in_.eof()) return Status::kEnd;
+    ++number_;
+    // A line end was taken unless the stream ended first.
+    line.assign(buffer_.data(), in_.eof() ? taken : taken - 1);
+    return Status::kLine;
+}
+
+}  // namespace tavlo::devsim

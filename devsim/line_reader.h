@@ -1,0 +1,37 @@
+// Lines of a text stream, each read with a limit on its length.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace tavlo::devsim {
+
+// The longest line of a script: 1 MiB, line end not counted.
+constexpr std::size_t kLongestScriptLine = std::size_t{1} << 20;
+
+// Reads a stream line by line and never holds more of a line than the
+// limit: a stream without line ends (/dev/zero, a huge file of one line)
+// stops at the limit instead of filling the memory.
+class LineReader {
+public:
+    enum class Status { kLine, kEnd, kTooLong };
+
+    explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
+
+    // The next line, without its "\n" (a last line may have none). After
+    // kTooLong the reader stops: every later call returns kTooLong too.
+    Status next(std::string &line);
+
+    // The number of the line last returned or found too long, from 1.
+    int number() const { return number_; }
+
+private:
+    std::istream &in_;
+    std::vector<char> buffer_;  // the longest line, and room to see it is longer
+    int number_ = 0;
+    bool too_long_ = false;
+};
+
+}  // namespace tavlo::devsim

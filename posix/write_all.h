@@ -1,0 +1,70 @@
+// Writing a whole buffer to a descriptor, through signals and slow readers.
+#pragma once
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+namespace tavlo::posix {
+
+using WriteDeadline = std::optional<std::chrono::steady_clock::time_point>;
+
+namespace detail {
+
+// Waits until `fd` takes bytes, at most until `deadline` (none: as long as
+// it takes). Returns 1 when it does, 0 at the deadline, -1 with errno set.
+inline int wait_for_room(int fd, const WriteDeadline &deadline) {
+    int timeout_ms = -1;
+    if (deadline) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            *deadline - std::chrono::steady_clock::now());
+        timeout_ms = static_cast<int>(std::clamp<decltype(left.count())>(left.count(), 0, INT_MAX));
+    }
+    pollfd entry{fd, POLLOUT, 0};
+    return poll(&entry, 1, timeout_ms);
+}
+
+}  // namespace detail
+
+// Writes all `size` bytes of `data` to `fd`, in as many writes as it takes.
+// `deadline()` is asked before every write. None lets a write wait for the
+// reader as long as the reader makes it; a time makes the writes wait for
+// room only until then, and go in pieces of PIPE_BUF bytes at most, which a
+// pipe with room takes without waiting. A write cut short by a signal
+// handler (EINTR, or fewer bytes written) goes on after asking again, so no
+// byte is lost or written twice. Returns 0 when all was written, ETIMEDOUT
+// when the deadline came first, or the errno of the write that failed.
+inline int write_all(int fd, const char *data, std::size_t size,
+                     const std::function<WriteDeadline()> &deadline) {
+    std::size_t written = 0;
+    while (written < size) {
+        const WriteDeadline until = deadline();
+        if (until) {
+            const int ready = detail::wait_for_room(fd, until);
+            if (ready == 0) return ETIMEDOUT;
+            if (ready < 0 && errno != EINTR) return errno;
+            if (ready < 0) continue;
+        }
+        const std::size_t piece =
+            until ? std::min<std::size_t>(size - written, PIPE_BUF) : size - written;
+        const ssize_t n = ::write(fd, data + written, piece);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A descriptor that never waits: wait here instead.
+            if (detail::wait_for_room(fd, until) < 0 && errno != EINTR) return errno;
+        } else if (n == 0 || errno != EINTR) {
+            return n == 0 ? EIO : errno;  // a write of nothing would repeat for ever
+        }
+    }
+    return 0;
+}
+
+}  // namespace tavlo::posix

@@ -1,0 +1,265 @@
+// The simulator's server in the test's own thread, on a driven clock: slow
+// clients at full speed and paced, and the rules before a HELLO, with no
+// real wait.
+#include "server.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+
+#include "frame_reader.h"
+#include "message_codec.h"
+
+namespace {
+
+namespace devsim = tavlo::devsim;
+namespace wire = tavlo::wire;
+
+std::vector<unsigned char> hello_frame() {
+    std::vector<unsigned char> hello;
+    wire::encode_hello("TEST", wire::kProtocolVersion, hello);
+    return hello;
+}
+
+// A client in the test's thread. A small receive buffer makes the server's
+// own queue fill soon when the client pauses.
+struct Client {
+    Client(int port, int receive_buffer) : fd(socket(AF_INET, SOCK_STREAM, 0)) {
+        if (receive_buffer > 0) {
+            setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(connect(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    }
+
+    void send_bytes(const std::vector<unsigned char> &bytes) {
+        EXPECT_EQ(send(fd.get(), bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
+    }
+
+    // Takes what has arrived, unless paused: the numbers of the plant's
+    // messages (its sequence is the number + 1), the WELCOME, the close.
+    void read() {
+        for (ssize_t n = 0; !paused && !closed && n >= 0;) {
+            std::size_t room = 0;
+            unsigned char *space = reader.space(room);
+            n = recv(fd.get(), space, room, MSG_DONTWAIT);
+            closed = n == 0 || (n < 0 && errno != EAGAIN);
+            reader.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
+        }
+        wire::Frame frame;
+        tavlo::records::MessageRecords records;
+        while (reader.next(frame) == wire::FrameReader::Status::kFrame) {
+            welcomed = welcomed || frame.type == wire::kWelcome;
+            if (frame.type == wire::kMessage &&
+                wire::decode_message(frame.payload, frame.length, records)) {
+                numbers.push_back(records.sequence - 1);
+            }
+        }
+    }
+
+    bool in_order_without_gaps() const {
+        return std::adjacent_find(numbers.begin(), numbers.end(),
+                                  [](int64_t a, int64_t b) { return b != a + 1; }) == numbers.end();
+    }
+
+    tavlo::posix::UniqueFd fd;
+    wire::FrameReader reader;
+    bool paused = false;
+    bool closed = false;
+    bool welcomed = false;
+    std::vector<int64_t> numbers;
+};
+
+// A server of the plant on a free port, its lines kept in memory, and its
+// clock: the time moves on, by the whole wait the server asked for, only
+// when no socket is ready, even after the clients have read.
+class Rig final : public devsim::LoopClock {
+public:
+    explicit Rig(devsim::DevsimOptions options) {
+        options.port = 0;
+        const auto step = static_cast<int32_t>(std::max<int64_t>(options.interval_ms, 1));
+        server_ = std::make_unique<devsim::Server>(
+            options, std::make_unique<devsim::PlantSource>(0, step, 0), *this, log_);
+        std::string error;
+        EXPECT_TRUE(server_->listen(error)) << error;
+        port_ = std::stoi(server_->address().substr(server_->address().rfind(':') + 1));
+    }
+    ~Rig() override {
+        server_.reset();
+        std::fclose(log_);
+        std::free(log_text_);
+    }
+
+    int64_t now_ms() override { return now_; }
+    int wait(pollfd *fds, nfds_t count, int timeout_ms) override {
+        int ready = poll(fds, count, 0);
+        if (ready == 0) {
+            read_all();
+            ready = poll(fds, count, 0);
+        }
+        if (ready == 0) now_ += timeout_ms;
+        return ready;
+    }
+
+    Client &connect(int receive_buffer = 0) {
+        return *clients_.emplace_back(std::make_unique<Client>(port_, receive_buffer));
+    }
+
+    Client &join(int receive_buffer = 0) {
+        Client &client = connect(receive_buffer);
+        client.send_bytes(hello_frame());
+        run_until([&client] { return client.welcomed; }, 1000);
+        EXPECT_TRUE(client.welcomed);
+        return client;
+    }
+
+    // Runs the loop until `done` or for `limit_ms` of driven time, and
+    // returns the driven time it ran.
+    int64_t run_until(const std::function<bool()> &done, int64_t limit_ms) {
+        const int64_t start = now_;
+        for (int steps = 0; steps < 2000000 && now_ - start < limit_ms && !done(); ++steps) {
+            server_->step();
+            read_all();
+        }
+        return now_ - start;
+    }
+
+    std::string log() {
+        std::fflush(log_);
+        return std::string(log_text_, log_size_);
+    }
+
+private:
+    void read_all() {
+        for (auto &client : clients_) client->read();
+    }
+
+    int64_t now_ = 0;
+    char *log_text_ = nullptr;
+    std::size_t log_size_ = 0;
+    std::FILE *log_ = open_memstream(&log_text_, &log_size_);
+    std::unique_ptr<devsim::Server> server_;
+    int port_ = 0;
+    std::vector<std::unique_ptr<Client>> clients_;
+};
+
+TEST(SlowClients, OneClientThatStopsReadingIsDroppedUnlessAskedToWait) {
+    struct Case {
+        int64_t interval_ms;
+        devsim::SlowClient mode;
+        const char *drop_line;  // its end; nullptr: the server waits for the slow client
+    };
+    const Case cases[] = {
+        {10, devsim::SlowClient::kDrop,
+         " bytes waiting for it, more than the 65536 of --max-queue\n"},
+        {0, devsim::SlowClient::kDrop, "client 2 dropped: took nothing for 5 s\n"},
+        {10, devsim::SlowClient::kWait, nullptr},
+        {0, devsim::SlowClient::kWait, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.interval_ms) + (c.drop_line ? " ms, drop" : " ms, wait"));
+        devsim::DevsimOptions options;
+        options.interval_ms = c.interval_ms;
+        options.slow_client = c.mode;
+        options.max_queue_bytes = 65536;
+        Rig rig(options);
+        Client &fast = rig.join();
+        rig.join(4096).paused = true;
+        const std::string dropped = "client 2 dropped: ";
+        rig.run_until([&] { return rig.log().find(dropped) != std::string::npos; }, 120000);
+        // Then the fast client gets 500 messages more, at the pace, unless
+        // everyone waits for the slow one.
+        const std::size_t before = fast.numbers.size();
+        const int64_t took =
+            rig.run_until([&] { return fast.numbers.size() >= before + 500; }, 20000);
+        const std::string log = rig.log();
+        if (c.drop_line != nullptr) {
+            EXPECT_EQ(log.find(dropped), log.rfind(dropped)) << "one line";
+            EXPECT_NE(log.find(c.drop_line, log.find(dropped)), std::string::npos) << log;
+            EXPECT_GE(fast.numbers.size(), before + 500);
+            // Paced, within a fifth of the pace (the margin is for the
+            // kernel, whose delays the driven clock cannot see).
+            if (c.interval_ms > 0) {
+                EXPECT_LE(took, 600 * c.interval_ms);
+            }
+        } else {
+            EXPECT_EQ(log.find(dropped), std::string::npos) << log;
+            // Nothing, or the few messages the slow client's socket lets
+            // through now and then.
+            EXPECT_LT(fast.numbers.size(), before + 20) << "everyone waits for the slowest";
+        }
+        EXPECT_TRUE(fast.in_order_without_gaps());
+        EXPECT_GE(before, 100u);
+    }
+}
+
+// A receiver whose reader pauses for 8 s must lose nothing at 10 ms a
+// message; the default mark holds such a pause even at 1 ms, more than the
+// socket buffers of both ends do.
+TEST(SlowClients, AReaderThatPausesEightSecondsLosesNothing) {
+    devsim::DevsimOptions options;
+    options.interval_ms = 1;
+    Rig rig(options);
+    Client &reader = rig.join(4096);
+    const auto never = [] { return false; };
+    rig.run_until(never, 1000);
+    reader.paused = true;
+    rig.run_until(never, 8000);
+    reader.paused = false;
+    rig.run_until([&reader] { return reader.numbers.size() >= 10000; }, 30000);
+    EXPECT_FALSE(reader.closed) << rig.log();
+    ASSERT_GE(reader.numbers.size(), 10000u);
+    EXPECT_EQ(reader.numbers.front(), 0);
+    EXPECT_TRUE(reader.in_order_without_gaps());
+}
+
+TEST(Handshake, OnlyOneHelloOfItsSizeWithinTwoSecondsKeepsAConnection) {
+    const auto hello = hello_frame();
+    const auto changed = [&hello](std::size_t at, unsigned char value) {
+        auto bytes = hello;
+        bytes.resize(std::max(bytes.size(), at + 1));
+        bytes[at] = value;
+        return bytes;
+    };
+    const std::string broke = "client 1 broke the protocol\n";
+    const std::string late = "client 1 dropped: no HELLO within 2 s\n";
+    const std::string welcomed = "client 1 connected (application TEST)\n";
+    struct Case {
+        const char *what;
+        std::vector<unsigned char> bytes;
+        int64_t closed_after_ms;  // -1: still open after 5 s
+        std::string log;
+    };
+    const Case cases[] = {
+        {"nothing", {}, 2000, late},
+        {"part of a hello", {hello.begin(), hello.begin() + 10}, 2000, late},
+        {"another length (16 MiB more)", changed(3, 1), 0, broke},
+        {"another frame type", changed(4, wire::kMessage), 0, broke},
+        {"a bad magic", changed(5, 'X'), 0, broke},
+        {"a byte after the hello", changed(hello.size(), 0), 0, welcomed + broke},
+        {"a hello", hello, -1, welcomed},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig(devsim::DevsimOptions{});
+        Client &client = rig.connect();
+        if (!c.bytes.empty()) client.send_bytes(c.bytes);
+        const int64_t took = rig.run_until([&client] { return client.closed; }, 5000);
+        EXPECT_EQ(rig.log(), c.log);
+        EXPECT_EQ(client.closed, c.closed_after_ms >= 0);
+        if (c.closed_after_ms >= 0) {
+            // At once, or at the deadline (the margin as above).
+            EXPECT_GE(took, c.closed_after_ms);
+            EXPECT_LT(took, c.closed_after_ms + 1000);
+        }
+    }
+}
+
+}  // namespace
