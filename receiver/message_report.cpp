@@ -2,8 +2,9 @@
 #include "message_report.h"
 
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
+#include "report_writer.h"
 #include "tavlo_testsupport.h"
 
 namespace tavlo::receiver {
@@ -12,7 +13,7 @@ namespace {
 
 struct KindReport {
     MessageKind kind;
-    const char *title;  // the row of plus signs above it is as long
+    std::string_view title;  // the row of plus signs above it is as long
     bool descriptors;
     bool values;
     bool timestamps;
@@ -26,7 +27,7 @@ const KindReport kReports[] = {
     {TAVLO_MSG_UNSOLICITED, "Unsolicited Values received for:", true, true, true},
 };
 
-constexpr const char kPlusRow[] = "++++++++++++++++++++++++++++++++++++++++";
+constexpr std::string_view kPlusRow = "++++++++++++++++++++++++++++++++++++++++";
 
 const KindReport *report_of(MessageKind kind) {
     for (const KindReport &report : kReports) {
@@ -35,19 +36,38 @@ const KindReport *report_of(MessageKind kind) {
     return nullptr;
 }
 
+// The row of plus signs, the title and the device line.
+void print_header(const KindReport &report, const ReadSlots &slots) {
+    ts::ReportWriter out(stdout);
+    out.text("\n");
+    out.text(kPlusRow.substr(0, report.title.size()));
+    out.text("\n\n");
+    out.text(report.title);
+    out.text("\nDevice: ");
+    if (slots.device != nullptr) out.text(slots.device);
+    out.text(" Unit:   ");
+    out.integer(slots.unit);
+    out.text(" ListID: ");
+    out.integer(slots.list_id);
+    out.text("\n");
+}
+
 }  // namespace
 
 bool report_message(const ReadSlots &slots) {
     const KindReport *report = report_of(slots.kind);
     if (report == nullptr) return false;
-    const int title_length = static_cast<int>(std::strlen(report->title));
-    std::printf("\n%.*s\n\n%s\nDevice: %s Unit:   %ld ListID: %ld\n", title_length, kPlusRow,
-                report->title, slots.device != nullptr ? slots.device : "",
-                static_cast<long>(slots.unit), static_cast<long>(slots.list_id));
+    print_header(*report, slots);
     print_tag_values(slots.names, report->descriptors ? slots.descriptors : nullptr,
                      report->values ? slots.values : nullptr, slots.statuses,
                      report->timestamps ? slots.timestamps : nullptr, slots.count);
     return true;
+}
+
+void print_connect_error(const char *device) {
+    ts::ReportWriter out(stdout);
+    out.text("\nError connecting to ");
+    out.text(device);
 }
 
 }  // namespace tavlo::receiver

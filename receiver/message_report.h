@@ -31,4 +31,7 @@ struct ReadSlots {
 // that is not reported.
 bool report_message(const ReadSlots &slots);
 
+// "\nError connecting to " and the device name.
+void print_connect_error(const char *device);
+
 }  // namespace tavlo::receiver

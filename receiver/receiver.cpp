@@ -53,7 +53,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         // A connect that a stop cut short is no failure to report.
         if (stop_requested()) break;
         if (failed(main_block)) {
-            std::printf("\nError connecting to %s", fields.device);
+            print_connect_error(fields.device);
             if (!flush_report_output()) break;
             TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "report_writer.h"
 #include "tavlo_testsupport.h"
 #include "value_lines.h"
 
@@ -20,6 +21,53 @@ int32_t name_step(int length, int32_t stride) {
     return stride > 0 && past_nul >= stride ? stride : past_nul;
 }
 
+void write_historical_values(ReportWriter &out, const char *names,
+                             const TypeDescriptor *descriptors, const unsigned char *value,
+                             const TagStatus *statuses, const TimeRecord *timestamps,
+                             const uint32_t *value_counts, const TimeRecord *start_times,
+                             const TimeRecord *end_times, int32_t count,
+                             const uint32_t *value_limits) {
+    const char *name = names;
+    out.text("\n");
+    for (int32_t k = 0; k < count; ++k) {
+        const int length = name_length(name, tag_name_stride);
+        const int32_t step = name_step(length, tag_name_stride);
+        out.text("\nTagname: ");
+        if (name != nullptr) out.text({name, static_cast<std::size_t>(length)});
+        int32_t data_type = -1;
+        int32_t size = 0;
+        if (descriptors != nullptr) {
+            data_type = descriptors[k + 1].data_type;
+            size = descriptors[k + 1].size;
+            write_type_line(out, data_type);
+        }
+        if (name != nullptr) name += step;
+        out.text("\n");
+        const uint32_t shown = std::min(value_counts[k], value_limits[k]);
+        out.text("\nNumber of historical values = ");
+        out.integer(static_cast<int>(shown));
+        write_time_line(out, "\n\nStart time of historical data = ",
+                        "\nInvalid start time for historical data", start_times[k]);
+        write_time_line(out, "\nEnd time of historical data = ",
+                        "\nInvalid end time for historical data", end_times[k]);
+        out.text("\n\nHistorical values\n-----------------");
+        for (uint32_t j = 0; j < shown; ++j) {
+            if (statuses[j].status == kBadStatus) {
+                out.text("\nValue is not displayed due to bad status, status code=");
+                out.integer(statuses[j].status);
+            } else if (!write_value(out, data_type, size, value)) {
+                return;
+            }
+            value += value_step(size);
+            write_time_line(out, "\nTimestamp: ", "\nInvalid timestamp", timestamps[j]);
+            write_tag_status(out, statuses[j]);
+            out.text("\n");
+        }
+        statuses += value_counts[k];
+        timestamps += value_counts[k];
+    }
+}
+
 }  // namespace
 
 extern "C" void print_historical_values(const char *names, const TypeDescriptor *descriptors,
@@ -27,42 +75,8 @@ extern "C" void print_historical_values(const char *names, const TypeDescriptor 
                                         const TimeRecord *timestamps, const uint32_t *value_counts,
                                         const TimeRecord *start_times, const TimeRecord *end_times,
                                         int32_t count, const uint32_t *value_limits) {
-    const char *name = names;
-    const auto *value = static_cast<const unsigned char *>(values);
-    std::printf("\n");
-    for (int32_t k = 0; k < count; ++k) {
-        const int length = name_length(name, tag_name_stride);
-        const int32_t step = name_step(length, tag_name_stride);
-        std::printf("\nTagname: %.*s", length, name != nullptr ? name : "");
-        int32_t data_type = -1;
-        int32_t size = 0;
-        if (descriptors != nullptr) {
-            data_type = descriptors[k + 1].data_type;
-            size = descriptors[k + 1].size;
-            print_type_line(data_type);
-        }
-        if (name != nullptr) name += step;
-        std::printf("\n");
-        const uint32_t shown = std::min(value_counts[k], value_limits[k]);
-        std::printf("\nNumber of historical values = %d", static_cast<int>(shown));
-        print_time_line("\n\nStart time of historical data = ",
-                        "\nInvalid start time for historical data", start_times[k]);
-        print_time_line("\nEnd time of historical data = ",
-                        "\nInvalid end time for historical data", end_times[k]);
-        std::printf("\n\nHistorical values\n-----------------");
-        for (uint32_t j = 0; j < shown; ++j) {
-            if (statuses[j].status == kBadStatus) {
-                std::printf("\nValue is not displayed due to bad status, status code=%d",
-                            statuses[j].status);
-            } else if (!print_value(data_type, size, value)) {
-                return;
-            }
-            value += value_step(size);
-            print_time_line("\nTimestamp: ", "\nInvalid timestamp", timestamps[j]);
-            print_tag_status(&statuses[j]);
-            std::printf("\n");
-        }
-        statuses += value_counts[k];
-        timestamps += value_counts[k];
-    }
+    ReportWriter out(stdout);
+    write_historical_values(out, names, descriptors, static_cast<const unsigned char *>(values),
+                            statuses, timestamps, value_counts, start_times, end_times, count,
+                            value_limits);
 }

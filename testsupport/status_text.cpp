@@ -1,13 +1,15 @@
 // Status text: the three lines that describe one tag's TagStatus.
 #include <cstdio>
+#include <string_view>
 
 #include "tavlo_testsupport.h"
+#include "value_lines.h"
 
 namespace {
 
 // What stands between "Status is " and " (code)" for the codes 0 to -72,
-// indexed by -code. -7 has no entry.
-const char *const kStatusTexts[] = {
+// indexed by -code. -7 has no entry (an empty text).
+constexpr std::string_view kStatusTexts[] = {
     "initial",
     "GOOD",
     "no status",
@@ -15,7 +17,7 @@ const char *const kStatusTexts[] = {
     "clamped high",
     "clamped low",
     "BAD",
-    nullptr,
+    {},
     "'No permission to read or write'",
     "'Out of Range'",
     "'Deadband Conversion Error'",
@@ -86,21 +88,36 @@ constexpr int32_t kTableCodes = sizeof kStatusTexts / sizeof kStatusTexts[0];
 static_assert(kTableCodes == 73, "codes 0 to -72");
 constexpr int32_t kNoFieldCode = -32768;
 
-const char *status_text(int32_t code) {
+// Empty for a code without an entry.
+std::string_view status_text(int32_t code) {
     if (code <= 0 && code > -kTableCodes) return kStatusTexts[-code];
     if (code == kNoFieldCode) return "'No Field'";
-    return nullptr;
+    return {};
 }
 
 }  // namespace
 
-extern "C" void print_tag_status(const TagStatus *tag_status) {
-    const int32_t code = tag_status->status;
-    if (const char *text = status_text(code)) {
-        std::printf("\nStatus is %s (%d)", text, code);
+namespace tavlo::ts {
+
+void write_tag_status(ReportWriter &out, const TagStatus &tag_status) {
+    const int32_t code = tag_status.status;
+    if (const std::string_view text = status_text(code); !text.empty()) {
+        out.text("\nStatus is ");
+        out.text(text);
+        out.text(" (");
     } else {
-        std::printf("\nUnknown status (%d)", code);
+        out.text("\nUnknown status (");
     }
-    std::printf("\nFacility=%d", tag_status->facility);
-    std::printf("\nDriver Status=%d", tag_status->driver_status);
+    out.integer(code);
+    out.text(")\nFacility=");
+    out.integer(tag_status.facility);
+    out.text("\nDriver Status=");
+    out.integer(tag_status.driver_status);
+}
+
+}  // namespace tavlo::ts
+
+extern "C" void print_tag_status(const TagStatus *tag_status) {
+    tavlo::ts::ReportWriter out(stdout);
+    tavlo::ts::write_tag_status(out, *tag_status);
 }

@@ -1,8 +1,11 @@
 /* TAVLO test-support library: console reports of statuses and values,
  * console input, interactive tag definition and tag-list file loaders.
  *
- * All output goes to standard output through printf formatting; as a rule
- * every printed line begins with "\n" and the next line ends it.
+ * All output goes to standard output with the bytes of printf formatting
+ * ("%f" six decimals, "%d" signed decimals); each report hands its text to
+ * the stream in one fwrite, so it stays in order with the caller's own
+ * output. As a rule every printed line begins with "\n" and the next line
+ * ends it.
  * The header compiles as C11 and as C++.
  */
 #ifndef TAVLO_TESTSUPPORT_H

@@ -2,8 +2,8 @@
 #include "value_lines.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "asctime_text.h"
 
@@ -24,26 +24,36 @@ T copy_value(const unsigned char *value, int32_t size) {
 // The largest ASCII field a value line prints; larger sizes print empty.
 constexpr int32_t kLargestAsciiField = 999999999;
 
-// Whether the local time of `time` is known; its asctime text in `text`.
-bool local_time_text(const TimeRecord &time, char (&text)[kAsctimeTextSize]) {
+// The asctime text of the record's local time in `text`, and its length;
+// 0 when the client library has no valid time for the record.
+std::size_t local_time_text(const TimeRecord &time, char (&text)[kAsctimeTextSize]) {
     const std::tm *local = TAVLO_CLIENT_LOCALTIME(&time);
-    if (local == nullptr) return false;
-    format_asctime(*local, text);
-    return true;
+    return local != nullptr ? format_asctime(*local, text) : 0;
+}
+
+// "%-*.*s" of the value with `size` as both numbers: at most `size`
+// characters, up to a NUL, left-justified in a field of `size`. The value
+// need not hold a NUL.
+void write_ascii_field(ReportWriter &out, const unsigned char *value, int32_t size) {
+    const auto field = static_cast<std::size_t>(size);
+    const char *characters = reinterpret_cast<const char *>(value);
+    const std::size_t length = strnlen(characters, field);
+    out.text({characters, length});
+    out.blanks(field - length);
 }
 
 }  // namespace
 
-void print_type_line(int32_t data_type) {
-    static const char *const kLines[] = {"\nType: REAL",     "\nType: SHORT",  "\nType: ASCII",
-                                         "\nType: LONG",     "\nType: DOUBLE", "\nType: TIME",
-                                         "\nType: STRUCTURE"};
+void write_type_line(ReportWriter &out, int32_t data_type) {
+    static const std::string_view kLines[] = {"\nType: REAL",     "\nType: SHORT",  "\nType: ASCII",
+                                              "\nType: LONG",     "\nType: DOUBLE", "\nType: TIME",
+                                              "\nType: STRUCTURE"};
     const bool known = data_type >= 1 && data_type <= 7;
-    std::fputs(known ? kLines[data_type - 1] : "\nType: UNKNOWN TYPE", stdout);
+    out.text(known ? kLines[data_type - 1] : "\nType: UNKNOWN TYPE");
 }
 
-void print_device_type_text(int32_t device_data_type) {
-    static const char *const kTexts[] = {
+void write_device_type_text(ReportWriter &out, int32_t device_data_type) {
+    static const std::string_view kTexts[] = {
         "  Device Data Type: REAL",
         "  Device Data Type: SHORT",
         "  Device Data Type: ASCII",
@@ -61,53 +71,61 @@ void print_device_type_text(int32_t device_data_type) {
         "  Device Data Type: DESCRIPTION",
     };
     const bool known = device_data_type >= 1 && device_data_type <= 15;
-    std::fputs(known ? kTexts[device_data_type - 1] : "  UNKNOWN DEVICE DATA TYPE", stdout);
+    out.text(known ? kTexts[device_data_type - 1] : "  UNKNOWN DEVICE DATA TYPE");
 }
 
-bool print_value(int32_t data_type, int32_t size, const unsigned char *value) {
+bool write_value(ReportWriter &out, int32_t data_type, int32_t size, const unsigned char *value) {
     switch (data_type) {
         case TAVLO_TYPE_REAL:
-            std::printf("\nValue= %f", static_cast<double>(copy_value<float>(value, size)));
+            out.text("\nValue= ");
+            out.fixed6(static_cast<double>(copy_value<float>(value, size)));
             return true;
         case TAVLO_TYPE_SHORT:
-            std::printf("\nValue= %d", copy_value<int16_t>(value, size));
+            out.text("\nValue= ");
+            out.integer(copy_value<int16_t>(value, size));
             return true;
         case TAVLO_TYPE_ASCII:
-            if (size < 1 || size > kLargestAsciiField) {
-                std::printf("\nValue= ");
-            } else {
-                // Precision bounds the read: the value need not hold a NUL.
-                std::printf("\nValue= %-*.*s", size, size, reinterpret_cast<const char *>(value));
-            }
+            out.text("\nValue= ");
+            if (size >= 1 && size <= kLargestAsciiField) write_ascii_field(out, value, size);
             return true;
         case TAVLO_TYPE_LONG:
-            std::printf("\nValue= %ld", static_cast<long>(copy_value<int32_t>(value, size)));
+            out.text("\nValue= ");
+            out.integer(copy_value<int32_t>(value, size));
             return true;
         case TAVLO_TYPE_DOUBLE:
-            std::printf("\nValue= %f", copy_value<double>(value, size));
+            out.text("\nValue= ");
+            out.fixed6(copy_value<double>(value, size));
             return true;
         case TAVLO_TYPE_TIME: {
             const auto time = copy_value<TimeRecord>(value, size);
             char text[kAsctimeTextSize];
-            const bool known = local_time_text(time, text);
-            std::printf("\nTime Value: Milliseconds= %d  Seconds= %d", time.milliseconds,
-                        time.seconds);
-            if (known) std::printf("\n%s", text);
+            const std::size_t length = local_time_text(time, text);
+            out.text("\nTime Value: Milliseconds= ");
+            out.integer(time.milliseconds);
+            out.text("  Seconds= ");
+            out.integer(time.seconds);
+            if (length > 0) {
+                out.text("\n");
+                out.text({text, length});
+            }
             return true;
         }
         case TAVLO_TYPE_STRUCTURE:
-            std::printf("\nStructures are currently not supported");
+            out.text("\nStructures are currently not supported");
             return true;
-        default: std::printf("\nUnknown data type"); return false;
+        default: out.text("\nUnknown data type"); return false;
     }
 }
 
-void print_time_line(const char *prefix, const char *invalid, const TimeRecord &time) {
+void write_time_line(ReportWriter &out, std::string_view prefix, std::string_view invalid,
+                     const TimeRecord &time) {
     char text[kAsctimeTextSize];
-    if (local_time_text(time, text)) {
-        std::printf("%s%s", prefix, text);
+    const std::size_t length = local_time_text(time, text);
+    if (length > 0) {
+        out.text(prefix);
+        out.text({text, length});
     } else {
-        std::fputs(invalid, stdout);
+        out.text(invalid);
     }
 }
 

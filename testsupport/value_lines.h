@@ -2,31 +2,37 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "report_writer.h"
 #include "tavlo.h"
 
 namespace tavlo::ts {
 
 // "\nType: REAL" ... "\nType: STRUCTURE", "\nType: UNKNOWN TYPE" otherwise.
-void print_type_line(int32_t data_type);
+void write_type_line(ReportWriter &out, int32_t data_type);
 
 // "  Device Data Type: ..." for 1 to 15, "  UNKNOWN DEVICE DATA TYPE" otherwise.
-void print_device_type_text(int32_t device_data_type);
+void write_device_type_text(ReportWriter &out, int32_t device_data_type);
 
-// Prints one value that starts at `value` and takes `size` bytes. Returns
+// Writes one value that starts at `value` and takes `size` bytes. Returns
 // false, after "\nUnknown data type", for a data type outside 1 to 7: the
 // caller's report ends there. Never reads more than `size` bytes, never more
 // than the type's width, and never writes to the value.
-bool print_value(int32_t data_type, int32_t size, const unsigned char *value);
+bool write_value(ReportWriter &out, int32_t data_type, int32_t size, const unsigned char *value);
 
 // Bytes the value position moves on after a value of `size` bytes.
 inline int32_t value_step(int32_t size) {
     return size > 0 ? size : 0;
 }
 
-// Prints `prefix` and the asctime text of the record's local time, or
+// Writes `prefix` and the asctime text of the record's local time, or
 // `invalid` when the client library has no valid time for it.
-void print_time_line(const char *prefix, const char *invalid, const TimeRecord &time);
+void write_time_line(ReportWriter &out, std::string_view prefix, std::string_view invalid,
+                     const TimeRecord &time);
+
+// The three status lines of one tag.
+void write_tag_status(ReportWriter &out, const TagStatus &tag_status);
 
 // Length of the name that starts at `name`: up to its NUL, but never more
 // than `stride` bytes when the stride is positive.

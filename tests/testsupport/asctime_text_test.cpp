@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -34,6 +36,30 @@ TEST(AsctimeText, OutOfRangeFieldsNeverIndexPastTheNames) {
     time.tm_mday = 5;
     time.tm_year = 2147483647;
     EXPECT_EQ(text_of(time), "??? ???  5 00:00:00 2147485547\n");
+}
+
+TEST(AsctimeText, AnyFieldsPrintAsTheStandardFormatCutTo63Characters) {
+    // Each field at each value in turn, the others at 5, against snprintf
+    // of the format the text is defined by; then all at INT_MIN.
+    const char *const kDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    int std::tm::*const fields[] = {&std::tm::tm_wday, &std::tm::tm_mday, &std::tm::tm_hour,
+                                    &std::tm::tm_min,  &std::tm::tm_sec,  &std::tm::tm_year};
+    for (int std::tm::*field : fields) {
+        for (int value : {INT_MIN, -100, -10, -9, -1, 0, 6, 9, 10, 99, 100, 1000, INT_MAX}) {
+            std::tm time{};
+            for (int std::tm::*other : fields) time.*other = 5;
+            time.*field = value;
+            char expected[kAsctimeTextSize];
+            const bool day_known = time.tm_wday >= 0 && time.tm_wday < 7;
+            std::snprintf(expected, sizeof expected, "%.3s Jan%3d %.2d:%.2d:%.2d %lld\n",
+                          day_known ? kDays[time.tm_wday] : "???", time.tm_mday, time.tm_hour,
+                          time.tm_min, time.tm_sec, 1900LL + time.tm_year);
+            EXPECT_EQ(text_of(time), expected) << value;
+        }
+    }
+    std::tm time{};
+    time.tm_mday = time.tm_hour = time.tm_min = time.tm_sec = time.tm_year = INT_MIN;
+    EXPECT_EQ(text_of(time).size(), kAsctimeTextSize - 1);
 }
 
 }  // namespace
