@@ -20,8 +20,6 @@ namespace {
 constexpr auto kFieldSize = static_cast<std::size_t>(records::kNameField);
 // First argument of every read.
 constexpr int32_t kReadArgument = 50;
-// A first tag name at most this long makes the names the compact layout.
-constexpr std::size_t kLongestCompactName = 40;
 // The client library's code of a read that found no message within its
 // wait: the one failed read that is no news.
 constexpr int32_t kLibraryFacility = 20;
@@ -38,10 +36,6 @@ void copy_field(char (&field)[kFieldSize], const char *text) {
 
 bool is_no_message(const StatusBlock &block) {
     return block.facility[0] == kLibraryFacility && block.error[0] == kNoMessage;
-}
-
-bool first_name_is_compact(const char *names) {
-    return names == nullptr || strnlen(names, kLongestCompactName + 1) <= kLongestCompactName;
 }
 
 struct Fields {
@@ -77,7 +71,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
             continue;
         }
         const auto received = std::chrono::system_clock::now();
-        if (first_name_is_compact(slots.names)) tag_name_stride = records::kCompactNameStride;
+        tag_name_stride = name_stride_of_read(slots.names);
         if (!output.take(ReceivedMessage(slots, received, tag_name_stride))) continue;
         if (!flush_report_output()) break;
         if (options.count && ++shown >= *options.count) break;
