@@ -23,7 +23,8 @@ constexpr char kHelpText[] =
     "Options (before the device name):\n"
     "  --format F     text (the default): the text report of each message;\n"
     "                 json: one JSON object a line for every message of any\n"
-    "                 kind, and the receiver's own lines on standard error\n"
+    "                 kind (docs/json-output.md), and the receiver's own\n"
+    "                 lines on standard error\n"
     "  --kind LIST    show only messages of these kinds: get, put, declare,\n"
     "                 cancel, unsolicited or a number (--kind unsolicited,get)\n"
     "  --list LIST    show only messages of these list ids (--list 101,102)\n"
@@ -46,7 +47,7 @@ constexpr char kHelpText[] =
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
     "  1  the client library could not be initialised\n"
     "  2  usage: no device name, an empty one, or a bad option\n"
-    "  3  --timeout ran out before the --count reports were printed\n"
+    "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n";
 
 constexpr cli::Program kProgram = {kProgramName, kHelpText};
