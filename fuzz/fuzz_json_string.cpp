@@ -16,7 +16,11 @@ namespace {
 std::size_t character_length(const std::string &s, std::size_t at) {
     const auto lead = static_cast<unsigned char>(s[at]);
     if (lead < 0x80) return 1;
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    const std::size_t length = lead >= 0xF8   ? 0
+                               : lead >= 0xF0 ? 4
+                               : lead >= 0xE0 ? 3
+                               : lead >= 0xC0 ? 2
+                                              : 0;
     if (length == 0 || at + length > s.size()) return 0;
     uint32_t code = lead & (0xFFu >> (length + 1));
     for (std::size_t k = 1; k < length; ++k) {
