@@ -64,13 +64,6 @@ TEST(JsonString, EscapesWhatJsonMustAndEveryByteThatIsNotUtf8) {
     }
 }
 
-TEST(JsonString, AMemberAddsItsBytesInHexWhenSomeAreNotUtf8) {
-    EXPECT_EQ(written([](ReportWriter &out) { json::write_text_member(out, "name", "T\xc3\xa9"); }),
-              "\"name\":\"T\xc3\xa9\"");
-    EXPECT_EQ(written([](ReportWriter &out) { json::write_text_member(out, "name", "T\xe9\n"); }),
-              R"("name":"T\u00e9\n","name_hex":"54e90a")");
-}
-
 TEST(JsonNumber, ShortestTextThatReadsBackAsTheSameNumber) {
     const auto text = [](auto value) {
         return written([value](ReportWriter &out) { json::write_number(out, value); });
