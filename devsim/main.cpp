@@ -10,6 +10,7 @@
 #include "server.h"
 
 using namespace tavlo::devsim;
+using tavlo::script::read_script_file;
 
 namespace {
 

@@ -89,7 +89,7 @@ Script load_script(const char *path) {
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        if (sim::split_tokens(line, t) != nullptr) bad_script(number, line);
+        if (script::split_tokens(line, t) != nullptr) bad_script(number, line);
         if (t.empty() || t[0][0] == '#') continue;
         bool valid = true;
         if (t[0] == "init" || t[0] == "connect" || t[0] == "exit") {

@@ -7,7 +7,7 @@
 
 #include "message_records.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 struct ScriptError {
     int line = 0;
@@ -36,4 +36,4 @@ private:
     int32_t name_stride_ = 0;   // of the last message's names
 };
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

@@ -1,7 +1,7 @@
 // Blank-separated tokens of a line of text, double quotes around blanks.
 #include "text_tokens.h"
 
-namespace tavlo::sim {
+namespace tavlo::script {
 
 const char *split_tokens(const std::string &line, std::vector<std::string> &tokens) {
     tokens.clear();
@@ -23,4 +23,4 @@ const char *split_tokens(const std::string &line, std::vector<std::string> &toke
     return nullptr;
 }
 
-}  // namespace tavlo::sim
+}  // namespace tavlo::script

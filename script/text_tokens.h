@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace tavlo::sim {
+namespace tavlo::script {
 
 // The characters between tokens.
 constexpr char kTokenBlanks[] = " \t\r";
@@ -15,4 +15,4 @@ constexpr char kTokenBlanks[] = " \t\r";
 // or a NUL byte, which no token may hold.
 const char *split_tokens(const std::string &line, std::vector<std::string> &tokens);
 
-}  // namespace tavlo::sim
+}  // namespace tavlo::script

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 // The longest line of a script: 1 MiB, line end not counted.
 constexpr std::size_t kLongestScriptLine = std::size_t{1} << 20;
@@ -34,4 +34,4 @@ private:
     bool too_long_ = false;
 };
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

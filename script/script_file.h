@@ -20,7 +20,7 @@
 #include "message_records.h"
 #include "script_builder.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 // Reads every message of the script: its lines (each with a length limit),
 // the tokens of each line, and the messages built from them. Returns false,
@@ -32,4 +32,4 @@ bool parse_script(std::istream &text, std::vector<records::Message> &messages, S
 // folder, not a script", or "PATH:LINE: REASON".
 std::string read_script_file(const std::string &path, std::vector<records::Message> &messages);
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

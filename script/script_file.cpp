@@ -10,7 +10,7 @@
 #include "line_reader.h"
 #include "text_tokens.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 bool parse_script(std::istream &text, std::vector<records::Message> &messages, ScriptError &error) {
     messages.clear();
@@ -26,9 +26,9 @@ bool parse_script(std::istream &text, std::vector<records::Message> &messages, S
             return false;
         }
         // Blank lines and comments, whatever the comment holds.
-        const std::size_t first = line.find_first_not_of(sim::kTokenBlanks);
+        const std::size_t first = line.find_first_not_of(kTokenBlanks);
         if (first == std::string::npos || line[first] == '#') continue;
-        if (const char *reason = sim::split_tokens(line, tokens)) {
+        if (const char *reason = split_tokens(line, tokens)) {
             error = ScriptError{lines.number(), reason};
             return false;
         }
@@ -53,4 +53,4 @@ std::string read_script_file(const std::string &path, std::vector<records::Messa
     return "";
 }
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

@@ -11,7 +11,7 @@
 #include "message_codec.h"
 #include "wire_format.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 namespace {
 
@@ -228,4 +228,4 @@ bool ScriptBuilder::take(const std::vector<std::string> &tokens, int number, Scr
     return reason == nullptr;
 }
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

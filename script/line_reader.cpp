@@ -1,7 +1,7 @@
 // Lines of a text stream, each read with a limit on its length.
 #include "line_reader.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 LineReader::LineReader(std::istream &in, std::size_t longest) : in_(in), buffer_(longest + 1) {}
 
@@ -23,4 +23,4 @@ LineReader::Status LineReader::next(std::string &line) {
     return Status::kLine;
 }
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script
