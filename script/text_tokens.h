@@ -1,8 +1,11 @@
-// Blank-separated tokens of a line of text; a token in double quotes may
-// hold blanks (the quotes are not part of it).
+// Blank-separated tokens of a line of text, both ways. A token in double
+// quotes may hold blanks (the quotes are not part of it), and within the
+// quotes \" stands for a quote, \\ for a backslash and \xHH for any byte;
+// a backslash before anything else is itself.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavlo::script {
@@ -12,7 +15,12 @@ constexpr char kTokenBlanks[] = " \t\r";
 
 // Splits `line` into `tokens`. Returns nullptr, or the reason why the line
 // cannot be split: a quote that is not closed before the end of the line,
-// or a NUL byte, which no token may hold.
+// or a NUL byte, which a line may not hold (\x00 puts one in a token).
 const char *split_tokens(const std::string &line, std::vector<std::string> &tokens);
+
+// Appends `text` as one token that split_tokens() gives back byte for byte:
+// as it is when it can be, else in quotes, with \xHH for the bytes that a
+// line cannot show (control characters, NUL) and \" and \\.
+void append_token(std::string &line, std::string_view text);
 
 }  // namespace tavlo::script

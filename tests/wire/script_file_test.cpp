@@ -159,10 +159,9 @@ TEST(ScriptFile, AMessageOfTheLongestFrameIsKeptWhole) {
 
 TEST(ScriptFile, AFolderOrAMissingFileIsNoScript) {
     const tavlo::testing::TemporaryDirectory folder;
-    std::vector<Message> messages;
-    EXPECT_EQ(tavlo::script::read_script_file(folder.path(), messages),
-              folder.path() + ": is a folder, not a script");
-    EXPECT_EQ(tavlo::script::read_script_file(folder.file("none"), messages),
+    tavlo::script::ScriptFile file;
+    EXPECT_EQ(file.open(folder.path()), folder.path() + ": is a folder, not a script");
+    EXPECT_EQ(file.open(folder.file("none")),
               "cannot open " + folder.file("none") + ": No such file or directory");
 }
 

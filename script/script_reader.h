@@ -1,0 +1,37 @@
+// The messages of a script, read one at a time from a stream.
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "line_reader.h"
+#include "script_builder.h"
+
+namespace tavlo::script {
+
+// Reads a script message by message, holding no more than the message being
+// built and one line: a script of any length streams, its first message
+// ready as soon as its lines are read.
+class ScriptReader {
+public:
+    enum class Status { kMessage, kEnd, kError };
+
+    explicit ScriptReader(std::istream &text) : lines_(text) {}
+
+    // The next message. After kError, with the line in error and the
+    // reason, every later call gives the same error.
+    Status next(ScriptMessage &message, ScriptError &error);
+
+private:
+    LineReader lines_;
+    ScriptBuilder builder_;
+    std::string line_;
+    std::vector<std::string> tokens_;
+    bool holding_ = false;  // tokens_ hold a message line read ahead
+    int held_line_ = 0;
+    std::optional<ScriptError> error_;
+};
+
+}  // namespace tavlo::script
