@@ -21,6 +21,10 @@ constexpr char kHelpText[] =
     "Options (before the device name):\n"
     "  --count N      stop after N message reports\n"
     "  --timeout S    stop after S seconds (a decimal number)\n"
+    "  --record FILE  also write every message read, of every kind, to FILE in\n"
+    "                 the script format of tavlo_devsim, which replays it\n"
+    "  --append       add to a FILE that exists\n"
+    "  --force        replace a FILE that exists\n"
     "  --help         print this text\n"
     "  --version      print the version\n"
     "  --             end of options\n"
@@ -35,7 +39,8 @@ constexpr char kHelpText[] =
     "  1  the client library could not be initialised\n"
     "  2  usage: no device name, an empty one, or a bad option\n"
     "  3  --timeout ran out before the --count reports were printed\n"
-    "  4  standard output could not be written\n";
+    "  4  standard output could not be written\n"
+    "  5  the --record FILE could not be opened or written\n";
 
 constexpr cli::Program kProgram = {kProgramName, kHelpText};
 constexpr double kShortestTimeout = 0.001;
@@ -49,6 +54,9 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     const std::vector<cli::Option> options = {
         cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max()),
         cli::decimal("timeout", o.timeout_seconds, kShortestTimeout, kLongestTimeout),
+        cli::text("record", o.record_path),
+        cli::flag("append", o.append),
+        cli::flag("force", o.force),
     };
     const cli::Parsed parsed = cli::read_options(kProgram, options, argc, argv);
     result.stop = parsed.stop;
@@ -57,6 +65,13 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     if (i < argc) o.app_id = argv[i++];
     if (!result.stop && o.device != nullptr && *o.device == '\0') {
         result.stop = cli::usage_error(kProgram, "device_name", "is empty");
+    }
+    if (!result.stop && (o.append || o.force) && o.record_path.empty()) {
+        result.stop =
+            cli::usage_error(kProgram, o.append ? "--append" : "--force", "needs --record");
+    }
+    if (!result.stop && o.append && o.force) {
+        result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
     }
     return result;
 }

@@ -7,6 +7,7 @@
 #include "block_listings.h"
 #include "message_report.h"
 #include "record_sizes.h"
+#include "recording.h"
 #include "report_output.h"
 #include "stop_control.h"
 #include "tavlo_testsupport.h"
@@ -75,6 +76,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
             continue;
         }
         if (first_name_is_compact(slots.names)) tag_name_stride = records::kCompactNameStride;
+        if (!record_message(slots, tag_name_stride)) break;
         if (!report_message(slots)) continue;
         if (!flush_report_output()) break;
         if (options.count && ++reports >= *options.count) break;

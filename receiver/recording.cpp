@@ -1,0 +1,137 @@
+// The receiver's recording: every message a read returns, in the
+// simulator's script format, each written whole when it arrives.
+#include "recording.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "options.h"
+#include "receiver.h"
+#include "script_writer.h"
+#include "stop_control.h"
+#include "write_all.h"
+
+namespace tavlo::receiver {
+
+namespace {
+
+// How long a write may still wait for a reader of the recording (a pipe)
+// once a stop was asked for.
+constexpr std::chrono::seconds kStopGrace{1};
+
+struct Recording {
+    int fd = -1;
+    std::string path;
+    std::string text;  // the lines of one message, kept for its capacity
+    bool failed = false;
+    posix::WriteDeadline grace_end;
+};
+
+Recording g_recording;
+
+void say(const char *what, const char *reason) {
+    std::fprintf(stderr, "%s: %s %s: %s\n", kProgramName, what, g_recording.path.c_str(), reason);
+}
+
+posix::WriteDeadline write_deadline() {
+    if (!stop_requested()) return std::nullopt;
+    if (!g_recording.grace_end) {
+        g_recording.grace_end = std::chrono::steady_clock::now() + kStopGrace;
+    }
+    return g_recording.grace_end;
+}
+
+bool write_text(const std::string &text) {
+    const int error = posix::write_all(g_recording.fd, text.data(), text.size(), write_deadline);
+    if (error == 0) return true;
+    say("cannot write the recording", error == ETIMEDOUT
+                                          ? "its reader took nothing for a second after the stop"
+                                          : std::strerror(error));
+    g_recording.failed = true;
+    return false;
+}
+
+// A file that a recording cut short ends in the middle of a line: what is
+// added starts on a line of its own.
+bool end_last_line() {
+    char last = '\n';
+    const off_t size = lseek(g_recording.fd, 0, SEEK_END);
+    if (size > 0 && pread(g_recording.fd, &last, 1, size - 1) == 1 && last != '\n') {
+        return write_text("\n");
+    }
+    return true;
+}
+
+TimeRecord now() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return TimeRecord{static_cast<int32_t>(t.tv_nsec / 1000000), static_cast<int32_t>(t.tv_sec)};
+}
+
+}  // namespace
+
+bool open_recording(const char *path, RecordMode mode) {
+    g_recording.path = path;
+    struct stat status {};
+    const bool exists = stat(path, &status) == 0;
+    if (exists && S_ISREG(status.st_mode) && mode == RecordMode::kNew) {
+        say("cannot record to", "the file exists (--append adds to it, --force replaces it)");
+        return false;
+    }
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+    if (mode == RecordMode::kAppend) flags |= O_APPEND;
+    if (mode == RecordMode::kReplace) flags |= O_TRUNC;
+    if (!exists && mode == RecordMode::kNew) flags |= O_EXCL;
+    g_recording.fd = open(path, flags, 0666);
+    if (g_recording.fd < 0) {
+        say("cannot record to", std::strerror(errno));
+        return false;
+    }
+    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) && !end_last_line()) {
+        close(g_recording.fd);
+        g_recording.fd = -1;
+        return false;
+    }
+    return true;
+}
+
+bool record_message(const ReadSlots &slots, int32_t name_stride) {
+    if (g_recording.fd < 0 || g_recording.failed) return !g_recording.failed;
+    script::ReadMessage read;
+    read.kind = slots.kind;
+    read.device = slots.device;
+    read.unit = slots.unit;
+    read.list_id = slots.list_id;
+    read.sequence = slots.slot7;
+    read.count = slots.count;
+    read.names = slots.names;
+    read.name_stride = name_stride;
+    read.descriptors = slots.descriptors;
+    read.values = static_cast<const unsigned char *>(slots.values);
+    read.statuses = slots.statuses;
+    read.timestamps = slots.timestamps;
+    read.received = now();
+    g_recording.text.clear();
+    script::append_message(g_recording.text, read);
+    return write_text(g_recording.text);
+}
+
+int close_recording(int status) {
+    if (g_recording.fd < 0) return status;
+    if (close(g_recording.fd) != 0 && !g_recording.failed) {
+        say("cannot write the recording", std::strerror(errno));
+        g_recording.failed = true;
+    }
+    g_recording.fd = -1;
+    return g_recording.failed ? kExitRecordingFailed : status;
+}
+
+}  // namespace tavlo::receiver
