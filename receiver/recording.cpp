@@ -59,15 +59,15 @@ bool write_text(const std::string &text) {
     return false;
 }
 
-// A file that a recording cut short ends in the middle of a line: what is
-// added starts on a line of its own.
-bool end_last_line() {
+// Whether the file at `path`, of `size` bytes, ends in the middle of a
+// line, as a recording cut short does.
+bool ends_mid_line(const char *path, off_t size) {
     char last = '\n';
-    const off_t size = lseek(g_recording.fd, 0, SEEK_END);
-    if (size > 0 && pread(g_recording.fd, &last, 1, size - 1) == 1 && last != '\n') {
-        return write_text("\n");
-    }
-    return true;
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (size > 0 && pread(fd, &last, 1, size - 1) != 1) last = '\n';
+    close(fd);
+    return last != '\n';
 }
 
 TimeRecord now() {
@@ -95,7 +95,9 @@ bool open_recording(const char *path, RecordMode mode) {
         say("cannot record to", std::strerror(errno));
         return false;
     }
-    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) && !end_last_line()) {
+    // What is added starts on a line of its own.
+    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) &&
+        ends_mid_line(path, status.st_size) && !write_text("\n")) {
         close(g_recording.fd);
         g_recording.fd = -1;
         return false;

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace tavlo::script {
 
@@ -29,7 +29,10 @@ public:
 
 private:
     std::istream &in_;
-    std::vector<char> buffer_;  // the longest line, and room to see it is longer
+    // The longest line, and room to see it is longer; not filled before
+    // use, so that a reader costs no more than the lines it reads.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_;
     int number_ = 0;
     bool too_long_ = false;
 };

@@ -50,7 +50,7 @@ void append_message_line(std::string &text, const ReadMessage &read) {
     for (int32_t k = 0; k < read.count && all_compact; ++k) {
         all_compact = name_of(read, k).size() < records::kCompactNameStride;
     }
-    if (read.count > 0 && all_compact && read.name_stride == records::kFullNameStride) {
+    if (all_compact && read.name_stride == records::kFullNameStride) {
         text += " names=256";
     }
     text += " at=";
