@@ -50,9 +50,9 @@ void round_trip(const tavlo::script::ScriptMessage &message, MessageRecords &rec
     tavlo::records::lay_out(message.message, records);
     if (records.values.size() > kLargestRoundTrip) return;
     const TimeRecord received = message.received.value_or(TimeRecord{});
-    std::string text;
+    tavlo::script::TextBuffer text;
     tavlo::script::append_message(text, tavlo::script::read_of(records, received));
-    std::istringstream written(text);
+    std::istringstream written{std::string(text.view())};
     ScriptReader reader(written);
     tavlo::script::ScriptMessage again;
     tavlo::script::ScriptError error;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "options.h"
 #include "receiver.h"
@@ -30,7 +31,7 @@ constexpr std::chrono::seconds kStopGrace{1};
 struct Recording {
     int fd = -1;
     std::string path;
-    std::string text;  // the lines of one message, kept for its capacity
+    script::TextBuffer text;  // the lines of one message, kept for its room
     bool failed = false;
     posix::WriteDeadline grace_end;
 };
@@ -49,7 +50,7 @@ posix::WriteDeadline write_deadline() {
     return g_recording.grace_end;
 }
 
-bool write_text(const std::string &text) {
+bool write_text(std::string_view text) {
     const int error = posix::write_all(g_recording.fd, text.data(), text.size(), write_deadline);
     if (error == 0) return true;
     say("cannot write the recording", error == ETIMEDOUT
@@ -123,7 +124,7 @@ bool record_message(const ReadSlots &slots, int32_t name_stride) {
     read.received = now();
     g_recording.text.clear();
     script::append_message(g_recording.text, read);
-    return write_text(g_recording.text);
+    return write_text(g_recording.text.view());
 }
 
 int close_recording(int status) {

@@ -6,7 +6,7 @@ namespace tavlo::script {
 LineReader::LineReader(std::istream &in, std::size_t longest)
     : in_(in), buffer_(new char[longest + 1]), size_(longest + 1) {}
 
-LineReader::Status LineReader::next(std::string &line) {
+LineReader::Status LineReader::next(std::string_view &line) {
     if (too_long_) return Status::kTooLong;
     // getline() stores at most size - 1 characters and sets failbit, having
     // taken no line end, when the line holds more.
@@ -20,7 +20,7 @@ LineReader::Status LineReader::next(std::string &line) {
     if (taken == 0 && in_.eof()) return Status::kEnd;
     ++number_;
     // A line end was taken unless the stream ended first.
-    line.assign(buffer_.get(), in_.eof() ? taken : taken - 1);
+    line = std::string_view(buffer_.get(), in_.eof() ? taken : taken - 1);
     return Status::kLine;
 }
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <istream>
 #include <memory>
-#include <string>
+#include <string_view>
 
 namespace tavlo::script {
 
@@ -20,9 +20,10 @@ public:
 
     explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
 
-    // The next line, without its "\n" (a last line may have none). After
-    // kTooLong the reader stops: every later call returns kTooLong too.
-    Status next(std::string &line);
+    // The next line, without its "\n" (a last line may have none), valid
+    // until the next call. After kTooLong the reader stops: every later call
+    // returns kTooLong too.
+    Status next(std::string_view &line);
 
     // The number of the line last returned or found too long, from 1.
     int number() const { return number_; }

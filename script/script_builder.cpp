@@ -25,10 +25,10 @@ constexpr std::size_t kTagWords = 9;
 // The key=value words after the fixed ones of a line: each key at most
 // once, from `keys`; `values` gets each key's value at the key's place.
 template <std::size_t N>
-bool read_options(const std::vector<std::string> &tokens, std::size_t first,
-                  const char *const (&keys)[N], std::optional<std::string> (&values)[N]) {
+bool read_options(const Tokens &tokens, std::size_t first, const char *const (&keys)[N],
+                  std::optional<std::string_view> (&values)[N]) {
     for (std::size_t i = first; i < tokens.size(); ++i) {
-        const std::string &token = tokens[i];
+        const std::string_view token = tokens[i];
         const auto equals = token.find('=');
         const auto key = std::find_if(std::begin(keys), std::end(keys), [&](const char *k) {
             return token.compare(0, equals, k) == 0;
@@ -41,7 +41,7 @@ bool read_options(const std::vector<std::string> &tokens, std::size_t first,
     return true;
 }
 
-std::optional<int32_t> whole_32(const std::string &text) {
+std::optional<int32_t> whole_32(std::string_view text) {
     const auto number = whole_number(text, kLeast32, kMost32);
     if (!number) return std::nullopt;
     return static_cast<int32_t>(*number);
@@ -50,22 +50,36 @@ std::optional<int32_t> whole_32(const std::string &text) {
 }  // namespace
 
 void ScriptBuilder::take_message(ScriptMessage &message) {
+    message_.message.tags.resize(tags_);
     std::swap(message, message_);
     building_ = false;
+}
+
+records::TagValue &ScriptBuilder::new_tag() {
+    std::vector<records::TagValue> &tags = message_.message.tags;
+    if (tags_ == tags.size()) {
+        ++tags_;
+        return tags.emplace_back();
+    }
+    records::TagValue &tag = tags[tags_++];
+    tag.name.clear();
+    tag.value.clear();
+    tag.element_count = 1;
+    return tag;
 }
 
 bool ScriptBuilder::still_fits(const records::TagValue &tag) {
     value_bytes_ += tag.value.size();
     name_stride_ = std::max(name_stride_, records::name_stride_for(tag.name));
-    const uint64_t payload = wire::message_payload_length(
-        message_.message.tags.size(), static_cast<uint64_t>(name_stride_), value_bytes_);
+    const uint64_t payload =
+        wire::message_payload_length(tags_, static_cast<uint64_t>(name_stride_), value_bytes_);
     return 1 + payload <= wire::kLongestFrame;
 }
 
 // message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]
-const char *ScriptBuilder::start_message(const std::vector<std::string> &t) {
+const char *ScriptBuilder::start_message(const Tokens &t) {
     records::Message &message = message_.message;
-    message.tags.clear();
+    tags_ = 0;
     message_.received.reset();
     value_bytes_ = 0;
     name_stride_ = records::kCompactNameStride;
@@ -76,7 +90,7 @@ const char *ScriptBuilder::start_message(const std::vector<std::string> &t) {
     const auto kind = kind_of(t[1]);
     if (!kind) return "unknown message kind";
     if (t[2].size() >= kDeviceNameField) return "a device name has 1 to 31 characters";
-    if (t[2].find('\0') != std::string::npos) return "a device name holds no NUL";
+    if (t[2].find('\0') != std::string_view::npos) return "a device name holds no NUL";
     const auto unit = whole_32(t[3]);
     const auto list_id = whole_32(t[4]);
     if (!unit || !list_id) return "UNIT and LIST_ID must be 32-bit whole numbers";
@@ -86,7 +100,7 @@ const char *ScriptBuilder::start_message(const std::vector<std::string> &t) {
     message.list_id = *list_id;
 
     static const char *const kKeys[] = {"seq", "names", "at"};
-    std::optional<std::string> options[3];
+    std::optional<std::string_view> options[3];
     if (!read_options(t, kMessageWords, kKeys, options)) {
         return "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, "
                "each at most once";
@@ -111,18 +125,18 @@ const char *ScriptBuilder::start_message(const std::vector<std::string> &t) {
 
 // tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS TIMESTAMP
 //     [elements=N] [stamp-ms=N]
-const char *ScriptBuilder::add_tag(const std::vector<std::string> &t) {
+const char *ScriptBuilder::add_tag(const Tokens &t) {
     if (t.size() < kTagWords) {
         return "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
                "TIMESTAMP";
     }
-    records::TagValue &tag = message_.message.tags.emplace_back();
+    records::TagValue &tag = new_tag();
     if (t[1].size() >= kTagNameField) return "a tag name has at most 255 bytes";
+    tag.name = t[1];
     if (message_.message.name_stride == records::kCompactNameStride &&
-        records::name_stride_for(t[1]) != records::kCompactNameStride) {
+        records::name_stride_for(tag.name) != records::kCompactNameStride) {
         return "a name of 40 bytes or more does not fit names=40";
     }
-    tag.name = t[1];
     ValueType type;
     if (const char *reason = read_value_type(t[2], type)) return reason;
     tag.data_type = type.data_type;
@@ -143,7 +157,7 @@ const char *ScriptBuilder::add_tag(const std::vector<std::string> &t) {
     tag.timestamp = *timestamp;
 
     static const char *const kKeys[] = {"elements", "stamp-ms"};
-    std::optional<std::string> options[2];
+    std::optional<std::string_view> options[2];
     if (!read_options(t, kTagWords, kKeys, options)) {
         return "a tag line ends in options elements=N, stamp-ms=N, each at most once";
     }
@@ -161,17 +175,17 @@ const char *ScriptBuilder::add_tag(const std::vector<std::string> &t) {
 }
 
 // more HEX: the next bytes of the last tag's CODE:SIZE value.
-const char *ScriptBuilder::add_more(const std::vector<std::string> &t) {
+const char *ScriptBuilder::add_more(const Tokens &t) {
     if (!building_ || !hex_open_) return "a more line follows the tag line of a CODE:SIZE value";
     if (t.size() != 2) return "a more line is: more HEX";
-    std::vector<unsigned char> &value = message_.message.tags.back().value;
+    std::vector<unsigned char> &value = message_.message.tags[tags_ - 1].value;
     const auto bytes = hex_bytes(t[1], value.data() + hex_given_, value.size() - hex_given_);
     if (!bytes) return "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes";
     hex_given_ += *bytes;
     return nullptr;
 }
 
-bool ScriptBuilder::take(const std::vector<std::string> &tokens, int number, ScriptError &error) {
+bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
     const char *reason = nullptr;
     if (tokens[0] == "message") {
         building_ = true;
@@ -180,11 +194,11 @@ bool ScriptBuilder::take(const std::vector<std::string> &tokens, int number, Scr
     } else if (tokens[0] == "tag") {
         if (!building_) {
             reason = "a tag line before the first message line";
-        } else if (message_.message.tags.size() >= static_cast<std::size_t>(wire::kMostTags)) {
+        } else if (tags_ >= static_cast<std::size_t>(wire::kMostTags)) {
             reason = "a message holds at most 65536 tags";
         } else {
             reason = add_tag(tokens);
-            if (reason == nullptr && !still_fits(message_.message.tags.back())) {
+            if (reason == nullptr && !still_fits(message_.message.tags[tags_ - 1])) {
                 error = ScriptError{message_line_, "the message does not fit in a frame of 16 MiB"};
                 return false;
             }

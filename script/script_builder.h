@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "message_records.h"
@@ -15,6 +16,9 @@ struct ScriptMessage {
     records::Message message;
     std::optional<TimeRecord> received;  // at=
 };
+
+// The tokens of a line.
+using Tokens = std::vector<std::string_view>;
 
 struct ScriptError {
     int line = 0;
@@ -29,7 +33,7 @@ public:
     // the line cannot be used; a message that grows beyond the longest frame
     // is an error of its message line. A message is checked as it grows, so
     // it never holds much more than one frame.
-    bool take(const std::vector<std::string> &tokens, int number, ScriptError &error);
+    bool take(const Tokens &tokens, int number, ScriptError &error);
 
     // Whether a message is being built.
     bool building() const { return building_; }
@@ -38,13 +42,16 @@ public:
     void take_message(ScriptMessage &message);
 
 private:
-    const char *start_message(const std::vector<std::string> &tokens);
-    const char *add_tag(const std::vector<std::string> &tokens);
-    const char *add_more(const std::vector<std::string> &tokens);
+    const char *start_message(const Tokens &tokens);
+    const char *add_tag(const Tokens &tokens);
+    const char *add_more(const Tokens &tokens);
     // Adds the tag's bytes to its message's frame; whether it still fits.
     bool still_fits(const records::TagValue &tag);
+    // A tag added to the message, its strings and vectors used before.
+    records::TagValue &new_tag();
 
     ScriptMessage message_;
+    std::size_t tags_ = 0;  // of message_.message.tags, the tags of the message built
     bool building_ = false;
     int32_t messages_ = 0;       // message lines taken: the sequence numbers by default
     int message_line_ = 0;       // of the message being built

@@ -20,8 +20,8 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         }
         // Blank lines and comments, whatever the comment holds.
         const std::size_t first = line_.find_first_not_of(kTokenBlanks);
-        if (first == std::string::npos || line_[first] == '#') continue;
-        if (const char *reason = split_tokens(line_, tokens_)) {
+        if (first == std::string_view::npos || line_[first] == '#') continue;
+        if (const char *reason = split_tokens(line_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};
             break;
         }

@@ -27,8 +27,9 @@ public:
 private:
     LineReader lines_;
     ScriptBuilder builder_;
-    std::string line_;
-    std::vector<std::string> tokens_;
+    std::string_view line_;  // in lines_
+    Tokens tokens_;          // of line_, or of unescaped_
+    std::string unescaped_;
     bool holding_ = false;  // tokens_ hold a message line read ahead
     int held_line_ = 0;
     std::optional<ScriptError> error_;

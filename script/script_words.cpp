@@ -1,17 +1,16 @@
 // The words and numbers of a script, both ways.
 #include "script_words.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <limits>
+#include <string_view>
 
 namespace tavlo::script {
 
 namespace {
 
 struct Keyword {
-    const char *word;
+    std::string_view word;
     int32_t code;
 };
 
@@ -28,7 +27,7 @@ constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
 
 template <std::size_t N>
-std::optional<int32_t> code_of(const std::string &word, const Keyword (&table)[N], int64_t low,
+std::optional<int32_t> code_of(std::string_view word, const Keyword (&table)[N], int64_t low,
                                int64_t high) {
     for (const Keyword &k : table) {
         if (word == k.word) return k.code;
@@ -38,7 +37,7 @@ std::optional<int32_t> code_of(const std::string &word, const Keyword (&table)[N
 }
 
 template <std::size_t N>
-void append_word(std::string &line, int32_t code, const Keyword (&table)[N]) {
+void append_word(TextBuffer &line, int32_t code, const Keyword (&table)[N]) {
     for (const Keyword &k : table) {
         if (code == k.code) {
             line += k.word;
@@ -57,38 +56,57 @@ int hex_digit(char c) {
     return -1;
 }
 
-std::optional<int64_t> whole_number(const std::string &text, int64_t low, int64_t high) {
-    if (text.empty()) return std::nullopt;
-    errno = 0;
-    char *end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value < low || value > high) return std::nullopt;
+std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t high) {
+    // A plus sign may lead, as strtoll() has it.
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    // Up to 18 digits add up in 64 bits as they come: the numbers of a
+    // script, read digit by digit.
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t digits = text.size() - (negative ? 1 : 0);
+    if (digits > 0 && digits <= 18) {
+        uint64_t magnitude = 0;
+        for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+            const auto digit = static_cast<unsigned>(text[i] - '0');
+            if (digit > 9) return std::nullopt;
+            magnitude = magnitude * 10 + digit;
+        }
+        const int64_t value =
+            negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        if (value < low || value > high) return std::nullopt;
+        return value;
+    }
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        return std::nullopt;
+    }
     return value;
 }
 
-std::optional<int32_t> kind_of(const std::string &word) {
+std::optional<int32_t> kind_of(std::string_view word) {
     return code_of(word, kKinds, kLeast32, kMost32);
 }
 
-void append_kind(std::string &line, MessageKind kind) {
+void append_kind(TextBuffer &line, MessageKind kind) {
     append_word(line, kind, kKinds);
 }
 
-std::optional<int32_t> type_of(const std::string &word, int64_t low, int64_t high) {
+std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
     return code_of(word, kTypes, low, high);
 }
 
-void append_type(std::string &line, int32_t code) {
+void append_type(TextBuffer &line, int32_t code) {
     append_word(line, code, kTypes);
 }
 
-std::optional<TimeRecord> time_of(const std::string &text) {
+std::optional<TimeRecord> time_of(std::string_view text) {
     const auto dot = text.find('.');
     const auto seconds = whole_number(text.substr(0, dot), kLeast32, kMost32);
     if (!seconds) return std::nullopt;
     TimeRecord time{0, static_cast<int32_t>(*seconds)};
-    if (dot == std::string::npos) return time;
-    const std::string millis = text.substr(dot + 1);
+    if (dot == std::string_view::npos) return time;
+    const std::string_view millis = text.substr(dot + 1);
     const auto ms = whole_number(millis, 0, 999);
     if (millis.size() != 3 || !ms) return std::nullopt;
     time.milliseconds = static_cast<int32_t>(*ms);
@@ -99,18 +117,19 @@ bool time_has_text(const TimeRecord &time) {
     return time.milliseconds >= 0 && time.milliseconds <= 999;
 }
 
-void append_time(std::string &line, const TimeRecord &time) {
+void append_time(TextBuffer &line, const TimeRecord &time) {
     append_number(line, time.seconds);
     if (time.milliseconds == 0) return;
     const int ms = time.milliseconds;
-    line += '.';
-    line += static_cast<char>('0' + ms / 100);
-    line += static_cast<char>('0' + ms / 10 % 10);
-    line += static_cast<char>('0' + ms % 10);
+    char *at = line.room(4);
+    at[0] = '.';
+    at[1] = static_cast<char>('0' + ms / 100);
+    at[2] = static_cast<char>('0' + ms / 10 % 10);
+    at[3] = static_cast<char>('0' + ms % 10);
+    line.commit(at + 4);
 }
 
-std::optional<std::size_t> hex_bytes(const std::string &text, unsigned char *out,
-                                     std::size_t room) {
+std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, std::size_t room) {
     if (text.size() % 2 != 0 || text.size() / 2 > room) return std::nullopt;
     for (std::size_t i = 0; i < text.size(); i += 2) {
         const int high = hex_digit(text[i]);
@@ -121,18 +140,20 @@ std::optional<std::size_t> hex_bytes(const std::string &text, unsigned char *out
     return text.size() / 2;
 }
 
-void append_hex(std::string &line, const unsigned char *bytes, std::size_t size) {
+void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size) {
     static constexpr char kHex[] = "0123456789abcdef";
+    char *at = line.room(2 * size);
     for (std::size_t i = 0; i < size; ++i) {
-        line += kHex[bytes[i] >> 4];
-        line += kHex[bytes[i] & 0xf];
+        *at++ = kHex[bytes[i] >> 4];
+        *at++ = kHex[bytes[i] & 0xf];
     }
+    line.commit(at);
 }
 
-void append_number(std::string &line, int64_t number) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    line.append(digits, end);
+void append_number(TextBuffer &line, int64_t number) {
+    constexpr std::size_t kDigits = 20;  // and a sign
+    char *at = line.room(kDigits);
+    line.commit(std::to_chars(at, at + kDigits, number).ptr);
 }
 
 }  // namespace tavlo::script

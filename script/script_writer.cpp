@@ -23,19 +23,21 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
     const std::size_t length = strnlen(entry, stride);
     if (length < stride - 1) return {entry, length + 1};
+    // The padding of a full entry is long: eight blanks at a time first.
     std::size_t end = stride - 1;
+    while (end >= 8 && std::memcmp(entry + end - 8, "        ", 8) == 0) end -= 8;
     while (end > 0 && entry[end - 1] == ' ') --end;
     return {entry, end};
 }
 
-void append_option(std::string &line, const char *key, int64_t value) {
+void append_option(TextBuffer &line, const char *key, int64_t value) {
     line += ' ';
     line += key;
     line += '=';
     append_number(line, value);
 }
 
-void append_message_line(std::string &text, const ReadMessage &read) {
+void append_message_line(TextBuffer &text, const ReadMessage &read) {
     text += "message ";
     append_kind(text, read.kind);
     text += ' ';
@@ -46,11 +48,11 @@ void append_message_line(std::string &text, const ReadMessage &read) {
     append_number(text, read.list_id);
     append_option(text, "seq", read.sequence);
     // The simulator lays out short names in the compact layout unless told.
-    bool all_compact = true;
+    bool all_compact = read.name_stride == records::kFullNameStride;
     for (int32_t k = 0; k < read.count && all_compact; ++k) {
         all_compact = name_of(read, k).size() < records::kCompactNameStride;
     }
-    if (all_compact && read.name_stride == records::kFullNameStride) {
+    if (all_compact) {
         text += " names=256";
     }
     text += " at=";
@@ -78,10 +80,8 @@ ReadMessage read_of(const records::MessageRecords &records, TimeRecord received)
     return read;
 }
 
-void append_message(std::string &text, const ReadMessage &read) {
+void append_message(TextBuffer &text, const ReadMessage &read) {
     append_message_line(text, read);
-    std::string type;
-    std::string value;
     const unsigned char *bytes = read.values;
     for (int32_t k = 0; k < read.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -89,15 +89,11 @@ void append_message(std::string &text, const ReadMessage &read) {
             read.descriptors != nullptr ? read.descriptors[i + 1] : TypeDescriptor{0, 0, 0, 1};
         const std::size_t size =
             bytes != nullptr && descriptor.size > 0 ? static_cast<std::size_t>(descriptor.size) : 0;
-        const HexRest rest = write_value(descriptor.data_type, bytes, size, type, value);
         text += "tag ";
         append_token(text, name_of(read, k));
         text += ' ';
-        text += type;
-        text += ' ';
-        append_type(text, descriptor.device_data_type);
-        text += ' ';
-        text += value;
+        const HexRest rest = append_type_and_value(text, descriptor.data_type,
+                                                   descriptor.device_data_type, bytes, size);
         const TagStatus status = read.statuses != nullptr ? read.statuses[i] : TagStatus{};
         for (const int32_t number : {status.status, status.facility, status.driver_status}) {
             text += ' ';

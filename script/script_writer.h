@@ -7,6 +7,7 @@
 
 #include "message_records.h"
 #include "tavlo.h"
+#include "text_buffer.h"
 
 namespace tavlo::script {
 
@@ -41,6 +42,6 @@ ReadMessage read_of(const records::MessageRecords &records, TimeRecord received)
 // value byte, status and timestamp, whatever they hold. A name entry holds a
 // name blank-padded to its last byte, NUL there; a name that ends in a NUL
 // before is written with it (\x00). No line is longer than the reader takes.
-void append_message(std::string &text, const ReadMessage &read);
+void append_message(TextBuffer &text, const ReadMessage &read);
 
 }  // namespace tavlo::script

@@ -1,7 +1,7 @@
 // Blank-separated tokens of a line of text, both ways.
 #include "text_tokens.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "script_words.h"
 
@@ -10,32 +10,47 @@ namespace tavlo::script {
 namespace {
 
 // The token in quotes from line[i], after its opening quote; i ends after
-// the closing quote. False when the line ends first.
-bool take_quoted(const std::string &line, std::size_t &i, std::string &token) {
+// the closing quote. Its text is a view of the line when it holds no
+// escape, else it goes to the end of `unescaped`. False when the line ends
+// first.
+bool take_quoted(std::string_view line, std::size_t &i, std::string &unescaped,
+                 std::string_view &token) {
+    const std::size_t start = i;
+    const std::size_t first = line.find_first_of("\"\\", i);
+    if (first != std::string_view::npos && line[first] == '"') {
+        token = line.substr(start, first - start);
+        i = first + 1;
+        return true;
+    }
+    const std::size_t from = unescaped.size();
     while (i < line.size()) {
         const char c = line[i++];
-        if (c == '"') return true;
+        if (c == '"') {
+            token = std::string_view(unescaped).substr(from);
+            return true;
+        }
         if (c == '\\' && i < line.size()) {
             const char next = line[i];
             if (next == '"' || next == '\\') {
-                token += next;
+                unescaped += next;
                 ++i;
                 continue;
             }
             if (next == 'x' && i + 2 < line.size() && hex_digit(line[i + 1]) >= 0 &&
                 hex_digit(line[i + 2]) >= 0) {
-                token += static_cast<char>(hex_digit(line[i + 1]) * 16 + hex_digit(line[i + 2]));
+                unescaped +=
+                    static_cast<char>(hex_digit(line[i + 1]) * 16 + hex_digit(line[i + 2]));
                 i += 3;
                 continue;
             }
         }
-        token += c;
+        unescaped += c;
     }
     return false;
 }
 
 bool is_blank(char c) {
-    return std::strchr(kTokenBlanks, c) != nullptr && c != '\0';
+    return c == ' ' || c == '\t' || c == '\r';  // kTokenBlanks
 }
 
 bool shows_as_it_is(unsigned char c) {
@@ -44,28 +59,33 @@ bool shows_as_it_is(unsigned char c) {
 
 }  // namespace
 
-const char *split_tokens(const std::string &line, std::vector<std::string> &tokens) {
+const char *split_tokens(std::string_view line, std::vector<std::string_view> &tokens,
+                         std::string &unescaped) {
     tokens.clear();
-    if (line.find('\0') != std::string::npos) return "a token holds a NUL byte";
-    std::size_t i = 0;
-    for (;;) {
-        while (i < line.size() && is_blank(line[i])) ++i;
-        if (i == line.size()) return nullptr;
-        std::string &token = tokens.emplace_back();
-        if (line[i] == '"') {
-            ++i;
-            if (!take_quoted(line, i, token)) {
+    // Unescaped text is never longer than the line: the views into it stay.
+    unescaped.clear();
+    unescaped.reserve(line.size());
+    if (line.find('\0') != std::string_view::npos) return "a token holds a NUL byte";
+    const char *const first = line.data();
+    const char *const end = first + line.size();
+    for (const char *at = first;;) {
+        while (at != end && is_blank(*at)) ++at;
+        if (at == end) return nullptr;
+        if (*at == '"') {
+            auto i = static_cast<std::size_t>(at - first) + 1;
+            if (!take_quoted(line, i, unescaped, tokens.emplace_back())) {
                 return "a quote is not closed before the end of the line";
             }
+            at = first + i;
         } else {
-            const std::size_t start = i;
-            while (i < line.size() && !is_blank(line[i])) ++i;
-            token.assign(line, start, i - start);
+            const char *const start = at;
+            while (at != end && !is_blank(*at)) ++at;
+            tokens.emplace_back(start, static_cast<std::size_t>(at - start));
         }
     }
 }
 
-void append_token(std::string &line, std::string_view text) {
+void append_token(TextBuffer &line, std::string_view text) {
     bool bare = !text.empty() && text.front() != '"';
     for (const char c : text)
         bare = bare && !is_blank(c) && shows_as_it_is(static_cast<unsigned char>(c));
@@ -74,21 +94,24 @@ void append_token(std::string &line, std::string_view text) {
         return;
     }
     static constexpr char kHex[] = "0123456789abcdef";
-    line += '"';
+    char *at = line.room(4 * text.size() + 2);
+    *at++ = '"';
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
-            line += '\\';
-            line += c;
+            *at++ = '\\';
+            *at++ = c;
         } else if (shows_as_it_is(byte)) {
-            line += c;
+            *at++ = c;
         } else {
-            line += "\\x";
-            line += kHex[byte >> 4];
-            line += kHex[byte & 0xf];
+            *at++ = '\\';
+            *at++ = 'x';
+            *at++ = kHex[byte >> 4];
+            *at++ = kHex[byte & 0xf];
         }
     }
-    line += '"';
+    *at++ = '"';
+    line.commit(at);
 }
 
 }  // namespace tavlo::script

@@ -8,19 +8,24 @@
 #include <string_view>
 #include <vector>
 
+#include "text_buffer.h"
+
 namespace tavlo::script {
 
 // The characters between tokens.
 constexpr char kTokenBlanks[] = " \t\r";
 
-// Splits `line` into `tokens`. Returns nullptr, or the reason why the line
-// cannot be split: a quote that is not closed before the end of the line,
-// or a NUL byte, which a line may not hold (\x00 puts one in a token).
-const char *split_tokens(const std::string &line, std::vector<std::string> &tokens);
+// Splits `line` into `tokens`: views of the line, or of `unescaped` for a
+// token whose quotes held escapes, valid while both stay as they are.
+// Returns nullptr, or the reason why the line cannot be split: a quote that
+// is not closed before the end of the line, or a NUL byte, which a line may
+// not hold (\x00 puts one in a token).
+const char *split_tokens(std::string_view line, std::vector<std::string_view> &tokens,
+                         std::string &unescaped);
 
 // Appends `text` as one token that split_tokens() gives back byte for byte:
 // as it is when it can be, else in quotes, with \xHH for the bytes that a
 // line cannot show (control characters, NUL) and \" and \\.
-void append_token(std::string &line, std::string_view text);
+void append_token(TextBuffer &line, std::string_view text);
 
 }  // namespace tavlo::script

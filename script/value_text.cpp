@@ -35,8 +35,14 @@ T value_at(const unsigned char *bytes) {
 
 // strtof() and strtod() say ERANGE also for a number that reads as a
 // subnormal: that one is kept, overflow and underflow to zero are not.
+// from_chars() reads the plain forms much faster; what it does not take
+// (a plus sign, hex, a number out of range) goes to strtof() or strtod().
 template <typename T>
-bool read_floating(const std::string &text, T (*parse)(const char *, char **), T &number) {
+bool read_floating(std::string_view token, T (*parse)(const char *, char **), T &number) {
+    const char *const end_of_token = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end_of_token, number);
+    if (error == std::errc() && stop == end_of_token) return true;
+    const std::string text(token);
     errno = 0;
     char *end = nullptr;
     number = parse(text.c_str(), &end);
@@ -44,72 +50,55 @@ bool read_floating(const std::string &text, T (*parse)(const char *, char **), T
     return errno == 0 || (std::isfinite(number) && number != 0);
 }
 
-// The quiet NaN that "nan" and "-nan" read as; other NaNs go in hex.
-bool is_plain_nan(const unsigned char *bytes, float) {
-    return (value_at<uint32_t>(bytes) & 0x7fffffffu) == 0x7fc00000u;
-}
-bool is_plain_nan(const unsigned char *bytes, double) {
-    return (value_at<uint64_t>(bytes) & 0x7fffffffffffffffu) == 0x7ff8000000000000u;
-}
-
-// The shortest text that reads back to the same number.
-template <typename T>
-bool write_floating(const char *word, const unsigned char *bytes, std::size_t size,
-                    std::string &type, std::string &value) {
-    if (size != sizeof(T)) return false;
-    const T number = value_at<T>(bytes);
-    if (std::isnan(number) && !is_plain_nan(bytes, number)) return false;
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, number).ptr;
-    type = word;
-    value.assign(text, end);
-    return true;
+// A NaN other than the quiet NaN that "nan" and "-nan" read as: it goes
+// in hex.
+bool is_odd_nan(const unsigned char *bytes, std::size_t size) {
+    if (size == sizeof(float)) {
+        return std::isnan(value_at<float>(bytes)) &&
+               (value_at<uint32_t>(bytes) & 0x7fffffffu) != 0x7fc00000u;
+    }
+    return std::isnan(value_at<double>(bytes)) &&
+           (value_at<uint64_t>(bytes) & 0x7fffffffffffffffu) != 0x7ff8000000000000u;
 }
 
-template <typename T>
-bool write_whole(const char *word, const unsigned char *bytes, std::size_t size, std::string &type,
-                 std::string &value) {
-    if (size != sizeof(T)) return false;
-    type = word;
-    append_number(value, value_at<T>(bytes));
-    return true;
-}
-
-// The value of a type that has a text of its own, when its size is the
-// type's; false for the hex form.
-bool write_text_value(int16_t data_type, const unsigned char *bytes, std::size_t size,
-                      std::string &type, std::string &value) {
+// Whether a value has a text of its own: a type of one, in the type's size.
+bool has_text(int16_t data_type, const unsigned char *bytes, std::size_t size) {
     switch (data_type) {
-        case TAVLO_TYPE_REAL: return write_floating<float>("REAL", bytes, size, type, value);
-        case TAVLO_TYPE_DOUBLE: return write_floating<double>("DOUBLE", bytes, size, type, value);
-        case TAVLO_TYPE_SHORT: return write_whole<int16_t>("SHORT", bytes, size, type, value);
-        case TAVLO_TYPE_LONG: return write_whole<int32_t>("LONG", bytes, size, type, value);
-        case TAVLO_TYPE_TIME: {
-            if (size != sizeof(TimeRecord)) return false;
-            const auto time = value_at<TimeRecord>(bytes);
-            if (!time_has_text(time)) return false;
-            type = "TIME";
-            append_time(value, time);
-            return true;
-        }
-        case TAVLO_TYPE_ASCII: {
-            if (size < 1 || size > static_cast<std::size_t>(kLongestText)) return false;
-            std::size_t length = size;
-            while (length > 0 && bytes[length - 1] == 0) --length;
-            type = "ASCII";
-            if (length < size) {
-                type += ':';
-                append_number(type, static_cast<int64_t>(size));
-            }
-            append_token(value, {reinterpret_cast<const char *>(bytes), length});
-            return true;
-        }
+        case TAVLO_TYPE_REAL: return size == sizeof(float) && !is_odd_nan(bytes, size);
+        case TAVLO_TYPE_DOUBLE: return size == sizeof(double) && !is_odd_nan(bytes, size);
+        case TAVLO_TYPE_SHORT: return size == sizeof(int16_t);
+        case TAVLO_TYPE_LONG: return size == sizeof(int32_t);
+        case TAVLO_TYPE_TIME:
+            return size == sizeof(TimeRecord) && time_has_text(value_at<TimeRecord>(bytes));
+        case TAVLO_TYPE_ASCII: return size >= 1 && size <= static_cast<std::size_t>(kLongestText);
         default: return false;
     }
 }
 
+// The shortest text that reads back to the same number.
+template <typename T>
+void append_floating(TextBuffer &line, const unsigned char *bytes) {
+    constexpr std::size_t kLongest = 32;  // -2.2250738585072014e-308
+    char *at = line.room(kLongest);
+    line.commit(std::to_chars(at, at + kLongest, value_at<T>(bytes)).ptr);
+}
+
+// The text of a value that has one; `length` the bytes of an ASCII text
+// before the NULs that fill its field.
+void append_text_value(TextBuffer &line, int16_t data_type, const unsigned char *bytes,
+                       std::size_t length) {
+    switch (data_type) {
+        case TAVLO_TYPE_REAL: append_floating<float>(line, bytes); break;
+        case TAVLO_TYPE_DOUBLE: append_floating<double>(line, bytes); break;
+        case TAVLO_TYPE_SHORT: append_number(line, value_at<int16_t>(bytes)); break;
+        case TAVLO_TYPE_LONG: append_number(line, value_at<int32_t>(bytes)); break;
+        case TAVLO_TYPE_TIME: append_time(line, value_at<TimeRecord>(bytes)); break;
+        default: append_token(line, {reinterpret_cast<const char *>(bytes), length}); break;
+    }
+}
+
 // TIME and the numbers.
-const char *read_text_value(int16_t data_type, const std::string &text,
+const char *read_text_value(int16_t data_type, std::string_view text,
                             std::vector<unsigned char> &value) {
     switch (data_type) {
         case TAVLO_TYPE_REAL: {
@@ -148,7 +137,7 @@ const char *read_text_value(int16_t data_type, const std::string &text,
 
 }  // namespace
 
-const char *read_value_type(const std::string &token, ValueType &type) {
+const char *read_value_type(std::string_view token, ValueType &type) {
     type = ValueType{};
     const auto colon = token.find(':');
     if (token.rfind("ASCII:", 0) == 0) {
@@ -172,7 +161,7 @@ const char *read_value_type(const std::string &token, ValueType &type) {
     return nullptr;
 }
 
-const char *read_value(const ValueType &type, const std::string &text,
+const char *read_value(const ValueType &type, std::string_view text,
                        std::vector<unsigned char> &value, std::size_t &given) {
     if (type.raw_size) {
         value.assign(static_cast<std::size_t>(*type.raw_size), 0);
@@ -190,19 +179,33 @@ const char *read_value(const ValueType &type, const std::string &text,
     return nullptr;
 }
 
-HexRest write_value(int16_t data_type, const unsigned char *bytes, std::size_t size,
-                    std::string &type, std::string &value) {
-    type.clear();
-    value.clear();
-    if (write_text_value(data_type, bytes, size, type, value)) return {};
+HexRest append_type_and_value(TextBuffer &line, int16_t data_type, int16_t device_data_type,
+                              const unsigned char *bytes, std::size_t size) {
+    const bool text = has_text(data_type, bytes, size);
+    // ASCII texts and hex values leave out the NULs at their end.
     std::size_t end = size;
-    while (end > 0 && bytes[end - 1] == 0) --end;
-    append_number(type, data_type);
-    type += ':';
-    append_number(type, static_cast<int64_t>(size));
+    if (!text || data_type == TAVLO_TYPE_ASCII) {
+        while (end > 0 && bytes[end - 1] == 0) --end;
+    }
+    if (text) {
+        append_type(line, data_type);
+    } else {
+        append_number(line, data_type);
+    }
+    if (!text || end < size) {
+        line += ':';
+        append_number(line, static_cast<int64_t>(size));
+    }
+    line += ' ';
+    append_type(line, device_data_type);
+    line += ' ';
+    if (text) {
+        append_text_value(line, data_type, bytes, end);
+        return {};
+    }
     const std::size_t here = std::min(end, kHexBytesALine);
-    if (here == 0) value = "\"\"";
-    append_hex(value, bytes, here);
+    if (here == 0) line += "\"\"";
+    append_hex(line, bytes, here);
     return HexRest{here, end};
 }
 

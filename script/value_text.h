@@ -13,7 +13,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "text_buffer.h"
 
 namespace tavlo::script {
 
@@ -29,12 +32,12 @@ struct ValueType {
 };
 
 // Reads a TYPE token. Returns a reason on failure.
-const char *read_value_type(const std::string &token, ValueType &type);
+const char *read_value_type(std::string_view token, ValueType &type);
 
 // Reads the VALUE token of a tag of `type` into `value`. For CODE:SIZE the
 // value has SIZE bytes and `given` says how many the token gave. Returns a
 // reason on failure.
-const char *read_value(const ValueType &type, const std::string &text,
+const char *read_value(const ValueType &type, std::string_view text,
                        std::vector<unsigned char> &value, std::size_t &given);
 
 // The bytes of a CODE:SIZE value that its tag line leaves to "more" lines:
@@ -44,11 +47,12 @@ struct HexRest {
     std::size_t to = 0;
 };
 
-// The TYPE and VALUE tokens of a value of `size` bytes at `bytes`, written
-// so that read_value_type() and read_value() give back the data type code,
-// the size and every byte: REAL and DOUBLE in the shortest text that reads
-// back to the same number (NaN with its sign; a NaN with a payload in hex).
-HexRest write_value(int16_t data_type, const unsigned char *bytes, std::size_t size,
-                    std::string &type, std::string &value);
+// Appends "TYPE DEVICE_TYPE VALUE" of a value of `size` bytes at `bytes`,
+// written so that read_value_type() and read_value() give back the data
+// type code, the size and every byte: REAL and DOUBLE in the shortest text
+// that reads back to the same number (NaN with its sign; a NaN with a
+// payload in hex).
+HexRest append_type_and_value(TextBuffer &line, int16_t data_type, int16_t device_data_type,
+                              const unsigned char *bytes, std::size_t size);
 
 }  // namespace tavlo::script

@@ -140,8 +140,9 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
     for (const Case &c : odd_reads()) {
         SCOPED_TRACE(c.what);
         const MessageRecords &read = c.read;
-        std::string text;
-        tavlo::script::append_message(text, tavlo::script::read_of(read, {250, 1700000000}));
+        tavlo::script::TextBuffer written;
+        tavlo::script::append_message(written, tavlo::script::read_of(read, {250, 1700000000}));
+        const std::string text(written.view());
         // The reader's limit on a line holds.
         for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
             end = text.find('\n', start);
@@ -187,9 +188,9 @@ TEST(ScriptRoundTrip, ValuesAreWrittenInTheirPlainestText) {
          tag(std::string("W\0", 2) + std::string(254, 'w'), 6, bytes_of(TimeRecord{5, 86400}))});
     MessageRecords stamped = read;
     stamped.timestamps[1] = {-3, 60};
-    std::string text;
+    tavlo::script::TextBuffer text;
     tavlo::script::append_message(text, tavlo::script::read_of(stamped, {7, 1700000000}));
-    EXPECT_EQ(text,
+    EXPECT_EQ(text.view(),
               "message UNSOLICITED \"PLANT 9\" -2 2147483647 seq=-5 names=256 at=1700000000.007\n"
               "tag \"TANK \\\"A\\\"\" REAL EU 0.1 -1 0 0 3600\n"
               "tag N DOUBLE EU -nan -1 0 0 60 stamp-ms=-3\n"
@@ -202,24 +203,30 @@ TEST(ScriptRoundTrip, ValuesAreWrittenInTheirPlainestText) {
               "tag \"W\\x00\" TIME EU 86400.005 -1 0 0 3600\n");
 }
 
+std::vector<std::string> tokens_of(const std::string &line) {
+    std::vector<std::string_view> tokens;
+    std::string unescaped;
+    EXPECT_EQ(tavlo::script::split_tokens(line, tokens, unescaped), nullptr) << line;
+    return {tokens.begin(), tokens.end()};
+}
+
 TEST(TextTokens, EveryByteComesBackAndOldTokensKeepTheirMeaning) {
     std::string all;
     for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
     for (const std::string &text :
          {all, std::string("\"quoted\""), std::string("a\\"), std::string(" "), std::string("")}) {
-        std::string line = "tag ";
-        tavlo::script::append_token(line, text);
-        line += " end";
-        std::vector<std::string> tokens;
-        ASSERT_EQ(tavlo::script::split_tokens(line, tokens), nullptr) << line;
-        EXPECT_EQ(tokens, (std::vector<std::string>{"tag", text, "end"})) << line;
+        tavlo::script::TextBuffer written;
+        written += "tag ";
+        tavlo::script::append_token(written, text);
+        written += " end";
+        const std::string line(written.view());
+        EXPECT_EQ(tokens_of(line), (std::vector<std::string>{"tag", text, "end"})) << line;
     }
     // Outside quotes a backslash is a backslash; inside, one before another
     // character than ", \ or xHH is one too.
-    std::vector<std::string> tokens;
-    EXPECT_EQ(tavlo::script::split_tokens(R"(C:\dir "C:\temp\x4" "\x41\\\"" a"b)", tokens),
-              nullptr);
-    EXPECT_EQ(tokens, (std::vector<std::string>{R"(C:\dir)", R"(C:\temp\x4)", R"(A\")", "a\"b"}));
+    EXPECT_EQ(
+        tokens_of(R"(C:\dir "C:\temp\x4" "\x41\\\"" a"b "" "x\"y")"),
+        (std::vector<std::string>{R"(C:\dir)", R"(C:\temp\x4)", R"(A\")", "a\"b", "", "x\"y"}));
 }
 
 }  // namespace
