@@ -4,6 +4,9 @@
 # at two run lengths (memory must not grow), next to the bytes per second
 # that cat moves through the same kind of pipe, and dd in writes of one
 # message each (the receiver flushes after every message: one write each).
+# Then the receiver recording every message with --record, to a file in the
+# scratch folder and to /dev/null (the script writer without the file
+# system), and what the recording costs of its throughput.
 # Times are the median of several runs of each; peak memory is the largest.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
@@ -56,4 +59,19 @@ row "dd, writes of $message_bytes bytes" - "$bytes" "$seconds" "$peak"
 awk -v r="$receiver_seconds" -v c="$cat_seconds" -v d="$seconds" 'BEGIN {
   printf "%-28s %12s %14s %11.0f%%\n", "receiver / cat", "", "", 100 * c / r
   printf "%-28s %12s %14s %11.0f%%\n", "receiver / dd", "", "", 100 * d / r
+}'
+
+# The same reports with --record; each run replaces the recording.
+read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record "$work/recording" --force \
+  --count "$reports" "$device")
+row "receiver --record FILE" "$tags" "$bytes" "$seconds" "$peak"
+record_seconds=$seconds
+printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
+  "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$seconds" 'BEGIN { print b / s / 1e6 }')"
+read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record /dev/null --count "$reports" \
+  "$device")
+row "receiver --record /dev/null" "$tags" "$bytes" "$seconds" "$peak"
+awk -v r="$receiver_seconds" -v f="$record_seconds" -v n="$seconds" 'BEGIN {
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to FILE", "", "", 100 * (1 - r / f)
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to /dev/null", "", "", 100 * (1 - r / n)
 }'
