@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Throughput of the receiver on the in-process simulated device with its
-# output going to a pipe: tag reports and bytes per second and peak memory,
-# at two run lengths (memory must not grow), next to the bytes per second
-# that cat moves through the same kind of pipe, and dd in writes of one
-# message each (the receiver flushes after every message: one write each).
-# Then the receiver recording every message with --record, to a file in the
-# scratch folder and to /dev/null (the script writer without the file
-# system), and what the recording costs of its throughput.
-# Times are the median of several runs of each; peak memory is the largest.
+# output going to a pipe, in the text format and in JSON: tag reports and
+# bytes per second and peak memory, at two run lengths (memory must not
+# grow), next to the bytes per second that cat moves through the same kind
+# of pipe, and dd in writes of one message each (the receiver flushes after
+# every message: one write each). Times are the median of several runs of
+# each; peak memory is the largest. Then the text format again with
+# --record, to a file in the scratch folder and to /dev/null (the script
+# writer without the file system), and what recording costs of the
+# receiver's throughput.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -25,7 +26,7 @@ median_run() {
   local i start end
   for ((i = 0; i < runs; ++i)); do
     start=$EPOCHREALTIME
-    /usr/bin/time -f '%M' -o "$work/peak" "$@" | cat >/dev/null
+    /usr/bin/time -f '%M' -o "$work/peak" "$@" 2>/dev/null | cat >/dev/null
     end=$EPOCHREALTIME
     echo "$start $end $(cat "$work/peak")"
   done | awk '{ print $2 - $1, $3 }' | sort -n |
@@ -42,36 +43,45 @@ row() {
 
 printf 'median of %s runs each\n' "$runs"
 printf '%-28s %12s %14s %12s %10s\n' run "tag reports" "tag reports/s" "MB/s" "peak KiB"
-for count in $((reports / 10)) "$reports"; do
-  TZ=UTC0 "$receiver" --count "$count" "$device" >"$work/out"
-  tags=$(grep -c '^Tagname' "$work/out")
-  bytes=$(stat -c %s "$work/out")
-  read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --count "$count" "$device")
-  row "receiver, $count reports" "$tags" "$bytes" "$seconds" "$peak"
+for format in text json; do
+  for count in $((reports / 10)) "$reports"; do
+    TZ=UTC0 "$receiver" --format "$format" --stats --count "$count" "$device" \
+      >"$work/$format" 2>"$work/stats"
+    tags=$(sed -n 's/^Tags shown: //p' "$work/stats")
+    bytes=$(stat -c %s "$work/$format")
+    read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --format "$format" --count "$count" \
+      "$device")
+    row "receiver $format, $count msgs" "$tags" "$bytes" "$seconds" "$peak"
+  done
+  eval "${format}_seconds=$seconds ${format}_tags=$tags"
 done
-receiver_seconds=$seconds
-read -r seconds peak < <(median_run cat "$work/out")
-row "cat, the same bytes" - "$bytes" "$seconds" "$peak"
+bytes=$(stat -c %s "$work/text")
+read -r seconds peak < <(median_run cat "$work/text")
+row "cat, the text bytes" - "$bytes" "$seconds" "$peak"
 cat_seconds=$seconds
+read -r seconds peak < <(median_run cat "$work/json")
+row "cat, the JSON bytes" - "$(stat -c %s "$work/json")" "$seconds" "$peak"
 message_bytes=$((bytes / reports))
-read -r seconds peak < <(median_run dd if="$work/out" bs="$message_bytes" status=none)
+read -r seconds peak < <(median_run dd if="$work/text" bs="$message_bytes" status=none)
 row "dd, writes of $message_bytes bytes" - "$bytes" "$seconds" "$peak"
-awk -v r="$receiver_seconds" -v c="$cat_seconds" -v d="$seconds" 'BEGIN {
-  printf "%-28s %12s %14s %11.0f%%\n", "receiver / cat", "", "", 100 * c / r
-  printf "%-28s %12s %14s %11.0f%%\n", "receiver / dd", "", "", 100 * d / r
+awk -v r="$text_seconds" -v c="$cat_seconds" -v d="$seconds" -v j="$json_seconds" \
+  -v rt="$text_tags" -v jt="$json_tags" 'BEGIN {
+  printf "%-28s %12s %14s %11.0f%%\n", "receiver text / cat", "", "", 100 * c / r
+  printf "%-28s %12s %14s %11.0f%%\n", "receiver text / dd", "", "", 100 * d / r
+  printf "%-28s %12s %14s %11.0f%%\n", "json / text, tag reports/s", "", "", 100 * (jt / j) / (rt / r)
 }'
 
 # The same reports with --record; each run replaces the recording.
 read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record "$work/recording" --force \
   --count "$reports" "$device")
-row "receiver --record FILE" "$tags" "$bytes" "$seconds" "$peak"
+row "receiver --record FILE" "$text_tags" "$bytes" "$seconds" "$peak"
 record_seconds=$seconds
 printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
   "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$seconds" 'BEGIN { print b / s / 1e6 }')"
 read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record /dev/null --count "$reports" \
   "$device")
-row "receiver --record /dev/null" "$tags" "$bytes" "$seconds" "$peak"
-awk -v r="$receiver_seconds" -v f="$record_seconds" -v n="$seconds" 'BEGIN {
+row "receiver --record /dev/null" "$text_tags" "$bytes" "$seconds" "$peak"
+awk -v r="$text_seconds" -v f="$record_seconds" -v n="$seconds" 'BEGIN {
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to FILE", "", "", 100 * (1 - r / f)
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to /dev/null", "", "", 100 * (1 - r / n)
 }'

@@ -95,7 +95,8 @@ bool load_once(const std::string &path, const TagListOutputs &given, int32_t lin
     CompactNames working_copy(lines);
     TAVLO_CLIENT_INITBLK(&block);
     const TagListFile file(std::fopen(path.c_str(), "r"));
-    read_tag_list(file.get(), given, lines, working_copy, &block);
+    LoadErrors errors(&block, true);
+    read_tag_list(file.get(), LoadCall::kConsole, given, lines, working_copy, errors);
     return block.error[0] == -1 && tag_name_stride == 40;
 }
 

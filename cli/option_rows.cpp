@@ -40,7 +40,14 @@ Option text(const char *name, std::string &target) {
 }
 
 Option list(const char *name, std::vector<std::string> &items) {
-    return {name, true, [&items](const char *value) {
+    return list(name, [&items](const std::string &item) {
+        items.push_back(item);
+        return std::string();
+    });
+}
+
+Option list(const char *name, std::function<std::string(const std::string &item)> take) {
+    return {name, true, [take = std::move(take)](const char *value) {
                 if (*value == '\0') return std::string("needs a value");
                 std::vector<std::string> given;
                 std::string_view rest(value);
@@ -51,7 +58,10 @@ Option list(const char *name, std::vector<std::string> &items) {
                     if (comma == std::string_view::npos) break;
                     rest.remove_prefix(comma + 1);
                 }
-                items.insert(items.end(), given.begin(), given.end());
+                for (const std::string &item : given) {
+                    std::string problem = take(item);
+                    if (!problem.empty()) return problem;
+                }
                 return std::string();
             }};
 }

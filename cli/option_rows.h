@@ -21,6 +21,10 @@ Option text(const char *name, std::string &target);
 // given again. Empty items are refused.
 Option list(const char *name, std::vector<std::string> &items);
 
+// The same, every item handed to `take`, which returns "" when it took the
+// item, else the problem, which refuses the option.
+Option list(const char *name, std::function<std::string(const std::string &item)> take);
+
 // --name WORD: one of `words`, whose place in them is handed to `take`.
 // Another word is refused: "expects A, B or C".
 Option one_of(const char *name, std::vector<std::string> words,

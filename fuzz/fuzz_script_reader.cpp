@@ -51,6 +51,7 @@ void round_trip(const tavlo::script::ScriptMessage &message, MessageRecords &rec
     if (records.values.size() > kLargestRoundTrip) return;
     const TimeRecord received = message.received.value_or(TimeRecord{});
     tavlo::script::TextBuffer text;
+    tavlo::script::append_escapes_line(text);
     tavlo::script::append_message(text, tavlo::script::read_of(records, received));
     std::istringstream written{std::string(text.view())};
     ScriptReader reader(written);

@@ -17,21 +17,21 @@ void for_each_entry(const StatusBlock &block, PrintEntry print_entry) {
 
 }  // namespace
 
-void print_init_error_listing(const StatusBlock &block) {
-    std::printf("\nTAVLO INIT ERROR.\n");
-    std::printf("Error codes\n");
-    std::printf("-----------\n");
-    for_each_entry(block, [](int i, long facility, long error) {
-        std::printf("%d) facility=%ld  Error=%ld\n", i, facility, error);
+void print_init_error_listing(std::FILE *stream, const StatusBlock &block) {
+    std::fprintf(stream, "\nTAVLO INIT ERROR.\n");
+    std::fprintf(stream, "Error codes\n");
+    std::fprintf(stream, "-----------\n");
+    for_each_entry(block, [stream](int i, long facility, long error) {
+        std::fprintf(stream, "%d) facility=%ld  Error=%ld\n", i, facility, error);
     });
 }
 
-void print_exit_error_listing(const StatusBlock &block) {
-    std::printf("\nTAVLO EXIT ERROR");
-    std::printf("\nError codes");
-    std::printf("\n-----------\n");
-    for_each_entry(block, [](int, long facility, long error) {
-        std::printf("\nfacility=%ld  Error=%ld", facility, error);
+void print_exit_error_listing(std::FILE *stream, const StatusBlock &block) {
+    std::fprintf(stream, "\nTAVLO EXIT ERROR");
+    std::fprintf(stream, "\nError codes");
+    std::fprintf(stream, "\n-----------\n");
+    for_each_entry(block, [stream](int, long facility, long error) {
+        std::fprintf(stream, "\nfacility=%ld  Error=%ld", facility, error);
     });
 }
 

@@ -1,6 +1,8 @@
 // Listings of the error entries of a failed start-up or exit.
 #pragma once
 
+#include <cstdio>
+
 #include "tavlo.h"
 
 namespace tavlo::receiver {
@@ -11,9 +13,9 @@ inline bool failed(const StatusBlock &block) {
 }
 
 // "\nTAVLO INIT ERROR.\n" and the numbered entries of `block`.
-void print_init_error_listing(const StatusBlock &block);
+void print_init_error_listing(std::FILE *stream, const StatusBlock &block);
 
 // "\nTAVLO EXIT ERROR" and the unnumbered entries of `block`.
-void print_exit_error_listing(const StatusBlock &block);
+void print_exit_error_listing(std::FILE *stream, const StatusBlock &block);
 
 }  // namespace tavlo::receiver

@@ -2,8 +2,10 @@
 #include "options.h"
 
 #include <limits>
+#include <string>
 #include <vector>
 
+#include "number_reading.h"
 #include "option_rows.h"
 
 namespace tavlo::receiver {
@@ -19,12 +21,23 @@ constexpr char kHelpText[] =
     "31 characters are cut.\n"
     "\n"
     "Options (before the device name):\n"
-    "  --count N      stop after N message reports\n"
+    "  --format F     text (the default): the text report of each message;\n"
+    "                 json: one JSON object a line for every message of any\n"
+    "                 kind (docs/json-output.md), and the receiver's own\n"
+    "                 lines on standard error\n"
+    "  --kind LIST    show only messages of these kinds: get, put, declare,\n"
+    "                 cancel, unsolicited or a number (--kind unsolicited,get)\n"
+    "  --list LIST    show only messages of these list ids (--list 101,102)\n"
+    "  --tag PATTERN  show only tags whose name (without its padding) matches\n"
+    "                 the shell-style pattern; may be given again; a message\n"
+    "                 with no tag left is not shown\n"
+    "  --count N      stop after N messages shown\n"
     "  --timeout S    stop after S seconds (a decimal number)\n"
     "  --record FILE  also write every message read, of every kind, to FILE in\n"
     "                 the script format of tavlo_devsim, which replays it\n"
     "  --append       add to a FILE that exists\n"
     "  --force        replace a FILE that exists\n"
+    "  --stats        at the end, a summary of the run on standard error\n"
     "  --help         print this text\n"
     "  --version      print the version\n"
     "  --             end of options\n"
@@ -38,7 +51,7 @@ constexpr char kHelpText[] =
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
     "  1  the client library could not be initialised\n"
     "  2  usage: no device name, an empty one, or a bad option\n"
-    "  3  --timeout ran out before the --count reports were printed\n"
+    "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
     "  5  the --record FILE could not be opened or written\n";
 
@@ -46,14 +59,56 @@ constexpr cli::Program kProgram = {kProgramName, kHelpText};
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
 
+std::vector<std::string> format_names() {
+    std::vector<std::string> names;
+    for (const OutputFormatRow &row : kOutputFormats) names.emplace_back(row.name);
+    return names;
+}
+
+std::string take_kind(const std::string &word, std::vector<MessageKind> &kinds) {
+    const std::optional<MessageKind> kind = kind_named(word);
+    if (!kind) {
+        return "expects get, put, declare, cancel, unsolicited or a whole number, not '" + word +
+               "'";
+    }
+    kinds.push_back(*kind);
+    return {};
+}
+
+std::string take_list_id(const std::string &word, std::vector<int32_t> &list_ids) {
+    int64_t id = 0;
+    std::string problem = cli::read_whole_number(word.c_str(), std::numeric_limits<int32_t>::min(),
+                                                 std::numeric_limits<int32_t>::max(), id);
+    if (problem.empty()) list_ids.push_back(static_cast<int32_t>(id));
+    return problem;
+}
+
+// --tag PATTERN, again and again.
+cli::Option tag_patterns(std::vector<std::string> &patterns) {
+    return {"tag", true, [&patterns](const char *value) {
+                const std::string pattern = value;
+                if (pattern.empty()) return std::string("needs a value");
+                std::string problem = pattern_problem(pattern);
+                if (problem.empty()) patterns.push_back(pattern);
+                return problem;
+            }};
+}
+
 }  // namespace
 
 ParsedCommandLine parse_command_line(int argc, char **argv) {
     ParsedCommandLine result;
     Options &o = result.options;
+    FilterSettings &filter = o.output.filter;
     const std::vector<cli::Option> options = {
         cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max()),
         cli::decimal("timeout", o.timeout_seconds, kShortestTimeout, kLongestTimeout),
+        cli::one_of("format", format_names(), [&o](std::size_t row) { o.output.format = row; }),
+        cli::list("kind", [&filter](const std::string &w) { return take_kind(w, filter.kinds); }),
+        cli::list("list",
+                  [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); }),
+        tag_patterns(filter.tag_patterns),
+        cli::flag("stats", o.output.stats),
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
         cli::flag("force", o.force),

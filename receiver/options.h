@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "message_output.h"
 
 namespace tavlo::receiver {
 
@@ -14,8 +15,9 @@ constexpr char kProgramName[] = "tavlo_t_receiver";
 struct Options {
     const char *device = nullptr;  // null: print the usage line
     const char *app_id = nullptr;  // null: the default application id
-    std::optional<int64_t> count;  // stop after this many message reports
+    std::optional<int64_t> count;  // stop after this many messages shown
     std::optional<double> timeout_seconds;
+    OutputSettings output;    // format, filters and --stats
     std::string record_path;  // --record: "" for none
     bool append = false;      // --append: add to a recording that exists
     bool force = false;       // --force: replace a recording that exists

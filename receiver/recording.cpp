@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -71,10 +70,11 @@ bool ends_mid_line(const char *path, off_t size) {
     return last != '\n';
 }
 
-TimeRecord now() {
-    timespec t{};
-    clock_gettime(CLOCK_REALTIME, &t);
-    return TimeRecord{static_cast<int32_t>(t.tv_nsec / 1000000), static_cast<int32_t>(t.tv_sec)};
+TimeRecord time_record_of(std::chrono::system_clock::time_point time) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(ms);
+    return TimeRecord{static_cast<int32_t>((ms - seconds).count()),
+                      static_cast<int32_t>(seconds.count())};
 }
 
 }  // namespace
@@ -96,35 +96,38 @@ bool open_recording(const char *path, RecordMode mode) {
         say("cannot record to", std::strerror(errno));
         return false;
     }
-    // What is added starts on a line of its own.
+    // The escapes line goes out with the first message, on a line of its
+    // own also after a recording that was cut short.
+    g_recording.text.clear();
     if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) &&
-        ends_mid_line(path, status.st_size) && !write_text("\n")) {
-        close(g_recording.fd);
-        g_recording.fd = -1;
-        return false;
+        ends_mid_line(path, status.st_size)) {
+        g_recording.text += '\n';
     }
+    script::append_escapes_line(g_recording.text);
     return true;
 }
 
-bool record_message(const ReadSlots &slots, int32_t name_stride) {
+bool record_message(const ReceivedMessage &message) {
     if (g_recording.fd < 0 || g_recording.failed) return !g_recording.failed;
+    const ReadSlots &slots = message.slots;
     script::ReadMessage read;
     read.kind = slots.kind;
     read.device = slots.device;
     read.unit = slots.unit;
     read.list_id = slots.list_id;
-    read.sequence = slots.slot7;
+    read.sequence = slots.sequence;
     read.count = slots.count;
     read.names = slots.names;
-    read.name_stride = name_stride;
+    read.name_stride = message.name_stride;
     read.descriptors = slots.descriptors;
     read.values = static_cast<const unsigned char *>(slots.values);
     read.statuses = slots.statuses;
     read.timestamps = slots.timestamps;
-    read.received = now();
-    g_recording.text.clear();
+    read.received = time_record_of(message.received);
     script::append_message(g_recording.text, read);
-    return write_text(g_recording.text.view());
+    const bool written = write_text(g_recording.text.view());
+    g_recording.text.clear();
+    return written;
 }
 
 int close_recording(int status) {

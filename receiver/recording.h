@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "message_report.h"
+#include "received_message.h"
 
 namespace tavlo::receiver {
 
@@ -20,11 +20,11 @@ enum class RecordMode {
 bool open_recording(const char *path, RecordMode mode);
 
 // Writes the message of a successful read in one write, its names taken by
-// `name_stride` as the report takes them. True when it went out whole or
-// no recording is open; false after one line on standard error
-// ("tavlo_t_receiver: cannot write the recording PATH: REASON"), and
+// its stride as the reports take them, and the time it came. True when it
+// went out whole or no recording is open; false after one line on standard
+// error ("tavlo_t_receiver: cannot write the recording PATH: REASON"), and
 // nothing is written after.
-bool record_message(const ReadSlots &slots, int32_t name_stride);
+bool record_message(const ReceivedMessage &message);
 
 // Closes the recording. Returns `status`, or kExitRecordingFailed when a
 // write or the close failed (the close's failure said on standard error).

@@ -26,6 +26,7 @@ struct OutputState {
     std::FILE *system_stdout = nullptr;
     bool ended = false;  // a write gave up: nothing more goes out
     int error = 0;       // errno of the first write that failed
+    uint64_t written = 0;
     posix::WriteDeadline grace_end;
 };
 
@@ -41,7 +42,10 @@ posix::WriteDeadline write_deadline() {
 ssize_t write_output(void *, const char *data, std::size_t size) {
     if (g_output.ended) return 0;
     const int error = posix::write_all(STDOUT_FILENO, data, size, write_deadline);
-    if (error == 0) return static_cast<ssize_t>(size);
+    if (error == 0) {
+        g_output.written += size;
+        return static_cast<ssize_t>(size);
+    }
     g_output.ended = true;
     // A closed pipe, and the end of the grace after a stop, end the output
     // quietly.
@@ -69,6 +73,10 @@ void open_report_output() {
 
 bool flush_report_output() {
     return std::fflush(stdout) == 0 && !g_output.ended;
+}
+
+uint64_t report_output_bytes() {
+    return g_output.written;
 }
 
 int close_report_output(int status) {

@@ -3,6 +3,8 @@
 // waits for a reader who does not read.
 #pragma once
 
+#include <cstdint>
+
 namespace tavlo::receiver {
 
 // Puts a stream of its own, fully buffered, in the place of stdout. Its
@@ -14,6 +16,9 @@ void open_report_output();
 // Sends what was printed. False when output cannot go on: the reader went
 // away, a write failed, or a stop cut the output short.
 bool flush_report_output();
+
+// The bytes that went out to standard output so far.
+uint64_t report_output_bytes();
 
 // Closes standard output. Returns `status`, or cli::kExitOutputFailed after
 // one line on standard error when a write failed; a reader that went away

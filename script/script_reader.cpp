@@ -1,8 +1,6 @@
 // The messages of a script, read one at a time from a stream.
 #include "script_reader.h"
 
-#include "text_tokens.h"
-
 namespace tavlo::script {
 
 ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &error) {
@@ -21,9 +19,17 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         // Blank lines and comments, whatever the comment holds.
         const std::size_t first = line_.find_first_not_of(kTokenBlanks);
         if (first == std::string_view::npos || line_[first] == '#') continue;
-        if (const char *reason = split_tokens(line_, tokens_, unescaped_)) {
+        if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};
             break;
+        }
+        if (tokens_[0] == kEscapesLine) {
+            if (tokens_.size() > 1) {
+                error_ = ScriptError{lines_.number(), "an escapes line holds the word alone"};
+                break;
+            }
+            quoting_ = Quoting::kEscapes;
+            continue;
         }
         if (tokens_[0] == "message" && builder_.building()) {
             holding_ = true;

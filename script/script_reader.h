@@ -8,8 +8,12 @@
 
 #include "line_reader.h"
 #include "script_builder.h"
+#include "text_tokens.h"
 
 namespace tavlo::script {
+
+// The line from which quoted tokens take escapes (text_tokens.h).
+constexpr char kEscapesLine[] = "escapes";
 
 // Reads a script message by message, holding no more than the message being
 // built and one line: a script of any length streams, its first message
@@ -30,7 +34,8 @@ private:
     std::string_view line_;  // in lines_
     Tokens tokens_;          // of line_, or of unescaped_
     std::string unescaped_;
-    bool holding_ = false;  // tokens_ hold a message line read ahead
+    Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
+    bool holding_ = false;               // tokens_ hold a message line read ahead
     int held_line_ = 0;
     std::optional<ScriptError> error_;
 };

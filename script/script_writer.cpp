@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "script_reader.h"
 #include "script_words.h"
 #include "text_tokens.h"
 #include "value_text.h"
@@ -61,6 +62,11 @@ void append_message_line(TextBuffer &text, const ReadMessage &read) {
 }
 
 }  // namespace
+
+void append_escapes_line(TextBuffer &text) {
+    text += kEscapesLine;
+    text += '\n';
+}
 
 ReadMessage read_of(const records::MessageRecords &records, TimeRecord received) {
     ReadMessage read;

@@ -1,5 +1,6 @@
 // The script lines of one message as a read returned it: what the receiver
-// records, so that the simulator sends the same message again.
+// records, so that the simulator sends the same message again. Its quoted
+// tokens take escapes: a recording starts with the escapes line.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,9 @@ struct ReadMessage {
     const TimeRecord *timestamps = nullptr;
     TimeRecord received{};  // when the caller got it
 };
+
+// The escapes line, after which the lines of append_message() read back.
+void append_escapes_line(TextBuffer &text);
 
 // The read of the arrays of `records`, stepping through its names by its
 // own stride.

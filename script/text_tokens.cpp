@@ -13,10 +13,11 @@ namespace {
 // the closing quote. Its text is a view of the line when it holds no
 // escape, else it goes to the end of `unescaped`. False when the line ends
 // first.
-bool take_quoted(std::string_view line, std::size_t &i, std::string &unescaped,
+bool take_quoted(std::string_view line, Quoting quoting, std::size_t &i, std::string &unescaped,
                  std::string_view &token) {
     const std::size_t start = i;
-    const std::size_t first = line.find_first_of("\"\\", i);
+    const std::size_t first =
+        quoting == Quoting::kEscapes ? line.find_first_of("\"\\", i) : line.find('"', i);
     if (first != std::string_view::npos && line[first] == '"') {
         token = line.substr(start, first - start);
         i = first + 1;
@@ -59,8 +60,8 @@ bool shows_as_it_is(unsigned char c) {
 
 }  // namespace
 
-const char *split_tokens(std::string_view line, std::vector<std::string_view> &tokens,
-                         std::string &unescaped) {
+const char *split_tokens(std::string_view line, Quoting quoting,
+                         std::vector<std::string_view> &tokens, std::string &unescaped) {
     tokens.clear();
     // Unescaped text is never longer than the line: the views into it stay.
     unescaped.clear();
@@ -73,7 +74,7 @@ const char *split_tokens(std::string_view line, std::vector<std::string_view> &t
         if (at == end) return nullptr;
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
-            if (!take_quoted(line, i, unescaped, tokens.emplace_back())) {
+            if (!take_quoted(line, quoting, i, unescaped, tokens.emplace_back())) {
                 return "a quote is not closed before the end of the line";
             }
             at = first + i;

@@ -57,6 +57,11 @@ trap finish EXIT
 stage "Tools"
 need=()
 command -v tmux >/dev/null 2>&1 || need+=(tmux)  # the terminal test; skipped without it
+# The output tests (python3's strict JSON parser) and the path into an MQTT
+# broker; skipped without them.
+command -v python3 >/dev/null 2>&1 || need+=(python3)
+{ command -v mosquitto || [ -x /usr/sbin/mosquitto ]; } >/dev/null 2>&1 || need+=(mosquitto)
+command -v mosquitto_sub >/dev/null 2>&1 || need+=(mosquitto-clients)
 command -v clang++ >/dev/null 2>&1 || need+=(clang libclang-rt-dev)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
 if command -v clang++ >/dev/null 2>&1 &&

@@ -1,5 +1,6 @@
-// load_historical_tag_list: the tags of a historical read from a tag-list
-// file, with their value counts and ASCII sizes.
+// load_historical_tag_list and load_historical_tag_list_file: the tags of a
+// historical read from a tag-list file, with their value counts and ASCII
+// sizes.
 #include "historical_tag_list_loader.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 
 #include "line_tokens.h"
 #include "loaded_names.h"
-#include "tag_list_load.h"
 #include "type_descriptors.h"
 
 namespace tavlo::ts {
@@ -25,7 +25,7 @@ int32_t whole_number(const char *text) {
 
 // Stores the tag of one line into slot `slot`; false after its error.
 bool read_historical_line(const char *line, int32_t slot, LoadedNames &names,
-                          TypeDescriptor *descriptors, int32_t *value_counts, StatusBlock *block) {
+                          TypeDescriptor *descriptors, int32_t *value_counts, LoadErrors &errors) {
     LineTokens tokens(line);
     Field name, value_count, data_type, ascii_size;
     tokens.read(name);
@@ -34,7 +34,7 @@ bool read_historical_line(const char *line, int32_t slot, LoadedNames &names,
     tokens.read(ascii_size);
     const int32_t type = data_type_from_keyword(data_type.text);
     if (type == -1) {
-        fail_data_type(name.text, block);
+        errors.fail_data_type(name.text);
         return false;
     }
     TypeDescriptor &descriptor = descriptors[slot + 1];
@@ -45,13 +45,11 @@ bool read_historical_line(const char *line, int32_t slot, LoadedNames &names,
                              ? whole_number(ascii_size.text)
                              : data_type_size(type);
     if (size < 0) {
-        std::printf("\nError: Negative data size for tag '%s'", name.text);
-        record_load_error(block, TAVLO_LOAD_BAD_SIZE);
+        errors.fail_for_tag(TAVLO_LOAD_BAD_SIZE, "\nError: Negative data size", name.text);
         return false;
     }
     if (size == 0) {
-        std::printf("\nError: Zero data size for tag '%s'", name.text);
-        record_load_error(block, TAVLO_LOAD_BAD_SIZE);
+        errors.fail_for_tag(TAVLO_LOAD_BAD_SIZE, "\nError: Zero data size", name.text);
         return false;
     }
     descriptor.size = size;
@@ -62,31 +60,52 @@ bool read_historical_line(const char *line, int32_t slot, LoadedNames &names,
 
 }  // namespace
 
-void read_historical_tag_list(std::FILE *file, char *names, TypeDescriptor *descriptors,
-                              int32_t *value_counts, int32_t count, CompactNames &working_copy,
-                              StatusBlock *block) {
-    descriptors[0] = descriptor_header(count);
+int32_t read_historical_tag_list(std::FILE *file, LoadCall call, char *names,
+                                 TypeDescriptor *descriptors, int32_t *value_counts, int32_t count,
+                                 CompactNames &working_copy, LoadErrors &errors) {
     LoadedNames loaded(names, working_copy);
-    int32_t slot = 0;
-    TagLine line;
-    for (; slot < count && read_tag_line(file, line); ++slot) {
-        if (!read_historical_line(line, slot, loaded, descriptors, value_counts, block)) return;
+    const int32_t filled =
+        read_tag_lines(file, call, count, errors, [&](int32_t slot, const char *line) {
+            return read_historical_line(line, slot, loaded, descriptors, value_counts, errors);
+        });
+    descriptors[0] = descriptor_header(call == LoadCall::kConsole ? count : filled);
+    if (errors.failed()) return filled;
+    if (call == LoadCall::kConsole && filled < count) {
+        errors.fail_too_many_tags();
+        return filled;
     }
-    if (slot < count) {
-        fail_too_many_tags(block);
-        return;
-    }
-    loaded.rewrite_if_short();
+    loaded.rewrite_if_short(filled);
+    return filled;
 }
+
+namespace {
+
+int32_t load_historical_tags(LoadCall call, const char *path, char *names,
+                             TypeDescriptor *descriptors, int32_t *value_counts, int32_t count,
+                             StatusBlock *block, int32_t *error_line) {
+    return run_tag_list_load(call, path, count, block, error_line,
+                             [&](std::FILE *file, CompactNames &working_copy, LoadErrors &errors) {
+                                 return read_historical_tag_list(file, call, names, descriptors,
+                                                                 value_counts, count, working_copy,
+                                                                 errors);
+                             });
+}
+
+}  // namespace
 
 }  // namespace tavlo::ts
 
 extern "C" void load_historical_tag_list(char *names, TypeDescriptor *descriptors,
                                          int32_t *value_counts, int32_t count,
                                          StatusBlock *status_block) {
-    tavlo::ts::run_tag_list_load(
-        count, status_block, [&](std::FILE *file, tavlo::ts::CompactNames &working_copy) {
-            tavlo::ts::read_historical_tag_list(file, names, descriptors, value_counts, count,
-                                                working_copy, status_block);
-        });
+    tavlo::ts::load_historical_tags(tavlo::ts::LoadCall::kConsole, nullptr, names, descriptors,
+                                    value_counts, count, status_block, nullptr);
+}
+
+extern "C" int32_t load_historical_tag_list_file(const char *path, char *names,
+                                                 TypeDescriptor *descriptors, int32_t *value_counts,
+                                                 int32_t count, StatusBlock *status_block,
+                                                 int32_t *error_line) {
+    return tavlo::ts::load_historical_tags(tavlo::ts::LoadCall::kPath, path, names, descriptors,
+                                           value_counts, count, status_block, error_line);
 }

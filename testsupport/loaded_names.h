@@ -22,11 +22,11 @@ public:
         working_copy_.store(slot, name, characters);
     }
 
-    // Rewrites the caller's array in the compact layout, and sets
-    // tag_name_stride to 40, when no name stored was 40 characters or
-    // longer; otherwise leaves both as they are.
-    void rewrite_if_short() const {
-        if (longest_ < kCompactNameEntry) working_copy_.rewrite(names_);
+    // Rewrites the first `entries` entries of the caller's array in the
+    // compact layout, and sets tag_name_stride to 40, when no name stored
+    // was 40 characters or longer; otherwise leaves both as they are.
+    void rewrite_if_short(int32_t entries) const {
+        if (longest_ < kCompactNameEntry) working_copy_.rewrite(names_, entries);
     }
 
 private:

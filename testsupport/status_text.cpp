@@ -1,8 +1,6 @@
 // Status text: the three lines that describe one tag's TagStatus.
-#include <cstdio>
 #include <string_view>
 
-#include "tavlo_testsupport.h"
 #include "value_lines.h"
 
 namespace {
@@ -88,16 +86,15 @@ constexpr int32_t kTableCodes = sizeof kStatusTexts / sizeof kStatusTexts[0];
 static_assert(kTableCodes == 73, "codes 0 to -72");
 constexpr int32_t kNoFieldCode = -32768;
 
-// Empty for a code without an entry.
+}  // namespace
+
+namespace tavlo::ts {
+
 std::string_view status_text(int32_t code) {
     if (code <= 0 && code > -kTableCodes) return kStatusTexts[-code];
     if (code == kNoFieldCode) return "'No Field'";
     return {};
 }
-
-}  // namespace
-
-namespace tavlo::ts {
 
 void write_tag_status(ReportWriter &out, const TagStatus &tag_status) {
     const int32_t code = tag_status.status;
@@ -116,8 +113,3 @@ void write_tag_status(ReportWriter &out, const TagStatus &tag_status) {
 }
 
 }  // namespace tavlo::ts
-
-extern "C" void print_tag_status(const TagStatus *tag_status) {
-    tavlo::ts::ReportWriter out(stdout);
-    tavlo::ts::write_tag_status(out, *tag_status);
-}

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "line_tokens.h"
-#include "load_errors.h"
 #include "packed_values.h"
 #include "setting_keywords.h"
 #include "tavlo_testsupport.h"
@@ -23,18 +22,17 @@ struct TypeCodes {
 // The codes of a line's data type and device data type tokens; a missing
 // device data type is the data type. False after the error.
 bool read_type_codes(const Field &name, const Field &data_type, const Field &device_data_type,
-                     StatusBlock *block, TypeCodes &codes) {
+                     LoadErrors &errors, TypeCodes &codes) {
     codes.data_type = data_type_from_keyword(data_type.text);
     if (codes.data_type == -1) {
-        fail_data_type(name.text, block);
+        errors.fail_data_type(name.text);
         return false;
     }
     codes.device_data_type = device_data_type.empty()
                                  ? codes.data_type
                                  : device_data_type_from_keyword(device_data_type.text);
     if (codes.device_data_type == -1) {
-        std::printf("\nError in device data type for tag '%s'", name.text);
-        record_load_error(block, TAVLO_LOAD_BAD_TYPE);
+        errors.fail_for_tag(TAVLO_LOAD_BAD_TYPE, "\nError in device data type", name.text);
         return false;
     }
     return true;
@@ -54,12 +52,12 @@ LineFormat line_format(const TagListOutputs &outputs) {
     return LineFormat::kTypes;
 }
 
-TagListLines::TagListLines(const TagListOutputs &outputs, LoadedNames &names, StatusBlock *block)
+TagListLines::TagListLines(const TagListOutputs &outputs, LoadedNames &names, LoadErrors &errors)
     : outputs_(outputs),
       format_(line_format(outputs)),
       names_(names),
       value_cursor_(static_cast<unsigned char *>(outputs.values)),
-      block_(block) {}
+      errors_(errors) {}
 
 bool TagListLines::handle(int32_t slot, const char *line) {
     switch (format_) {
@@ -86,7 +84,7 @@ bool TagListLines::types_line(int32_t slot, const char *line) {
     tokens.read(data_type);
     tokens.read(device_data_type);
     TypeCodes codes;
-    if (!read_type_codes(name, data_type, device_data_type, block_, codes)) return false;
+    if (!read_type_codes(name, data_type, device_data_type, errors_, codes)) return false;
     outputs_.descriptors[slot + 1] = descriptor_of(codes, data_type_size(codes.data_type));
     names_.store(slot, name.text, name.length);
     return true;
@@ -94,8 +92,7 @@ bool TagListLines::types_line(int32_t slot, const char *line) {
 
 bool TagListLines::values_line(int32_t slot, const char *line) {
     if (value_cursor_ == nullptr) {
-        std::fputs("\nInternal error\nOutput types defined without values", stdout);
-        record_load_error(block_, TAVLO_LOAD_NO_VALUE);
+        errors_.fail(TAVLO_LOAD_NO_VALUE, "\nInternal error\nOutput types defined without values");
         return false;
     }
     LineTokens tokens(line);
@@ -107,21 +104,18 @@ bool TagListLines::values_line(int32_t slot, const char *line) {
     tokens.read(output_type);
     tokens.read(device_data_type);
     TypeCodes codes;
-    if (!read_type_codes(name, data_type, device_data_type, block_, codes)) return false;
+    if (!read_type_codes(name, data_type, device_data_type, errors_, codes)) return false;
     if (output_type.empty()) {
-        std::printf("\nNo output type specified for tag '%s'", name.text);
-        record_load_error(block_, TAVLO_LOAD_BAD_OUTPUT_TYPE);
+        errors_.fail_for_tag(TAVLO_LOAD_BAD_OUTPUT_TYPE, "\nNo output type specified", name.text);
         return false;
     }
     if (value.empty()) {
-        std::printf("\nNo value specified for tag '%s'", name.text);
-        record_load_error(block_, TAVLO_LOAD_NO_VALUE);
+        errors_.fail_for_tag(TAVLO_LOAD_NO_VALUE, "\nNo value specified", name.text);
         return false;
     }
     const int32_t output_code = output_type_from_keyword(output_type.text);
     if (output_code == -1) {
-        std::printf("\nUnknown output type for tag '%s'", name.text);
-        record_load_error(block_, TAVLO_LOAD_BAD_OUTPUT_TYPE);
+        errors_.fail_for_tag(TAVLO_LOAD_BAD_OUTPUT_TYPE, "\nUnknown output type", name.text);
         return false;
     }
     outputs_.output_types[slot] = output_code;
@@ -144,11 +138,10 @@ bool TagListLines::deadbands_line(int32_t slot, const char *line) {
     std::sscanf(deadband_value.text, "%f", &value);
     if (name.empty() || data_type.empty()) return true;
     TypeCodes codes;
-    if (!read_type_codes(name, data_type, device_data_type, block_, codes)) return false;
+    if (!read_type_codes(name, data_type, device_data_type, errors_, codes)) return false;
     const int32_t type = deadband_type_from_keyword(deadband_type.text);
     if (type == -1) {
-        std::printf("\nUnknown deadband type for tag '%s'", name.text);
-        record_load_error(block_, TAVLO_LOAD_BAD_DEADBAND_TYPE);
+        errors_.fail_for_tag(TAVLO_LOAD_BAD_DEADBAND_TYPE, "\nUnknown deadband type", name.text);
         return false;
     }
     outputs_.deadbands[slot] = {type, value};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "load_errors.h"
 #include "loaded_names.h"
 #include "tavlo.h"
 
@@ -29,11 +30,11 @@ LineFormat line_format(const TagListOutputs &outputs);
 // appended one after another from the front of the value buffer.
 class TagListLines {
 public:
-    TagListLines(const TagListOutputs &outputs, LoadedNames &names, StatusBlock *block);
+    TagListLines(const TagListOutputs &outputs, LoadedNames &names, LoadErrors &errors);
 
     // Handles the line of slot `slot`: stores its tag, or skips it leaving
-    // the slot as it was, and returns true; or prints the error's message,
-    // records its code and returns false, storing nothing of the line.
+    // the slot as it was, and returns true; or fails with the line's error
+    // and returns false, storing nothing of the line.
     bool handle(int32_t slot, const char *line);
 
 private:
@@ -46,7 +47,7 @@ private:
     LineFormat format_;
     LoadedNames &names_;
     unsigned char *value_cursor_;
-    StatusBlock *block_;
+    LoadErrors &errors_;
 };
 
 }  // namespace tavlo::ts

@@ -38,12 +38,13 @@ void CompactNames::store(int32_t slot, const char *name, std::size_t length) {
     entry[kCompactNameEntry - 1] = '\0';
 }
 
-void CompactNames::rewrite(char *names) const {
+void CompactNames::rewrite(char *names, int32_t entries) const {
+    const int32_t rewritten = std::min(entries, count_);
     // A list of no tags may come without an array at all.
-    if (count_ > 0) {
-        const std::size_t compact = bytes_of(count_, kCompactNameEntry);
+    if (rewritten > 0) {
+        const std::size_t compact = bytes_of(rewritten, kCompactNameEntry);
         std::memcpy(names, entries_, compact);
-        std::memset(names + compact, ' ', bytes_of(count_, kFullNameEntry) - compact);
+        std::memset(names + compact, ' ', bytes_of(rewritten, kFullNameEntry) - compact);
     }
     tag_name_stride = kCompactNameEntry;
 }

@@ -33,10 +33,14 @@ public:
     // and the NUL.
     void store(int32_t slot, const char *name, std::size_t length);
 
-    // Rewrites the caller's array of `count` 256-byte entries in the compact
-    // layout: the compact entries at its start, the rest of its bytes
-    // blanks. Sets tag_name_stride to 40.
-    void rewrite(char *names) const;
+    // The number of entries.
+    int32_t count() const { return count_; }
+
+    // Rewrites the first `entries` (at most count()) 256-byte entries of the
+    // caller's array in the compact layout: the first `entries` compact
+    // entries at its start, the rest of those bytes blanks. Sets
+    // tag_name_stride to 40.
+    void rewrite(char *names, int32_t entries) const;
 
 private:
     int32_t count_;

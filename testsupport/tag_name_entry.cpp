@@ -23,7 +23,8 @@ bool TagNameEntry::ask(int32_t slot) {
 }
 
 void TagNameEntry::finish() {
-    if (longest_ < static_cast<std::size_t>(kCompactNameEntry)) compact_.rewrite(names_);
+    if (longest_ < static_cast<std::size_t>(kCompactNameEntry))
+        compact_.rewrite(names_, compact_.count());
 }
 
 }  // namespace tavlo::ts

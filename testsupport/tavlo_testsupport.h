@@ -32,6 +32,17 @@ extern "C" {
  * characters, NUL as the 40th byte). 0 until someone sets it. */
 extern TAVLO_TS_API int32_t tag_name_stride;
 
+/* The width of the entries of a tag-name array that TAVLO_CLIENT_READ
+ * returned, by the rule the receiver follows: 40 (the compact layout) when
+ * the first name, up to its NUL, has at most 40 characters, else 256. At
+ * most 41 bytes of `names` are read; a NULL `names` gives 40. After each
+ * read, before print_tag_values or a walk of the names:
+ *     tag_name_stride = name_stride_of_read(names);
+ * Name k then starts at names + k * stride; take it up to its first NUL
+ * within the stride and drop the blanks that may pad it. How to walk the
+ * other arrays of a read is in docs/testsupport.md. */
+TAVLO_TS_API int32_t name_stride_of_read(const char *names);
+
 /* The 6-character short name of a type code from -1 to 28 ("REAL  " for 1,
  * "?0?   " for 0, "INVDT " for -1); NULL for any other code. */
 TAVLO_TS_API const char *short_type_name(int32_t code);
@@ -212,11 +223,15 @@ TAVLO_TS_API void define_historical_tags(char *names, TypeDescriptor *descriptor
 
 /* A tag-list file holds one tag per line, in tokens separated by blanks or
  * tabs; a token between double quotes may hold blanks. Keywords are upper
- * case. A load records its first error in the caller's StatusBlock as the
- * entry (TAVLO_LOAD_FACILITY, code), prints its message and ends there. */
+ * case and compared case-sensitively (the format: docs/tag-list-format.md).
+ * A load records its first error in the caller's StatusBlock as the entry
+ * (TAVLO_LOAD_FACILITY, code) and ends there; the console loaders print its
+ * message, the path loaders print nothing. */
 enum {
     TAVLO_LOAD_FACILITY = 10,
-    TAVLO_LOAD_OPEN_FAILED = 10001,       /* the file cannot be opened */
+    TAVLO_LOAD_OPEN_FAILED = 10001,       /* the file cannot be opened, is a
+                                             folder, or (path loaders)
+                                             cannot be read */
     TAVLO_LOAD_BAD_DEADBAND_TYPE = 10002, /* deadband type neither ABS nor REL */
     TAVLO_LOAD_NO_VALUE = 10003,          /* value missing, or no value buffer */
     TAVLO_LOAD_BAD_OUTPUT_TYPE = 10004,   /* output type missing or unknown */
@@ -301,6 +316,52 @@ TAVLO_TS_API void load_tag_list(char *names, TypeDescriptor *descriptors, void *
 TAVLO_TS_API void load_historical_tag_list(char *names, TypeDescriptor *descriptors,
                                            int32_t *value_counts, int32_t count,
                                            StatusBlock *status_block);
+
+/* load_tag_list for a program: reads the tag-list file at `path` (used
+ * whole) instead of asking for a name, and prints nothing. The outputs,
+ * the line formats, the sizes and the error codes are load_tag_list's; it
+ * differs in this:
+ *   - `count` is the room the outputs have; the file may hold fewer lines.
+ *     Returns the number of lines loaded: each filled its slot (a blank line
+ *     in the names and deadbands formats leaves its slot as it was). Slots
+ *     after them are not touched; the descriptors' header entry gets that
+ *     number as its size. TAVLO_LOAD_TOO_MANY_TAGS is never recorded.
+ *   - The compact layout covers the lines loaded: when no name loaded is 40
+ *     characters or longer, the first (returned number) x 256 bytes of
+ *     `names` are rewritten and tag_name_stride set to 40; later bytes stay.
+ *     Otherwise tag_name_stride is not touched: set it to 256 before the
+ *     load if an earlier load may have left it at 40.
+ *   - An error keeps the tags of the lines before the failing line, returns
+ *     their number and stores nothing of the failing line. *error_line
+ *     (when `error_line` is not NULL) receives the line of the error,
+ *     counted from 1 as an editor counts: the rest of a line longer than 255
+ *     characters takes a slot of its own but is on the same line. It is 0
+ *     without an error and for the errors of no line: a file that cannot be
+ *     opened (a NULL path, a folder) or read (a read error after some lines
+ *     keeps them), `count` below 0, no memory for the working name copy. */
+TAVLO_TS_API int32_t load_tag_list_file(const char *path, char *names, TypeDescriptor *descriptors,
+                                        void *values, OutputType *output_types, Deadband *deadbands,
+                                        int32_t count, StatusBlock *status_block,
+                                        int32_t *error_line);
+
+/* load_historical_tag_list for a program, as load_tag_list_file is for
+ * load_tag_list: the file at `path`, nothing printed, up to `count` lines,
+ * the number loaded returned, the line of an error in *error_line, slots
+ * after the lines loaded not touched. A load without error rewrites the
+ * loaded names in the compact layout when all are shorter than 40
+ * characters, however few lines the file had. After a TAVLO_LOAD_BAD_SIZE
+ * error the failing line's descriptor holds its data type, device data type
+ * 0 and element count 1 already (not its size), as load_historical_tag_list
+ * leaves it. */
+TAVLO_TS_API int32_t load_historical_tag_list_file(const char *path, char *names,
+                                                   TypeDescriptor *descriptors,
+                                                   int32_t *value_counts, int32_t count,
+                                                   StatusBlock *status_block, int32_t *error_line);
+
+/* Words for a code of facility 10 ("the file cannot be opened or read"
+ * for TAVLO_LOAD_OPEN_FAILED), for a program's own error message; "not an error
+ * of a tag-list load" for any other code. Never NULL. */
+TAVLO_TS_API const char *tag_list_error_text(int32_t code);
 
 /* ---- Historical value report ------------------------------------------- */
 

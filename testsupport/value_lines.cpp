@@ -11,16 +11,6 @@ namespace tavlo::ts {
 
 namespace {
 
-// A typed value, copied out of the packed buffer byte by byte. Bytes beyond
-// `size` (a size smaller than the type's width) read as zero.
-template <typename T>
-T copy_value(const unsigned char *value, int32_t size) {
-    T result{};
-    const auto bytes = static_cast<std::size_t>(std::clamp<int32_t>(size, 0, sizeof(T)));
-    std::memcpy(&result, value, bytes);
-    return result;
-}
-
 // The largest ASCII field a value line prints; larger sizes print empty.
 constexpr int32_t kLargestAsciiField = 999999999;
 
@@ -32,46 +22,64 @@ std::size_t local_time_text(const TimeRecord &time, char (&text)[kAsctimeTextSiz
 }
 
 // "%-*.*s" of the value with `size` as both numbers: at most `size`
-// characters, up to a NUL, left-justified in a field of `size`. The value
-// need not hold a NUL.
+// characters, up to a NUL, left-justified in a field of `size` (1 to the
+// largest field). The value need not hold a NUL.
 void write_ascii_field(ReportWriter &out, const unsigned char *value, int32_t size) {
-    const auto field = static_cast<std::size_t>(size);
-    const char *characters = reinterpret_cast<const char *>(value);
-    const std::size_t length = strnlen(characters, field);
-    out.text({characters, length});
-    out.blanks(field - length);
+    const std::string_view characters = ascii_value(value, size);
+    out.text(characters);
+    out.blanks(static_cast<std::size_t>(size) - characters.size());
 }
 
 }  // namespace
 
+std::string_view data_type_name(int32_t data_type) {
+    static const std::string_view kNames[] = {"REAL",   "SHORT", "ASCII",    "LONG",
+                                              "DOUBLE", "TIME",  "STRUCTURE"};
+    return data_type >= 1 && data_type <= 7 ? kNames[data_type - 1] : std::string_view();
+}
+
+std::string_view device_data_type_name(int32_t device_data_type) {
+    static const std::string_view kNames[] = {
+        "REAL",
+        "SHORT",
+        "ASCII",
+        "LONG",
+        "DOUBLE",
+        "TIME",
+        "STRUCTURE",
+        "ENUMERATION",
+        "ORDINAL",
+        "DELTA TIME",
+        "EXTERNAL IDENTIFIER",
+        "CONTROL BLOCK ANTI WINDUP",
+        "CONTROL BLOCK STATUS",
+        "ENGINEERING UNIT",
+        "DESCRIPTION",
+    };
+    const bool known = device_data_type >= 1 && device_data_type <= 15;
+    return known ? kNames[device_data_type - 1] : std::string_view();
+}
+
+std::string_view ascii_value(const unsigned char *value, int32_t size) {
+    if (size < 1 || size > kLargestAsciiField) return {};
+    const char *characters = reinterpret_cast<const char *>(value);
+    return {characters, strnlen(characters, static_cast<std::size_t>(size))};
+}
+
 void write_type_line(ReportWriter &out, int32_t data_type) {
-    static const std::string_view kLines[] = {"\nType: REAL",     "\nType: SHORT",  "\nType: ASCII",
-                                              "\nType: LONG",     "\nType: DOUBLE", "\nType: TIME",
-                                              "\nType: STRUCTURE"};
-    const bool known = data_type >= 1 && data_type <= 7;
-    out.text(known ? kLines[data_type - 1] : "\nType: UNKNOWN TYPE");
+    const std::string_view name = data_type_name(data_type);
+    out.text("\nType: ");
+    out.text(name.empty() ? "UNKNOWN TYPE" : name);
 }
 
 void write_device_type_text(ReportWriter &out, int32_t device_data_type) {
-    static const std::string_view kTexts[] = {
-        "  Device Data Type: REAL",
-        "  Device Data Type: SHORT",
-        "  Device Data Type: ASCII",
-        "  Device Data Type: LONG",
-        "  Device Data Type: DOUBLE",
-        "  Device Data Type: TIME",
-        "  Device Data Type: STRUCTURE",
-        "  Device Data Type: ENUMERATION",
-        "  Device Data Type: ORDINAL",
-        "  Device Data Type: DELTA TIME",
-        "  Device Data Type: EXTERNAL IDENTIFIER",
-        "  Device Data Type: CONTROL BLOCK ANTI WINDUP",
-        "  Device Data Type: CONTROL BLOCK STATUS",
-        "  Device Data Type: ENGINEERING UNIT",
-        "  Device Data Type: DESCRIPTION",
-    };
-    const bool known = device_data_type >= 1 && device_data_type <= 15;
-    out.text(known ? kTexts[device_data_type - 1] : "  UNKNOWN DEVICE DATA TYPE");
+    const std::string_view name = device_data_type_name(device_data_type);
+    if (name.empty()) {
+        out.text("  UNKNOWN DEVICE DATA TYPE");
+    } else {
+        out.text("  Device Data Type: ");
+        out.text(name);
+    }
 }
 
 bool write_value(ReportWriter &out, int32_t data_type, int32_t size, const unsigned char *value) {

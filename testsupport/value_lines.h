@@ -1,13 +1,40 @@
 // Lines shared by the tag value report and the historical value report.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "report_writer.h"
 #include "tavlo.h"
 
 namespace tavlo::ts {
+
+// "REAL" ... "STRUCTURE" for the data types 1 to 7; empty for a data type
+// that no report knows.
+std::string_view data_type_name(int32_t data_type);
+
+// "REAL" ... "DESCRIPTION" for the device data types 1 to 15; empty otherwise.
+std::string_view device_data_type_name(int32_t device_data_type);
+
+// The status table's text of a code: what the status line shows between
+// "Status is " and " (code)"; empty for a code without an entry.
+std::string_view status_text(int32_t code);
+
+// A value of type T, copied out of the packed buffer byte by byte. Bytes
+// beyond `size` (a size smaller than the type's width) read as zero.
+template <typename T>
+T copy_value(const unsigned char *value, int32_t size) {
+    T result{};
+    const auto bytes = static_cast<std::size_t>(std::clamp<int32_t>(size, 0, sizeof(T)));
+    std::memcpy(&result, value, bytes);
+    return result;
+}
+
+// The characters of an ASCII value of `size` bytes: up to its first NUL,
+// all `size` when it holds none; empty for a size outside 1 to 999999999.
+std::string_view ascii_value(const unsigned char *value, int32_t size);
 
 // "\nType: REAL" ... "\nType: STRUCTURE", "\nType: UNKNOWN TYPE" otherwise.
 void write_type_line(ReportWriter &out, int32_t data_type);

@@ -21,6 +21,10 @@ int main(void) {
     TagStatus status = {-1, 0, 0};
     TimeRecord epoch = {0, 0};
     TimeRecord invalid = {-1, 0};
+    char names[256];
+    TypeDescriptor descriptors[2];
+    int32_t value_counts[1];
+    int32_t line;
 
     /* The record layouts, field by field. */
     CHECK(offsetof(StatusBlock, error) == 40);
@@ -42,6 +46,15 @@ int main(void) {
     /* The test-support library, called from C. */
     CHECK(tag_name_stride == 0);
     CHECK(strcmp(short_type_name(TAVLO_TYPE_REAL), "REAL  ") == 0);
+    CHECK(name_stride_of_read("BOILER.TEMPERATURE") == 40);
+    line = -1;
+    CHECK(load_tag_list_file("/nonexistent/tavlo/list.txt", names, NULL, NULL, NULL, NULL, 1,
+                             &block, &line) == 0);
+    CHECK(block.facility[0] == TAVLO_LOAD_FACILITY && block.error[0] == TAVLO_LOAD_OPEN_FAILED);
+    CHECK(line == 0);
+    CHECK(load_historical_tag_list_file(NULL, names, descriptors, value_counts, 1, &block, NULL) ==
+          0);
+    CHECK(strcmp(tag_list_error_text(block.error[0]), "the file cannot be opened or read") == 0);
     print_tag_status(&status);
     printf("\n");
     return failures == 0 ? 0 : 1;

@@ -91,7 +91,8 @@ Script load_script(const char *path) {
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        if (script::split_tokens(line, views, unescaped) != nullptr) bad_script(number, line);
+        if (script::split_tokens(line, script::Quoting::kPlain, views, unescaped) != nullptr)
+            bad_script(number, line);
         t.assign(views.begin(), views.end());
         if (t.empty() || t[0][0] == '#') continue;
         bool valid = true;

@@ -24,31 +24,42 @@ struct Recorded {
     std::string recording;
 };
 
-// The receiver on `address` with --record `path` until `count` reports.
-Recorded record(const std::string &address, int count, const std::string &path) {
-    const auto result =
-        run_process(receiver_spec({"--record", path, "--count", std::to_string(count), address}));
+// The receiver on `address` in `format` with --record `path` until
+// `count` messages are shown.
+Recorded record(const std::string &address, int count, const std::string &path,
+                const std::string &format) {
+    const auto result = run_process(receiver_spec(
+        {"--format", format, "--record", path, "--count", std::to_string(count), address}));
     EXPECT_EQ(result.exit_status, 0) << result.err;
     return {result.out, read_file(path)};
 }
 
-// The same script, less the times it was received.
-std::string without_receive_times(const std::string &recording) {
-    return std::regex_replace(recording, std::regex(" at=[0-9.]+"), "");
+// A script or JSON lines, less the times they were received.
+std::string without_receive_times(const std::string &text) {
+    static const std::regex times(" at=[0-9.]+|\"received\":\"[^\"]*\",");
+    return std::regex_replace(text, times, "");
 }
 
-// Records `count` reports of the simulator started with `args`, then
-// replays the recording as fast as the receiver reads and records that:
-// the same report, the same recording. Returns the first.
-Recorded expect_round_trip(const std::vector<std::string> &args, int count) {
+// Records `count` messages of the simulator started with `args` shown in
+// `format`, then replays the recording as fast as the receiver reads and
+// records that: the same output (JSON less its receive times), the same
+// recording. Returns the first.
+Recorded expect_round_trip(const std::vector<std::string> &args, int count,
+                           const std::string &format = "text") {
+    SCOPED_TRACE(format);
     const TemporaryDirectory folder;
     Devsim device(args);
-    const Recorded original = record(device.address(), count, folder.file("first.script"));
+    const Recorded original = record(device.address(), count, folder.file("first.script"), format);
     device.stop();
     Devsim replay({"--script", folder.file("first.script"), "--pace", "recorded", "--speed", "0"});
-    const Recorded again = record(replay.address(), count, folder.file("second.script"));
+    const Recorded again = record(replay.address(), count, folder.file("second.script"), format);
     replay.stop();
-    EXPECT_EQ(again.out, original.out);
+    if (format == "json") {
+        EXPECT_EQ(without_receive_times(again.out), without_receive_times(original.out));
+        EXPECT_NE(again.out, original.out) << "the receive times are there to take out";
+    } else {
+        EXPECT_EQ(again.out, original.out);
+    }
     EXPECT_EQ(without_receive_times(again.recording), without_receive_times(original.recording));
     return original;
 }
@@ -58,12 +69,16 @@ TEST(RecordReplay, ThePlantRecordedAndReplayedPrintsTheSameReport) {
     EXPECT_NE(plant.recording.find("\nmessage 12 SIMPLANT"), std::string::npos)
         << "messages of every kind are recorded";
     EXPECT_EQ(tavlo::testing::printed_numbers(plant.out).back(), 544) << "500 reports";
+    const Recorded json =
+        expect_round_trip({"--interval", "0", "--start", "1700000000"}, 500, "json");
+    EXPECT_NE(json.out.find("\"sequence\":500,"), std::string::npos);
 }
 
 TEST(RecordReplay, AScriptOfEveryOddityComesBackTheSameTwice) {
     const TemporaryDirectory folder;
     const std::string script = folder.write(
         "every.script",
+        "escapes\n"
         "# every data type in compact entries, a name with quotes and blanks\n"
         "message GET \"PLANT 9\" 2 7\n"
         "tag \"TANK \\\"A\\\" 1\" REAL EU 12.5 -1 0 0 3600\n"
@@ -96,6 +111,7 @@ TEST(RecordReplay, AScriptOfEveryOddityComesBackTheSameTwice) {
         "message CANCEL PLANT9 2 8\n"
         "tag RATE DOUBLE DOUBLE 0 -7 0 0 0\n");
     const Recorded first = expect_round_trip({"--script", script, "--interval", "0"}, 5);
+    expect_round_trip({"--script", script, "--interval", "0"}, 7, "json");
     // What the first report shows of the oddities.
     EXPECT_NE(first.out.find("\nTagname [1]: A" + std::string(254, ' ') + "\nType: REAL "),
               std::string::npos);
@@ -117,7 +133,7 @@ TEST(RecordReplay, TheRecordedPaceIsKeptAtTenTimesTheSpeed) {
     }
     Devsim replay(
         {"--script", folder.write("paced.script", script), "--pace", "recorded", "--speed", "10"});
-    const Recorded recorded = record(replay.address(), 21, folder.file("again.script"));
+    const Recorded recorded = record(replay.address(), 21, folder.file("again.script"), "text");
     replay.stop();
     static const std::regex line("message GET P 1 2 seq=(\\d+) at=(\\d+)\\.?(\\d*)\n");
     std::vector<long> offsets_ms;

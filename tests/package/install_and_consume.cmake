@@ -1,5 +1,5 @@
 # Installs the build into a fresh prefix, then configures, builds and runs a
-# consumer project that finds it with find_package(tavlo).
+# consumer project and the example that find it with find_package(tavlo).
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
@@ -14,16 +14,22 @@ foreach(installed bin/tavlo_t_receiver bin/tavlo_devsim bin/tavlo_define_tags
     message(FATAL_ERROR "not installed: ${installed}")
   endif()
 endforeach()
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build
-                        -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
-  RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "consumer configure failed")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK_DIR}/build RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "consumer build failed")
-endif()
+
+# Configures and builds the project in `source` against the prefix.
+function(build_against_prefix source build)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${source} -B ${build}
+                          -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release
+    RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "configure of ${source} failed")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${build} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "build of ${source} failed")
+  endif()
+endfunction()
+
+build_against_prefix(${SOURCE_DIR} ${WORK_DIR}/build)
 execute_process(COMMAND ${WORK_DIR}/build/consumer OUTPUT_VARIABLE out RESULT_VARIABLE failed)
 set(expected "\nTagname : INSTALLED\nStatus is SUSPECT (-3)\nFacility=1\nDriver Status=2\n")
 if(failed OR NOT out STREQUAL expected)
@@ -34,3 +40,10 @@ execute_process(COMMAND ${prefix}/bin/tavlo_t_receiver --version RESULT_VARIABLE
 if(failed)
   message(FATAL_ERROR "installed receiver does not run")
 endif()
+
+# The example, built as an engineer builds a test program, run against the
+# simulated plant.
+build_against_prefix(${EXAMPLES_DIR} ${WORK_DIR}/examples)
+set(PROGRAM ${WORK_DIR}/examples/range_check)
+set(LISTS ${EXAMPLES_DIR}/lists)
+include(${CMAKE_CURRENT_LIST_DIR}/run_range_check.cmake)

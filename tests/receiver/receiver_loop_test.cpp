@@ -91,6 +91,29 @@ TEST(ReceiverLoop, FailedExitIsListedWithoutIndexes) {
     EXPECT_EQ(run.result.exit_status, 2);
 }
 
+TEST(ReceiverLoop, InJsonTheReceiversOwnLinesGoToStandardError) {
+    const std::string init_listing =
+        "\nTAVLO INIT ERROR.\nError codes\n-----------\n0) facility=1  Error=101\n";
+    const std::string exit_listing =
+        "\nTAVLO EXIT ERROR\nError codes\n-----------\n\nfacility=7  Error=701\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string script;
+        std::string err;
+    } cases[] = {
+        {{"--format=json"}, "", "\n Usage: tavlo_t_receiver device_name [app_id]\n\n" + kClosing},
+        {{"--format=json", "PLANT7"}, "init fail 1/101 0/-1\n", init_listing + kClosing},
+        {{"--format=json"},
+         "exit fail 7/701 0/-1\n",
+         "\n Usage: tavlo_t_receiver device_name [app_id]\n\n" + kClosing + exit_listing},
+    };
+    for (const auto &c : cases) {
+        const auto run = run_with_double(c.args, c.script);
+        EXPECT_EQ(run.result.out, "");
+        EXPECT_EQ(run.result.err, c.err);
+    }
+}
+
 TEST(ReceiverLoop, FailedConnectIsPrintedLoggedAndTheReadMadeAllTheSame) {
     const auto run = run_with_double({"--count", "1", "PLANT7"},
                                      "connect fail 20/20003\n" + two_tag_message(11));

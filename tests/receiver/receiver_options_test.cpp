@@ -40,6 +40,23 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--count=7x", "PLANT7"}, count},
         {{"--timeout", "-1", "PLANT7"}, timeout},
         {{"--timeout=nan", "PLANT7"}, timeout},
+        {{"--format", "xml", "PLANT7"}, "tavlo_t_receiver: --format: expects text or json\n"},
+        {{"--kind", "get,reply", "PLANT7"},
+         "tavlo_t_receiver: --kind: expects get, put, declare, cancel, unsolicited or a whole "
+         "number, not 'reply'\n"},
+        {{"--kind", "2147483648", "PLANT7"},
+         "tavlo_t_receiver: --kind: expects get, put, declare, cancel, unsolicited or a whole "
+         "number, not '2147483648'\n"},
+        {{"--list", "101,,102", "PLANT7"}, "tavlo_t_receiver: --list: has an empty item\n"},
+        {{"--list=x", "PLANT7"},
+         "tavlo_t_receiver: --list: expects a whole number from -2147483648 to 2147483647\n"},
+        {{"--tag", "BOILER.[AB", "PLANT7"},
+         "tavlo_t_receiver: --tag: 'BOILER.[AB' has a '[' without its ']'\n"},
+        {{"--tag", "[[:alpha:]", "PLANT7"},
+         "tavlo_t_receiver: --tag: '[[:alpha:]' has a '[' without its ']'\n"},
+        {{"--tag", "TANK\\", "PLANT7"},
+         "tavlo_t_receiver: --tag: 'TANK\\' ends in a lone backslash\n"},
+        {{"--tag=", "PLANT7"}, "tavlo_t_receiver: --tag: needs a value\n"},
         {{""}, "tavlo_t_receiver: device_name: is empty\n"},
         {{"--count", "1", "", "APP"}, "tavlo_t_receiver: device_name: is empty\n"},
     };

@@ -19,7 +19,7 @@ using tavlo::testing::TemporaryDirectory;
 
 const std::string kDevice = "sim:0:1700000000";
 const std::string kClosing = "\nClosing Tavlo Connections.\n\n";
-const std::string kFirstLine = "message DECLARE SIMPLANT 1 101 seq=1 at=";
+const std::string kFirstLine = "escapes\nmessage DECLARE SIMPLANT 1 101 seq=1 at=";
 
 TEST(ReceiverRecording, AFileThatCannotBeWrittenStopsTheReceiverWithStatus5) {
     const TemporaryDirectory folder;
@@ -102,7 +102,7 @@ TEST(ReceiverRecording, EachMessageIsInTheFileWhenItsReportIsPrinted) {
     ASSERT_TRUE(receiver.wait_for_output("Declare reply received for:"));
     const std::string first = read_file(path);
     EXPECT_EQ(first.rfind(kFirstLine, 0), 0u);
-    EXPECT_GE(std::count(first.begin(), first.end(), '\n'), 8) << first;
+    EXPECT_GE(std::count(first.begin(), first.end(), '\n'), 9) << first;
     EXPECT_EQ(receiver.finish().exit_status, 0);
 }
 

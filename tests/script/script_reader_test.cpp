@@ -15,7 +15,7 @@ using tavlo::script::ScriptMessage;
 using tavlo::script::ScriptReader;
 
 TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
-    const std::string good = "message GET P 1 2\n";
+    const std::string good = "escapes\nmessage GET P 1 2\n";
     const std::string tag = "tag A REAL REAL 1 -1 0 0 0";
     struct Case {
         std::string line;
@@ -30,6 +30,7 @@ TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
         {"message GET P 1 2 names=41", "names= is 40 or 256"},
         {"message GET P 1 2 at=1.5", "at= needs SECONDS or SECONDS.MMM"},
         {"message GET \"P\\x00\" 1 2", "a device name holds no NUL"},
+        {"escapes please", "an escapes line holds the word alone"},
         {tag + " elements", "a tag line ends in options elements=N, stamp-ms=N, each at most once"},
         {tag + " elements=x", "elements= needs a 32-bit whole number"},
         {tag + " stamp-ms=-2147483649", "stamp-ms= needs a 32-bit whole number"},
@@ -57,8 +58,8 @@ TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
         std::vector<tavlo::records::Message> messages;
         ScriptError error;
         EXPECT_FALSE(tavlo::script::parse_script(text, messages, error)) << c.line;
-        // The last line of the case, after the good first.
-        EXPECT_EQ(error.line, 2 + std::count(c.line.begin(), c.line.end(), '\n')) << c.line;
+        // The last line of the case, after the good two.
+        EXPECT_EQ(error.line, 3 + std::count(c.line.begin(), c.line.end(), '\n')) << c.line;
         EXPECT_EQ(error.reason, c.reason) << c.line;
     }
 }

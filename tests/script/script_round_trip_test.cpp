@@ -141,6 +141,7 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
         SCOPED_TRACE(c.what);
         const MessageRecords &read = c.read;
         tavlo::script::TextBuffer written;
+        tavlo::script::append_escapes_line(written);
         tavlo::script::append_message(written, tavlo::script::read_of(read, {250, 1700000000}));
         const std::string text(written.view());
         // The reader's limit on a line holds.
@@ -203,10 +204,11 @@ TEST(ScriptRoundTrip, ValuesAreWrittenInTheirPlainestText) {
               "tag \"W\\x00\" TIME EU 86400.005 -1 0 0 3600\n");
 }
 
-std::vector<std::string> tokens_of(const std::string &line) {
+std::vector<std::string> tokens_of(
+    const std::string &line, tavlo::script::Quoting quoting = tavlo::script::Quoting::kEscapes) {
     std::vector<std::string_view> tokens;
     std::string unescaped;
-    EXPECT_EQ(tavlo::script::split_tokens(line, tokens, unescaped), nullptr) << line;
+    EXPECT_EQ(tavlo::script::split_tokens(line, quoting, tokens, unescaped), nullptr) << line;
     return {tokens.begin(), tokens.end()};
 }
 
@@ -222,6 +224,9 @@ TEST(TextTokens, EveryByteComesBackAndOldTokensKeepTheirMeaning) {
         const std::string line(written.view());
         EXPECT_EQ(tokens_of(line), (std::vector<std::string>{"tag", text, "end"})) << line;
     }
+    // Without escapes, as before them, a quoted token ends at the next quote.
+    EXPECT_EQ(tokens_of(R"("a \" "\\x41")", tavlo::script::Quoting::kPlain),
+              (std::vector<std::string>{R"(a \)", R"(\\x41)"}));
     // Outside quotes a backslash is a backslash; inside, one before another
     // character than ", \ or xHH is one too.
     EXPECT_EQ(

@@ -2,6 +2,8 @@
 // no load writes, so that what a load leaves alone shows.
 #include "tag_list_loads.h"
 
+#include <functional>
+
 #include "console_capture.h"
 
 namespace tavlo::testing {
@@ -15,20 +17,60 @@ LoadResult::LoadResult(int32_t count)
       value_counts(static_cast<std::size_t>(count), kUntouchedValueCount),
       block(dirty_block()) {}
 
+namespace {
+
+// The outputs that `given` hands a loader.
+struct GivenOutputs {
+    char *names;
+    TypeDescriptor *descriptors;
+    void *values;
+    OutputType *output_types;
+    Deadband *deadbands;
+};
+
+GivenOutputs outputs_of(LoadResult &result, Given given) {
+    const bool output_types = given == Given::kValues || given == Given::kOutputTypesWithoutValues;
+    return {result.names.data(), given == Given::kNamesOnly ? nullptr : result.descriptors.data(),
+            given == Given::kValues ? result.values.data() : nullptr,
+            output_types ? result.output_types.data() : nullptr,
+            given == Given::kDeadbands ? result.deadbands.data() : nullptr};
+}
+
+// Runs a path load with kWaitingInput at standard input; keeps what it
+// printed and left unread.
+void capture_path_load(LoadResult &result, const std::function<void()> &load) {
+    ConsoleCapture capture(kWaitingInput);
+    load();
+    result.printed = capture.output();
+    result.unread_input = capture.unread_input();
+}
+
+}  // namespace
+
 void run_load(LoadResult &result, Given given, const std::string &answer, int32_t count) {
-    char *names = result.names.data();
-    TypeDescriptor *descriptors = given == Given::kNamesOnly ? nullptr : result.descriptors.data();
-    void *values = given == Given::kValues ? result.values.data() : nullptr;
-    OutputType *output_types = given == Given::kValues || given == Given::kOutputTypesWithoutValues
-                                   ? result.output_types.data()
-                                   : nullptr;
-    Deadband *deadbands = given == Given::kDeadbands ? result.deadbands.data() : nullptr;
+    const GivenOutputs o = outputs_of(result, given);
     result.printed = capture_stdout(
         [&] {
-            load_tag_list(names, descriptors, values, output_types, deadbands, count,
+            load_tag_list(o.names, o.descriptors, o.values, o.output_types, o.deadbands, count,
                           &result.block);
         },
         answer);
+}
+
+void run_path_load(LoadResult &result, Given given, const char *path, int32_t count) {
+    const GivenOutputs o = outputs_of(result, given);
+    capture_path_load(result, [&] {
+        result.loaded = load_tag_list_file(path, o.names, o.descriptors, o.values, o.output_types,
+                                           o.deadbands, count, &result.block, &result.error_line);
+    });
+}
+
+void run_historical_path_load(LoadResult &result, const char *path, int32_t count) {
+    capture_path_load(result, [&] {
+        result.loaded = load_historical_tag_list_file(
+            path, result.names.data(), result.descriptors.data(), result.value_counts.data(), count,
+            &result.block, &result.error_line);
+    });
 }
 
 void run_historical_load(LoadResult &result, const std::string &answer, int32_t count) {

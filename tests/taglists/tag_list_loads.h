@@ -34,6 +34,11 @@ struct LoadResult {
     std::vector<int32_t> value_counts;
     StatusBlock block;
     std::string printed;
+    // What a path load returned, the line of its error and what it left of
+    // the line waiting at standard input.
+    int32_t loaded = -9;
+    int32_t error_line = -9;
+    std::string unread_input;
 };
 
 // load_tag_list on a file holding `content`, its name typed at the prompt.
@@ -45,6 +50,14 @@ LoadResult load_historical_list(const std::string &content, int32_t count);
 // Runs `load` on the outputs with `answer` typed at the prompt.
 void run_load(LoadResult &result, Given given, const std::string &answer, int32_t count);
 void run_historical_load(LoadResult &result, const std::string &answer, int32_t count);
+
+// What a path load must leave unread at standard input.
+inline const std::string kWaitingInput = "a line for the console loaders only\n";
+
+// load_tag_list_file and load_historical_tag_list_file on the file at
+// `path`, with kWaitingInput at standard input.
+void run_path_load(LoadResult &result, Given given, const char *path, int32_t count);
+void run_historical_path_load(LoadResult &result, const char *path, int32_t count);
 
 // `count` untouched 256-byte entries.
 std::string untouched_names(int32_t count);

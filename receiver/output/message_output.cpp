@@ -1,0 +1,43 @@
+// The one place where a received message goes out: the message as the
+// library returned it, then the filters, then the chosen format, with the
+// run's counts kept on the way.
+#include "message_output.h"
+
+#include <utility>
+
+namespace tavlo::receiver {
+
+MessageOutput::MessageOutput(OutputSettings settings)
+    : format_(kOutputFormats[settings.format].make()),
+      stats_wanted_(settings.stats),
+      tags_filtered_(!settings.filter.tag_patterns.empty()),
+      filter_(std::move(settings.filter)) {}
+
+bool MessageOutput::take(const ReceivedMessage &message) {
+    // Taps that keep every message as the library returned it go here,
+    // before the filters.
+    stats_.received(message.slots.kind);
+    if (!filter_.passes(message)) return false;
+    const TagSelection selection = filter_.select_tags(message);
+    if (tags_filtered_ && selection.count == 0) return false;
+    const std::optional<int32_t> tags = format_->show(message, selection);
+    if (!tags) return false;
+    stats_.shown(message.slots.kind, *tags);
+    return true;
+}
+
+void MessageOutput::connect_failed(const char *device) {
+    stats_.connect_failed();
+    format_->connect_failed(device);
+}
+
+void MessageOutput::read_failed() {
+    stats_.read_failed();
+    format_->read_failed();
+}
+
+void MessageOutput::write_summary(uint64_t bytes_written) const {
+    if (stats_wanted_) stats_.write_summary(stderr, bytes_written);
+}
+
+}  // namespace tavlo::receiver

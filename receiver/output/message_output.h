@@ -1,0 +1,51 @@
+// The one place where a received message goes out: the message as the
+// library returned it, then the filters, then the chosen format, with the
+// run's counts kept on the way. The caller flushes after each message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "message_filter.h"
+#include "output_format.h"
+#include "run_stats.h"
+
+namespace tavlo::receiver {
+
+struct OutputSettings {
+    std::size_t format = 0;  // the row of kOutputFormats
+    FilterSettings filter;
+    bool stats = false;  // write the summary at the end
+};
+
+class MessageOutput {
+public:
+    explicit MessageOutput(OutputSettings settings);
+
+    // Where the receiver's own lines go in the chosen format.
+    std::FILE *notes() const { return format_->notes(); }
+
+    void start() { format_->start(); }
+
+    // Shows the message if the filters leave it and the format shows it.
+    // Returns whether it was shown.
+    bool take(const ReceivedMessage &message);
+
+    void connect_failed(const char *device);
+    void read_failed();
+
+    void end() { format_->end(); }
+
+    // The --stats summary on standard error, when it was asked for.
+    void write_summary(uint64_t bytes_written) const;
+
+private:
+    std::unique_ptr<OutputFormat> format_;
+    bool stats_wanted_;
+    bool tags_filtered_;  // a message without a tag left is not shown
+    MessageFilter filter_;
+    RunStats stats_;
+};
+
+}  // namespace tavlo::receiver

@@ -1,0 +1,10 @@
+// The status report: the three status lines of one tag on standard output.
+#include <cstdio>
+
+#include "tavlo_testsupport.h"
+#include "value_lines.h"
+
+extern "C" void print_tag_status(const TagStatus *tag_status) {
+    tavlo::ts::ReportWriter out(stdout);
+    tavlo::ts::write_tag_status(out, *tag_status);
+}
