@@ -57,8 +57,16 @@ check_plant_numbers() {
     }'
 }
 
-# VmRSS of process $1 in KiB.
+# Stops the simulator that start_devsim started.
+stop_devsim() {
+  kill "$devsim_pid"
+  wait "$devsim_pid" 2>/dev/null || true
+  devsim_pid=
+}
+
+# VmRSS of process $1 in KiB, and its peak (VmHWM).
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+peak_rss() { awk '/^VmHWM/ { print $2 }' "/proc/$1/status"; }
 
 # What the simulator's log $1 says of its clients: connections and drops.
 report_clients() {

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Tag reports per second into the receiver, output to a pipe: from the
 # device simulator over loopback TCP, next to the in-process simulated
-# device with the same plant, and to cat moving the same bytes.
+# device with the same plant, and to cat moving the same bytes; then from
+# the simulator replaying a recording of the same reports as fast as the
+# receiver reads (--pace recorded --speed 0), with the simulator's peak
+# memory in both (a replay holds one message of the script at a time).
 #
 #   bash bench/network_throughput.sh [build-dir] [reports]
 set -euo pipefail
@@ -35,8 +38,22 @@ local_seconds=$seconds
 start_devsim "$work/devsim" --interval 0 --start "$start"
 read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "$address")
 row "simulator over loopback" "$seconds" "$peak"
+plant_seconds=$seconds
+plant_peak=$(peak_rss "$devsim_pid")
+stop_devsim
 awk -v a="$local_seconds" -v b="$seconds" \
   'BEGIN { if (b <= 0) b = 0.01; printf "%-26s %13.0f%%\n", "network / in-process", 100 * a / b }'
+
+TZ=UTC0 "$receiver" --record "$work/plant.script" --count "$reports" "sim:0:$start" >/dev/null
+start_devsim "$work/replay" --script "$work/plant.script" --pace recorded --speed 0
+read -r seconds peak < <(TZ=UTC0 timed "$receiver" --count "$reports" "$address")
+row "replay, --speed 0" "$seconds" "$peak"
+replay_peak=$(peak_rss "$devsim_pid")
+stop_devsim
+awk -v a="$plant_seconds" -v b="$seconds" \
+  'BEGIN { if (b <= 0) b = 0.01; printf "%-26s %13.0f%%\n", "replay / simulator", 100 * a / b }'
+printf 'simulator peak KiB: %s with the plant, %s replaying a script of %s MB\n' \
+  "$plant_peak" "$replay_peak" "$(($(stat -c %s "$work/plant.script") / 1000000))"
 
 read -r seconds peak < <(timed cat "$work/reference")
 awk -v b="$bytes" -v s="$seconds" -v p="$peak" \

@@ -5,7 +5,10 @@
 # grow), next to the bytes per second that cat moves through the same kind
 # of pipe, and dd in writes of one message each (the receiver flushes after
 # every message: one write each). Times are the median of several runs of
-# each; peak memory is the largest.
+# each; peak memory is the largest. Then the text format again with
+# --record, to a file in the scratch folder and to /dev/null (the script
+# writer without the file system), and what recording costs of the
+# receiver's throughput.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -66,4 +69,19 @@ awk -v r="$text_seconds" -v c="$cat_seconds" -v d="$seconds" -v j="$json_seconds
   printf "%-28s %12s %14s %11.0f%%\n", "receiver text / cat", "", "", 100 * c / r
   printf "%-28s %12s %14s %11.0f%%\n", "receiver text / dd", "", "", 100 * d / r
   printf "%-28s %12s %14s %11.0f%%\n", "json / text, tag reports/s", "", "", 100 * (jt / j) / (rt / r)
+}'
+
+# The same reports with --record; each run replaces the recording.
+read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record "$work/recording" --force \
+  --count "$reports" "$device")
+row "receiver --record FILE" "$text_tags" "$bytes" "$seconds" "$peak"
+record_seconds=$seconds
+printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
+  "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$seconds" 'BEGIN { print b / s / 1e6 }')"
+read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record /dev/null --count "$reports" \
+  "$device")
+row "receiver --record /dev/null" "$text_tags" "$bytes" "$seconds" "$peak"
+awk -v r="$text_seconds" -v f="$record_seconds" -v n="$seconds" 'BEGIN {
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to FILE", "", "", 100 * (1 - r / f)
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to /dev/null", "", "", 100 * (1 - r / n)
 }'

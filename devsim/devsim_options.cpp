@@ -23,6 +23,12 @@ constexpr char kDevsimHelp[] =
     "  --first-message N  number of the first message (default 0)\n"
     "  --clients N        wait for N clients before the first message (default 1)\n"
     "  --script FILE      send the messages of FILE instead of the plant's\n"
+    "  --pace interval|recorded\n"
+    "                     send a script's messages at --interval (default), or at\n"
+    "                     the distances of their recorded times\n"
+    "  --speed F          with --pace recorded, divide the distances by F (default 1;\n"
+    "                     0: as fast as the clients read)\n"
+    "  --loop N           play the script N times (default 1; 0: for ever)\n"
     "  --verbose          print a line for every message sent to a client\n"
     "  --slow-client drop|wait\n"
     "                     drop a client that cannot keep up (default), or make\n"
@@ -45,12 +51,27 @@ constexpr char kDevsimHelp[] =
 
 constexpr cli::Program kProgram = {"tavlo_devsim", kDevsimHelp};
 constexpr int64_t kMost = int64_t{1} << 53;
+constexpr double kFastest = 1e6;
+
+// The options that only a script, or only recorded pacing, can use.
+std::optional<cli::Stop> check_script_options(const DevsimOptions &o, bool speed_given) {
+    if (o.pace == PaceKind::kRecorded && o.script.empty()) {
+        return cli::usage_error(kProgram, "--pace", "recorded needs --script");
+    }
+    if (o.loop != 1 && o.script.empty())
+        return cli::usage_error(kProgram, "--loop", "needs --script");
+    if (speed_given && o.pace != PaceKind::kRecorded) {
+        return cli::usage_error(kProgram, "--speed", "needs --pace recorded");
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
 ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
     ParsedDevsimCommandLine result;
     DevsimOptions &o = result.options;
+    bool speed_given = false;
     const std::vector<cli::Option> options = {
         cli::whole("port", o.port, 0, 65535),
         cli::text("bind", o.bind_address),
@@ -60,6 +81,15 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::whole("first-message", o.first_message, 0, 1000000000),
         cli::whole("clients", o.clients, 1, 1000),
         cli::text("script", o.script),
+        cli::one_of(
+            "pace", {"interval", "recorded"},
+            [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; }),
+        cli::decimal_number("speed", 0, kFastest,
+                            [&o, &speed_given](double f) {
+                                o.speed = f;
+                                speed_given = true;
+                            }),
+        cli::whole("loop", o.loop, 0, kMost),
         cli::flag("verbose", o.verbose),
         cli::one_of("slow-client", {"drop", "wait"},
                     [&o](std::size_t k) {
@@ -75,6 +105,7 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::whole("oversize-at", o.faults.oversize_at, 0, kMost),
     };
     result.stop = cli::read_options_alone(kProgram, options, argc, argv).stop;
+    if (!result.stop) result.stop = check_script_options(o, speed_given);
     return result;
 }
 

@@ -28,6 +28,12 @@ enum class SlowClient {
     kWait,  // everyone waits for the slowest client
 };
 
+// How a script's messages are paced.
+enum class PaceKind {
+    kInterval,  // --interval between messages
+    kRecorded,  // at the distances of their recorded times, scaled by --speed
+};
+
 struct DevsimOptions {
     std::string bind_address = "127.0.0.1";
     int port = 7301;
@@ -37,6 +43,9 @@ struct DevsimOptions {
     int64_t first_message = 0;
     int64_t clients = 1;  // clients to wait for before the first message
     std::string script;
+    PaceKind pace = PaceKind::kInterval;
+    double speed = 1;  // recorded distances are divided by it; 0: as fast as clients read
+    int64_t loop = 1;  // passes through the script; 0: for ever
     bool verbose = false;
     SlowClient slow_client = SlowClient::kDrop;
     // Paced, a client with more than this waiting for it when a message is

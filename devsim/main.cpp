@@ -6,7 +6,6 @@
 
 #include "devsim_options.h"
 #include "message_source.h"
-#include "script_file.h"
 #include "server.h"
 
 using namespace tavlo::devsim;
@@ -30,13 +29,15 @@ std::unique_ptr<MessageSource> source_of(const DevsimOptions &options) {
         const auto step = static_cast<int32_t>(options.interval_ms > 0 ? options.interval_ms : 100);
         return std::make_unique<PlantSource>(start_ms, step, options.first_message);
     }
-    std::vector<tavlo::records::Message> messages;
-    const std::string problem = read_script_file(options.script, messages);
+    // A script is read as it is sent; its first message before the
+    // simulator listens, so that a script that is no script stops it.
+    auto script = std::make_unique<ScriptSource>();
+    const std::string problem = script->open(options.script, options.loop);
     if (!problem.empty()) {
         std::fprintf(stderr, "tavlo_devsim: %s\n", problem.c_str());
         return nullptr;
     }
-    return std::make_unique<ScriptSource>(std::move(messages));
+    return script;
 }
 
 }  // namespace

@@ -3,15 +3,40 @@
 
 namespace tavlo::devsim {
 
-bool PlantSource::next(records::Message &message) {
-    plant_.next(message);
+bool PlantSource::next(script::ScriptMessage &message) {
+    plant_.next(message.message);
+    message.received.reset();
     return true;
 }
 
-bool ScriptSource::next(records::Message &message) {
-    if (next_ >= messages_.size()) return false;
-    message = messages_[next_++];
-    return true;
+std::string ScriptSource::open(const std::string &path, int64_t passes) {
+    passes_ = passes;
+    std::string problem = file_.open(path);
+    if (!problem.empty()) return problem;
+    holding_first_ = file_.next(first_, problem) == script::ScriptReader::Status::kMessage;
+    return problem;
+}
+
+bool ScriptSource::next(script::ScriptMessage &message) {
+    if (holding_first_) {
+        std::swap(message, first_);
+        holding_first_ = false;
+        pass_sent_ = true;
+        return true;
+    }
+    for (;;) {
+        switch (file_.next(message, problem_)) {
+            case script::ScriptReader::Status::kMessage: pass_sent_ = true; return true;
+            case script::ScriptReader::Status::kError: return false;
+            case script::ScriptReader::Status::kEnd: break;
+        }
+        // A pass that gave nothing would give nothing again.
+        if (!pass_sent_ || (passes_ != 0 && pass_ >= passes_)) return false;
+        ++pass_;
+        pass_sent_ = false;
+        problem_ = file_.rewind();
+        if (!problem_.empty()) return false;
+    }
 }
 
 }  // namespace tavlo::devsim

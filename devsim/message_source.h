@@ -1,40 +1,55 @@
 // Where the simulator's messages come from: the plant, or a script.
 #pragma once
 
-#include <memory>
-#include <vector>
+#include <cstdint>
+#include <string>
 
-#include "message_records.h"
 #include "plant.h"
+#include "script_builder.h"
+#include "script_file.h"
 
 namespace tavlo::devsim {
 
 class MessageSource {
 public:
     virtual ~MessageSource() = default;
-    // The next message, or false when there are no more.
-    virtual bool next(records::Message &message) = 0;
+    // The next message, with the time a recording got it if it says; false
+    // when there are no more.
+    virtual bool next(script::ScriptMessage &message) = 0;
+    // Why next() gave no message: "" at the end of the messages, else the
+    // problem that ended them.
+    virtual std::string problem() const { return ""; }
 };
 
 class PlantSource final : public MessageSource {
 public:
     PlantSource(int64_t start_ms, int32_t step_ms, int64_t first_message)
         : plant_(start_ms, step_ms, first_message) {}
-    bool next(records::Message &message) override;
+    bool next(script::ScriptMessage &message) override;
 
 private:
     sim::Plant plant_;
 };
 
+// The messages of a script file, read as they are sent: the simulator holds
+// one message of it at a time, however long the script.
 class ScriptSource final : public MessageSource {
 public:
-    explicit ScriptSource(std::vector<records::Message> messages)
-        : messages_(std::move(messages)) {}
-    bool next(records::Message &message) override;
+    // Opens the script and reads its first message, to be played `passes`
+    // times (0: for ever). Returns "" or the problem, as ScriptFile says it.
+    std::string open(const std::string &path, int64_t passes);
+
+    bool next(script::ScriptMessage &message) override;
+    std::string problem() const override { return problem_; }
 
 private:
-    std::vector<records::Message> messages_;
-    std::size_t next_ = 0;
+    script::ScriptFile file_;
+    script::ScriptMessage first_;
+    bool holding_first_ = false;
+    int64_t passes_ = 1;
+    int64_t pass_ = 1;
+    bool pass_sent_ = false;  // the pass gave a message: another may follow
+    std::string problem_;
 };
 
 }  // namespace tavlo::devsim

@@ -36,7 +36,7 @@ constexpr int64_t kAcceptPauseMs = 250;
 
 Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
                LoopClock &clock, std::FILE *log)
-    : options_(options), source_(std::move(source)), clock_(clock), log_(log) {}
+    : options_(options), source_(std::move(source)), pace_(options_), clock_(clock), log_(log) {}
 
 void Server::say(const char *format, ...) {
     va_list args;
@@ -120,13 +120,8 @@ void Server::produce(int64_t now) {
             return;
         }
     }
-    if (!source_->next(message_)) {
-        exhausted_ = true;
-        say("all messages of the script sent\n");
-        return;
-    }
     const int64_t number = options_.first_message + produced_;
-    records::lay_out(message_, records_);
+    records::lay_out(next_.message, records_);
     frame_.clear();
     if (wire::encode_message_frame(records_, frame_)) {
         for (auto &c : connections_) {
@@ -136,7 +131,23 @@ void Server::produce(int64_t now) {
         say("message %lld does not fit in a frame: not sent\n", static_cast<long long>(number));
     }
     ++produced_;
-    next_due_ms_ = paced() ? std::max(next_due_ms_ + options_.interval_ms, now) : now;
+    fetch(now);
+}
+
+// Reads the next message and the time it is due.
+void Server::fetch(int64_t now) {
+    if (options_.count > 0 && produced_ >= options_.count) return;
+    if (!source_->next(next_)) {
+        exhausted_ = true;
+        const std::string problem = source_->problem();
+        if (problem.empty()) {
+            say("all messages of the script sent\n");
+        } else {
+            say("%s: the script ends here\n", problem.c_str());
+        }
+        return;
+    }
+    next_due_ms_ = pace_.next_due(next_.received, now);
 }
 
 void Server::queue(Connection &c, const unsigned char *bytes, std::size_t size, int64_t now) {
@@ -329,7 +340,7 @@ bool Server::step() {
                                         [](const auto &c) { return c->welcomed && !c->gone; });
     if (!started_ && welcomed >= options_.clients) {
         started_ = true;
-        next_due_ms_ = now;
+        fetch(now);
     }
     // At full speed, fill every queue up to its mark before polling.
     for (int batch = 0; batch < 64 && may_produce(now); ++batch) produce(now);

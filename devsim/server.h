@@ -15,6 +15,7 @@
 #include "handshake.h"
 #include "loop_clock.h"
 #include "message_source.h"
+#include "pace.h"
 #include "unique_fd.h"
 
 namespace tavlo::devsim {
@@ -38,7 +39,8 @@ public:
     void run(const volatile std::sig_atomic_t &stop);
 
     // One pass of the loop: drops the clients that broke a limit, makes the
-    // messages that are due, waits once on the sockets (at most until the
+    // messages that are due (the next one is read from its source when the
+    // one before was made, so that its time is known), waits once on the sockets (at most until the
     // next deadline) and serves them. Returns false when it is done: --count
     // messages were sent to every client that was there for them, or the
     // wait failed.
@@ -67,12 +69,13 @@ private:
         bool receiving() const { return welcomed && !closing && !stalled && !gone; }
     };
 
-    bool paced() const { return options_.interval_ms > 0; }
+    bool paced() const { return pace_.paced(); }
     bool dropping() const { return options_.slow_client == SlowClient::kDrop; }
     bool holds_up(const Connection &c) const;
     bool stuck_deadline(const Connection &c, int64_t &deadline) const;
     bool may_produce(int64_t now) const;
     void produce(int64_t now);
+    void fetch(int64_t now);
     void deliver(Connection &c, int64_t number, int64_t now);
     void queue(Connection &c, const unsigned char *bytes, std::size_t size, int64_t now);
     void accept_clients(int64_t now);
@@ -87,6 +90,7 @@ private:
 
     DevsimOptions options_;
     std::unique_ptr<MessageSource> source_;
+    Pace pace_;
     LoopClock &clock_;
     std::FILE *log_;
     posix::UniqueFd listener_;
@@ -99,7 +103,7 @@ private:
     int64_t next_due_ms_ = 0;
     int64_t accept_resume_ms_ = 0;  // the listener rests until then after accept failed
     bool accept_failing_ = false;   // said so once; said again when it works again
-    records::Message message_;
+    script::ScriptMessage next_;    // the message due at next_due_ms_, unless exhausted_
     records::MessageRecords records_;
     std::vector<unsigned char> frame_;
     bool said_ = false;  // something printed since the last flush

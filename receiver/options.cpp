@@ -33,6 +33,10 @@ constexpr char kHelpText[] =
     "                 with no tag left is not shown\n"
     "  --count N      stop after N messages shown\n"
     "  --timeout S    stop after S seconds (a decimal number)\n"
+    "  --record FILE  also write every message read, of every kind, to FILE in\n"
+    "                 the script format of tavlo_devsim, which replays it\n"
+    "  --append       add to a FILE that exists\n"
+    "  --force        replace a FILE that exists\n"
     "  --stats        at the end, a summary of the run on standard error\n"
     "  --help         print this text\n"
     "  --version      print the version\n"
@@ -48,7 +52,8 @@ constexpr char kHelpText[] =
     "  1  the client library could not be initialised\n"
     "  2  usage: no device name, an empty one, or a bad option\n"
     "  3  --timeout ran out before the --count messages were shown\n"
-    "  4  standard output could not be written\n";
+    "  4  standard output could not be written\n"
+    "  5  the --record FILE could not be opened or written\n";
 
 constexpr cli::Program kProgram = {kProgramName, kHelpText};
 constexpr double kShortestTimeout = 0.001;
@@ -104,6 +109,9 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                   [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); }),
         tag_patterns(filter.tag_patterns),
         cli::flag("stats", o.output.stats),
+        cli::text("record", o.record_path),
+        cli::flag("append", o.append),
+        cli::flag("force", o.force),
     };
     const cli::Parsed parsed = cli::read_options(kProgram, options, argc, argv);
     result.stop = parsed.stop;
@@ -112,6 +120,13 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     if (i < argc) o.app_id = argv[i++];
     if (!result.stop && o.device != nullptr && *o.device == '\0') {
         result.stop = cli::usage_error(kProgram, "device_name", "is empty");
+    }
+    if (!result.stop && (o.append || o.force) && o.record_path.empty()) {
+        result.stop =
+            cli::usage_error(kProgram, o.append ? "--append" : "--force", "needs --record");
+    }
+    if (!result.stop && o.append && o.force) {
+        result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
     }
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "command_line.h"
 #include "message_output.h"
@@ -16,7 +17,10 @@ struct Options {
     const char *app_id = nullptr;  // null: the default application id
     std::optional<int64_t> count;  // stop after this many messages shown
     std::optional<double> timeout_seconds;
-    OutputSettings output;  // format, filters and --stats
+    OutputSettings output;    // format, filters and --stats
+    std::string record_path;  // --record: "" for none
+    bool append = false;      // --append: add to a recording that exists
+    bool force = false;       // --force: replace a recording that exists
 };
 
 struct ParsedCommandLine {

@@ -8,6 +8,7 @@
 #include "block_listings.h"
 #include "message_output.h"
 #include "record_sizes.h"
+#include "recording.h"
 #include "report_output.h"
 #include "stop_control.h"
 #include "tavlo_testsupport.h"
@@ -72,7 +73,9 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         }
         const auto received = std::chrono::system_clock::now();
         tag_name_stride = name_stride_of_read(slots.names);
-        if (!output.take(ReceivedMessage(slots, received, tag_name_stride))) continue;
+        const ReceivedMessage message(slots, received, tag_name_stride);
+        if (!record_message(message)) break;
+        if (!output.take(message)) continue;
         if (!flush_report_output()) break;
         if (options.count && ++shown >= *options.count) break;
     }

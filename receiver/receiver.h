@@ -10,6 +10,7 @@ enum ExitStatus : int {
     kExitInitFailed = 1,       // the client library could not be initialised
     kExitUsage = 2,            // no device name, or a bad option
     kExitCountNotReached = 3,  // --timeout ran out before --count was reached
+    kExitRecordingFailed = 5,  // the --record file could not be opened or written
 };
 
 // Runs the receiver to its end and returns the process exit status.

@@ -21,7 +21,7 @@ void lay_out(const Message &message, MessageRecords &records) {
     records.sequence = message.sequence;
     records.count = count;
 
-    int32_t stride = kCompactNameStride;
+    int32_t stride = std::max(kCompactNameStride, message.name_stride);
     for (const TagValue &tag : message.tags) stride = std::max(stride, name_stride_for(tag.name));
     const auto entry_size = static_cast<std::size_t>(stride);  // one of two positive strides
     records.name_stride = stride;
@@ -38,8 +38,9 @@ void lay_out(const Message &message, MessageRecords &records) {
         char *entry = records.names.data() + static_cast<std::size_t>(k) * entry_size;
         std::memcpy(entry, tag.name.data(), std::min(tag.name.size(), entry_size - 1));
         entry[entry_size - 1] = '\0';
-        records.descriptors[static_cast<std::size_t>(k) + 1] = TypeDescriptor{
-            tag.data_type, tag.device_data_type, static_cast<int32_t>(tag.value.size()), 1};
+        records.descriptors[static_cast<std::size_t>(k) + 1] =
+            TypeDescriptor{tag.data_type, tag.device_data_type,
+                           static_cast<int32_t>(tag.value.size()), tag.element_count};
         records.values.insert(records.values.end(), tag.value.begin(), tag.value.end());
         records.statuses[static_cast<std::size_t>(k)] = tag.status;
         records.timestamps[static_cast<std::size_t>(k)] = tag.timestamp;

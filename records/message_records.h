@@ -17,6 +17,7 @@ struct TagValue {
     int16_t data_type = 0;
     int16_t device_data_type = 0;
     std::vector<unsigned char> value;  // size = descriptor size
+    int32_t element_count = 1;
     TagStatus status{};
     TimeRecord timestamp{};
 };
@@ -27,6 +28,7 @@ struct Message {
     int32_t unit = 0;
     int32_t list_id = 0;
     int32_t sequence = 0;
+    int32_t name_stride = 0;  // 256 for full entries whatever the names; 0: the layout chooses
     std::vector<TagValue> tags;
 };
 
@@ -54,7 +56,9 @@ int32_t name_stride_for(const std::string &name);
 
 // Lays out a message: names in the compact layout (blank-padded to 39
 // characters, NUL as the 40th byte) when every name is shorter than 40
-// characters, else in 256-byte entries blank-padded with NUL at byte 255;
+// characters and the message asks for no wider stride, else in 256-byte
+// entries blank-padded with NUL at byte 255 (a name's bytes are copied as
+// they are, a NUL among them too);
 // the descriptor array with its header; the values back to back.
 void lay_out(const Message &message, MessageRecords &records);
 

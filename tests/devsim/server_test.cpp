@@ -1,6 +1,6 @@
 // The simulator's server in the test's own thread, on a driven clock: slow
-// clients at full speed and paced, and the rules before a HELLO, with no
-// real wait.
+// clients at full speed and paced, the rules before a HELLO, and a script
+// replayed at its recorded pace, with no real wait.
 #include "server.h"
 
 #include <arpa/inet.h>
@@ -13,6 +13,7 @@
 
 #include "frame_reader.h"
 #include "message_codec.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -44,8 +45,9 @@ struct Client {
     }
 
     // Takes what has arrived, unless paused: the numbers of the plant's
-    // messages (its sequence is the number + 1), the WELCOME, the close.
-    void read() {
+    // messages (its sequence is the number + 1) and when they came, the
+    // WELCOME, the close.
+    void read(int64_t now) {
         for (ssize_t n = 0; !paused && !closed && n >= 0;) {
             std::size_t room = 0;
             unsigned char *space = reader.space(room);
@@ -60,6 +62,7 @@ struct Client {
             if (frame.type == wire::kMessage &&
                 wire::decode_message(frame.payload, frame.length, records)) {
                 numbers.push_back(records.sequence - 1);
+                arrived_ms.push_back(now);
             }
         }
     }
@@ -75,6 +78,7 @@ struct Client {
     bool closed = false;
     bool welcomed = false;
     std::vector<int64_t> numbers;
+    std::vector<int64_t> arrived_ms;
 };
 
 // A server of the plant on a free port, its lines kept in memory, and its
@@ -82,11 +86,13 @@ struct Client {
 // when no socket is ready, even after the clients have read.
 class Rig final : public devsim::LoopClock {
 public:
-    explicit Rig(devsim::DevsimOptions options) {
+    explicit Rig(const devsim::DevsimOptions &options)
+        : Rig(options, std::make_unique<devsim::PlantSource>(
+                           0, static_cast<int32_t>(std::max<int64_t>(options.interval_ms, 1)), 0)) {
+    }
+    Rig(devsim::DevsimOptions options, std::unique_ptr<devsim::MessageSource> source) {
         options.port = 0;
-        const auto step = static_cast<int32_t>(std::max<int64_t>(options.interval_ms, 1));
-        server_ = std::make_unique<devsim::Server>(
-            options, std::make_unique<devsim::PlantSource>(0, step, 0), *this, log_);
+        server_ = std::make_unique<devsim::Server>(options, std::move(source), *this, log_);
         std::string error;
         EXPECT_TRUE(server_->listen(error)) << error;
         port_ = std::stoi(server_->address().substr(server_->address().rfind(':') + 1));
@@ -138,7 +144,7 @@ public:
 
 private:
     void read_all() {
-        for (auto &client : clients_) client->read();
+        for (auto &client : clients_) client->read(now_);
     }
 
     int64_t now_ = 0;
@@ -259,6 +265,115 @@ TEST(Handshake, OnlyOneHelloOfItsSizeWithinTwoSecondsKeepsAConnection) {
             EXPECT_GE(took, c.closed_after_ms);
             EXPECT_LT(took, c.closed_after_ms + 1000);
         }
+    }
+}
+
+// A script of four messages recorded 0, 100, 350 and 1000 ms after the
+// first, with their sequence numbers 1 to 4.
+const char kRecorded[] =
+    "message GET P 1 2 at=100\ntag A LONG LONG 1 -1 0 0 0\n"
+    "message GET P 1 2 at=100.100\ntag A LONG LONG 2 -1 0 0 0\n"
+    "message GET P 1 2 at=100.350\ntag A LONG LONG 3 -1 0 0 0\n"
+    "message GET P 1 2 at=101\ntag A LONG LONG 4 -1 0 0 0\n";
+
+std::unique_ptr<devsim::MessageSource> script_source(const std::string &path, int64_t passes) {
+    auto source = std::make_unique<devsim::ScriptSource>();
+    EXPECT_EQ(source->open(path, passes), "");
+    return source;
+}
+
+TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
+    const tavlo::testing::TemporaryFile script(kRecorded);
+    struct Case {
+        devsim::PaceKind pace;
+        double speed;
+        int64_t interval_ms;
+        std::vector<int64_t> arrived_ms;  // from the first, over two passes
+    };
+    const Case cases[] = {
+        {devsim::PaceKind::kRecorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
+        {devsim::PaceKind::kRecorded, 10, 1000, {0, 10, 35, 100, 100, 110, 135, 200}},
+        {devsim::PaceKind::kRecorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
+        {devsim::PaceKind::kRecorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.speed);
+        devsim::DevsimOptions options;
+        options.pace = c.pace;
+        options.speed = c.speed;
+        options.interval_ms = c.interval_ms;
+        Rig rig(options, script_source(script.path(), 2));
+        Client &client = rig.join();
+        rig.run_until([&client] { return client.numbers.size() >= 8; }, 10000);
+        ASSERT_EQ(client.numbers.size(), 8u) << rig.log();
+        std::vector<int64_t> arrived;
+        for (const int64_t ms : client.arrived_ms) arrived.push_back(ms - client.arrived_ms[0]);
+        EXPECT_EQ(arrived, c.arrived_ms);
+        EXPECT_EQ(client.numbers, (std::vector<int64_t>{0, 1, 2, 3, 0, 1, 2, 3}));
+        rig.run_until([] { return false; }, 3000);
+        EXPECT_EQ(client.numbers.size(), 8u) << "two passes only";
+        EXPECT_NE(rig.log().find("all messages of the script sent\n"), std::string::npos);
+    }
+}
+
+TEST(RecordedPace, AMessageWithoutATimeOrWithAnEarlierOneGoesRightAfterTheOneBefore) {
+    devsim::DevsimOptions options;
+    options.pace = devsim::PaceKind::kRecorded;
+    options.speed = 2;
+    devsim::Pace pace(options);
+    const std::optional<TimeRecord> none;
+    struct Step {
+        std::optional<TimeRecord> received;
+        int64_t now;  // when the message before went out
+        int64_t due;
+    };
+    const Step steps[] = {
+        {none, 5000, 5000},                 // no time: the distances count from the next
+        {TimeRecord{0, 10}, 5001, 5000},    // right after the one before
+        {TimeRecord{500, 10}, 5002, 5250},  // 500 ms recorded at speed 2
+        {none, 5300, 5250},                 // right after the one before
+        {TimeRecord{0, 11}, 5301, 5500},    // 1000 ms from the first with a time
+        {TimeRecord{0, 9}, 9000, 5500},     // earlier: right after, late as it is
+        {TimeRecord{400, 9}, 9001, 5700},   // 400 ms from it
+    };
+    for (const Step &s : steps) EXPECT_EQ(pace.next_due(s.received, s.now), s.due) << s.now;
+}
+
+TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
+    const tavlo::testing::TemporaryDirectory folder;
+    const std::string broken = folder.write(
+        "broken", "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\nmessage GET P 1 2\ntag A\n");
+    const std::string empty = folder.write("empty", "# nothing\n");
+    const std::string good = folder.write("good", kRecorded);
+    struct Case {
+        std::string path;
+        int64_t passes;
+        std::size_t messages;
+        std::string log_end;
+    };
+    const Case cases[] = {
+        {broken, 3, 1,
+         broken + ":4: a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY "
+                  "DRIVER_STATUS TIMESTAMP: the script ends here\n"},
+        {empty, 0, 0, "all messages of the script sent\n"},
+        {good, 3, 12, "all messages of the script sent\n"},
+        {good, 0, 400, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.passes));
+        devsim::DevsimOptions options;
+        options.interval_ms = 0;
+        Rig rig(options, script_source(c.path, c.passes));
+        Client &client = rig.join();
+        rig.run_until([&] { return client.numbers.size() >= c.messages + 1; }, 2000);
+        if (c.passes > 0) {
+            EXPECT_EQ(client.numbers.size(), c.messages);
+        } else {
+            EXPECT_GE(client.numbers.size(), c.messages);
+        }
+        const std::string log = rig.log();
+        EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
     }
 }
 

@@ -85,11 +85,15 @@ Script load_script(const char *path) {
     std::ifstream file(path);
     if (!file) bad_script(0, std::string("cannot open ") + path);
     std::string line;
+    std::vector<std::string_view> views;
+    std::string unescaped;
     std::vector<std::string> t;
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        if (sim::split_tokens(line, t) != nullptr) bad_script(number, line);
+        if (script::split_tokens(line, script::Quoting::kPlain, views, unescaped) != nullptr)
+            bad_script(number, line);
+        t.assign(views.begin(), views.end());
         if (t.empty() || t[0][0] == '#') continue;
         bool valid = true;
         if (t[0] == "init" || t[0] == "connect" || t[0] == "exit") {

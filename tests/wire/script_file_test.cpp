@@ -15,9 +15,9 @@
 
 namespace {
 
-using tavlo::devsim::parse_script;
-using tavlo::devsim::ScriptError;
 using tavlo::records::Message;
+using tavlo::script::parse_script;
+using tavlo::script::ScriptError;
 
 template <typename T>
 T value_of(const tavlo::records::TagValue &tag) {
@@ -90,7 +90,7 @@ struct BadLine {
 
 TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
     const std::string good = "message GET P 1 2\n";
-    const std::string longest_line = "#" + std::string(tavlo::devsim::kLongestScriptLine - 1, 'x');
+    const std::string longest_line = "#" + std::string(tavlo::script::kLongestScriptLine - 1, 'x');
     const BadLine cases[] = {
         {"tag A REAL REAL 1 -1 0 0 0\n", 1, "a tag line before the first message line"},
         {good + "messages GET P 1 2\n", 2, "a line starts with message, tag or #"},
@@ -159,10 +159,9 @@ TEST(ScriptFile, AMessageOfTheLongestFrameIsKeptWhole) {
 
 TEST(ScriptFile, AFolderOrAMissingFileIsNoScript) {
     const tavlo::testing::TemporaryDirectory folder;
-    std::vector<Message> messages;
-    EXPECT_EQ(tavlo::devsim::read_script_file(folder.path(), messages),
-              folder.path() + ": is a folder, not a script");
-    EXPECT_EQ(tavlo::devsim::read_script_file(folder.file("none"), messages),
+    tavlo::script::ScriptFile file;
+    EXPECT_EQ(file.open(folder.path()), folder.path() + ": is a folder, not a script");
+    EXPECT_EQ(file.open(folder.file("none")),
               "cannot open " + folder.file("none") + ": No such file or directory");
 }
 

@@ -3,10 +3,10 @@
 
 #include <cstddef>
 #include <istream>
-#include <string>
-#include <vector>
+#include <memory>
+#include <string_view>
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
 // The longest line of a script: 1 MiB, line end not counted.
 constexpr std::size_t kLongestScriptLine = std::size_t{1} << 20;
@@ -20,18 +20,22 @@ public:
 
     explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
 
-    // The next line, without its "\n" (a last line may have none). After
-    // kTooLong the reader stops: every later call returns kTooLong too.
-    Status next(std::string &line);
+    // The next line, without its "\n" (a last line may have none), valid
+    // until the next call. After kTooLong the reader stops: every later call
+    // returns kTooLong too.
+    Status next(std::string_view &line);
 
     // The number of the line last returned or found too long, from 1.
     int number() const { return number_; }
 
 private:
     std::istream &in_;
-    std::vector<char> buffer_;  // the longest line, and room to see it is longer
+    // The longest line, and room to see it is longer; not filled before
+    // use, so that a reader costs no more than the lines it reads.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_;
     int number_ = 0;
     bool too_long_ = false;
 };
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

@@ -1,15 +1,16 @@
 // Lines of a text stream, each read with a limit on its length.
 #include "line_reader.h"
 
-namespace tavlo::devsim {
+namespace tavlo::script {
 
-LineReader::LineReader(std::istream &in, std::size_t longest) : in_(in), buffer_(longest + 1) {}
+LineReader::LineReader(std::istream &in, std::size_t longest)
+    : in_(in), buffer_(new char[longest + 1]), size_(longest + 1) {}
 
-LineReader::Status LineReader::next(std::string &line) {
+LineReader::Status LineReader::next(std::string_view &line) {
     if (too_long_) return Status::kTooLong;
     // getline() stores at most size - 1 characters and sets failbit, having
     // taken no line end, when the line holds more.
-    in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    in_.getline(buffer_.get(), static_cast<std::streamsize>(size_));
     const auto taken = static_cast<std::size_t>(in_.gcount());
     if (in_.fail() && !in_.eof()) {
         ++number_;
@@ -19,8 +20,8 @@ LineReader::Status LineReader::next(std::string &line) {
     if (taken == 0 && in_.eof()) return Status::kEnd;
     ++number_;
     // A line end was taken unless the stream ended first.
-    line.assign(buffer_.data(), in_.eof() ? taken : taken - 1);
+    line = std::string_view(buffer_.get(), in_.eof() ? taken : taken - 1);
     return Status::kLine;
 }
 
-}  // namespace tavlo::devsim
+}  // namespace tavlo::script

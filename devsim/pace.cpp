@@ -1,0 +1,38 @@
+// When each message is due: at the interval after the one before, or at its
+// recorded distance from the first, scaled by the speed.
+#include "pace.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavlo::devsim {
+
+Pace::Pace(const DevsimOptions &options) : options_(options) {}
+
+bool Pace::paced() const {
+    return options_.pace == PaceKind::kRecorded ? options_.speed > 0 : options_.interval_ms > 0;
+}
+
+int64_t Pace::next_due(const std::optional<TimeRecord> &received, int64_t now) {
+    const bool first = first_;
+    first_ = false;
+    if (first || !paced()) {
+        due_ = now;
+    } else if (options_.pace == PaceKind::kInterval) {
+        due_ = std::max(due_ + options_.interval_ms, now);
+    }
+    if (options_.pace != PaceKind::kRecorded || !received) return due_;
+    const int64_t ms = int64_t{received->seconds} * 1000 + received->milliseconds;
+    if (!base_ms_ || ms < last_ms_) {
+        base_ms_ = ms;
+        base_due_ = due_;
+    }
+    last_ms_ = ms;
+    if (paced()) {
+        const double distance = static_cast<double>(ms - *base_ms_) / options_.speed;
+        due_ = std::max<int64_t>(due_, base_due_ + std::llround(distance));
+    }
+    return due_;
+}
+
+}  // namespace tavlo::devsim

@@ -1,0 +1,143 @@
+// The receiver's recording: every message a read returns, in the
+// simulator's script format, each written whole when it arrives.
+#include "recording.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "options.h"
+#include "receiver.h"
+#include "script_writer.h"
+#include "stop_control.h"
+#include "write_all.h"
+
+namespace tavlo::receiver {
+
+namespace {
+
+// How long a write may still wait for a reader of the recording (a pipe)
+// once a stop was asked for.
+constexpr std::chrono::seconds kStopGrace{1};
+
+struct Recording {
+    int fd = -1;
+    std::string path;
+    script::TextBuffer text;  // the lines of one message, kept for its room
+    bool failed = false;
+    posix::WriteDeadline grace_end;
+};
+
+Recording g_recording;
+
+void say(const char *what, const char *reason) {
+    std::fprintf(stderr, "%s: %s %s: %s\n", kProgramName, what, g_recording.path.c_str(), reason);
+}
+
+posix::WriteDeadline write_deadline() {
+    if (!stop_requested()) return std::nullopt;
+    if (!g_recording.grace_end) {
+        g_recording.grace_end = std::chrono::steady_clock::now() + kStopGrace;
+    }
+    return g_recording.grace_end;
+}
+
+bool write_text(std::string_view text) {
+    const int error = posix::write_all(g_recording.fd, text.data(), text.size(), write_deadline);
+    if (error == 0) return true;
+    say("cannot write the recording", error == ETIMEDOUT
+                                          ? "its reader took nothing for a second after the stop"
+                                          : std::strerror(error));
+    g_recording.failed = true;
+    return false;
+}
+
+// Whether the file at `path`, of `size` bytes, ends in the middle of a
+// line, as a recording cut short does.
+bool ends_mid_line(const char *path, off_t size) {
+    char last = '\n';
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (size > 0 && pread(fd, &last, 1, size - 1) != 1) last = '\n';
+    close(fd);
+    return last != '\n';
+}
+
+TimeRecord time_record_of(std::chrono::system_clock::time_point time) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(ms);
+    return TimeRecord{static_cast<int32_t>((ms - seconds).count()),
+                      static_cast<int32_t>(seconds.count())};
+}
+
+}  // namespace
+
+bool open_recording(const char *path, RecordMode mode) {
+    g_recording.path = path;
+    struct stat status {};
+    const bool exists = stat(path, &status) == 0;
+    if (exists && S_ISREG(status.st_mode) && mode == RecordMode::kNew) {
+        say("cannot record to", "the file exists (--append adds to it, --force replaces it)");
+        return false;
+    }
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+    if (mode == RecordMode::kAppend) flags |= O_APPEND;
+    if (mode == RecordMode::kReplace) flags |= O_TRUNC;
+    if (!exists && mode == RecordMode::kNew) flags |= O_EXCL;
+    g_recording.fd = open(path, flags, 0666);
+    if (g_recording.fd < 0) {
+        say("cannot record to", std::strerror(errno));
+        return false;
+    }
+    // The escapes line goes out with the first message, on a line of its
+    // own also after a recording that was cut short.
+    g_recording.text.clear();
+    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) &&
+        ends_mid_line(path, status.st_size)) {
+        g_recording.text += '\n';
+    }
+    script::append_escapes_line(g_recording.text);
+    return true;
+}
+
+bool record_message(const ReceivedMessage &message) {
+    if (g_recording.fd < 0 || g_recording.failed) return !g_recording.failed;
+    const ReadSlots &slots = message.slots;
+    script::ReadMessage read;
+    read.kind = slots.kind;
+    read.device = slots.device;
+    read.unit = slots.unit;
+    read.list_id = slots.list_id;
+    read.sequence = slots.sequence;
+    read.count = slots.count;
+    read.names = slots.names;
+    read.name_stride = message.name_stride;
+    read.descriptors = slots.descriptors;
+    read.values = static_cast<const unsigned char *>(slots.values);
+    read.statuses = slots.statuses;
+    read.timestamps = slots.timestamps;
+    read.received = time_record_of(message.received);
+    script::append_message(g_recording.text, read);
+    const bool written = write_text(g_recording.text.view());
+    g_recording.text.clear();
+    return written;
+}
+
+int close_recording(int status) {
+    if (g_recording.fd < 0) return status;
+    if (close(g_recording.fd) != 0 && !g_recording.failed) {
+        say("cannot write the recording", std::strerror(errno));
+        g_recording.failed = true;
+    }
+    g_recording.fd = -1;
+    return g_recording.failed ? kExitRecordingFailed : status;
+}
+
+}  // namespace tavlo::receiver

@@ -1,0 +1,215 @@
+// The messages of a script, built line by line from the tokens of each line.
+#include "script_builder.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "message_codec.h"
+#include "script_words.h"
+#include "value_text.h"
+#include "wire_format.h"
+
+namespace tavlo::script {
+
+namespace {
+
+constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
+constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
+// A tag name and a device name are shorter than their fields, which hold
+// the NUL too: a full-layout name entry and the device-name field.
+constexpr auto kTagNameField = static_cast<std::size_t>(records::kFullNameStride);
+constexpr auto kDeviceNameField = static_cast<std::size_t>(records::kNameField);
+constexpr std::size_t kMessageWords = 5;
+constexpr std::size_t kTagWords = 9;
+
+// The key=value words after the fixed ones of a line: each key at most
+// once, from `keys`; `values` gets each key's value at the key's place.
+template <std::size_t N>
+bool read_options(const Tokens &tokens, std::size_t first, const char *const (&keys)[N],
+                  std::optional<std::string_view> (&values)[N]) {
+    for (std::size_t i = first; i < tokens.size(); ++i) {
+        const std::string_view token = tokens[i];
+        const auto equals = token.find('=');
+        const auto key = std::find_if(std::begin(keys), std::end(keys), [&](const char *k) {
+            return token.compare(0, equals, k) == 0;
+        });
+        if (equals == std::string::npos || key == std::end(keys)) return false;
+        auto &value = values[static_cast<std::size_t>(key - std::begin(keys))];
+        if (value) return false;
+        value = token.substr(equals + 1);
+    }
+    return true;
+}
+
+std::optional<int32_t> whole_32(std::string_view text) {
+    const auto number = whole_number(text, kLeast32, kMost32);
+    if (!number) return std::nullopt;
+    return static_cast<int32_t>(*number);
+}
+
+}  // namespace
+
+void ScriptBuilder::take_message(ScriptMessage &message) {
+    message_.message.tags.resize(tags_);
+    std::swap(message, message_);
+    building_ = false;
+}
+
+records::TagValue &ScriptBuilder::new_tag() {
+    std::vector<records::TagValue> &tags = message_.message.tags;
+    if (tags_ == tags.size()) {
+        ++tags_;
+        return tags.emplace_back();
+    }
+    records::TagValue &tag = tags[tags_++];
+    tag.name.clear();
+    tag.value.clear();
+    tag.element_count = 1;
+    return tag;
+}
+
+bool ScriptBuilder::still_fits(const records::TagValue &tag) {
+    value_bytes_ += tag.value.size();
+    name_stride_ = std::max(name_stride_, records::name_stride_for(tag.name));
+    const uint64_t payload =
+        wire::message_payload_length(tags_, static_cast<uint64_t>(name_stride_), value_bytes_);
+    return 1 + payload <= wire::kLongestFrame;
+}
+
+// message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]
+const char *ScriptBuilder::start_message(const Tokens &t) {
+    records::Message &message = message_.message;
+    tags_ = 0;
+    message_.received.reset();
+    value_bytes_ = 0;
+    name_stride_ = records::kCompactNameStride;
+    hex_open_ = false;
+    message.sequence = ++messages_;
+    message.name_stride = 0;
+    if (t.size() < kMessageWords) return "a message line is: message KIND DEVICE UNIT LIST_ID";
+    const auto kind = kind_of(t[1]);
+    if (!kind) return "unknown message kind";
+    if (t[2].size() >= kDeviceNameField) return "a device name has 1 to 31 characters";
+    if (t[2].find('\0') != std::string_view::npos) return "a device name holds no NUL";
+    const auto unit = whole_32(t[3]);
+    const auto list_id = whole_32(t[4]);
+    if (!unit || !list_id) return "UNIT and LIST_ID must be 32-bit whole numbers";
+    message.kind = *kind;
+    message.device = t[2];
+    message.unit = *unit;
+    message.list_id = *list_id;
+
+    static const char *const kKeys[] = {"seq", "names", "at"};
+    std::optional<std::string_view> options[3];
+    if (!read_options(t, kMessageWords, kKeys, options)) {
+        return "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, "
+               "each at most once";
+    }
+    if (options[0]) {
+        const auto sequence = whole_32(*options[0]);
+        if (!sequence) return "seq= needs a 32-bit whole number";
+        message.sequence = *sequence;
+    }
+    if (options[1]) {
+        if (*options[1] != "40" && *options[1] != "256") return "names= is 40 or 256";
+        message.name_stride =
+            *options[1] == "40" ? records::kCompactNameStride : records::kFullNameStride;
+        name_stride_ = message.name_stride;
+    }
+    if (options[2]) {
+        message_.received = time_of(*options[2]);
+        if (!message_.received) return "at= needs SECONDS or SECONDS.MMM";
+    }
+    return nullptr;
+}
+
+// tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS TIMESTAMP
+//     [elements=N] [stamp-ms=N]
+const char *ScriptBuilder::add_tag(const Tokens &t) {
+    if (t.size() < kTagWords) {
+        return "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
+               "TIMESTAMP";
+    }
+    records::TagValue &tag = new_tag();
+    if (t[1].size() >= kTagNameField) return "a tag name has at most 255 bytes";
+    tag.name = t[1];
+    if (message_.message.name_stride == records::kCompactNameStride &&
+        records::name_stride_for(tag.name) != records::kCompactNameStride) {
+        return "a name of 40 bytes or more does not fit names=40";
+    }
+    ValueType type;
+    if (const char *reason = read_value_type(t[2], type)) return reason;
+    tag.data_type = type.data_type;
+    const auto device_type = type_of(t[3], -32768, 32767);
+    if (!device_type) return "unknown device data type";
+    tag.device_data_type = static_cast<int16_t>(*device_type);
+    if (const char *reason = read_value(type, t[4], tag.value, hex_given_)) return reason;
+    hex_open_ = type.raw_size.has_value();
+    const auto status = whole_32(t[5]);
+    const auto facility = whole_32(t[6]);
+    const auto driver = whole_32(t[7]);
+    if (!status || !facility || !driver) {
+        return "STATUS, FACILITY and DRIVER_STATUS must be 32-bit whole numbers";
+    }
+    tag.status = TagStatus{*status, *facility, *driver};
+    const auto timestamp = time_of(t[8]);
+    if (!timestamp) return "a TIMESTAMP must be SECONDS or SECONDS.MMM";
+    tag.timestamp = *timestamp;
+
+    static const char *const kKeys[] = {"elements", "stamp-ms"};
+    std::optional<std::string_view> options[2];
+    if (!read_options(t, kTagWords, kKeys, options)) {
+        return "a tag line ends in options elements=N, stamp-ms=N, each at most once";
+    }
+    if (options[0]) {
+        const auto elements = whole_32(*options[0]);
+        if (!elements) return "elements= needs a 32-bit whole number";
+        tag.element_count = *elements;
+    }
+    if (options[1]) {
+        const auto ms = whole_32(*options[1]);
+        if (!ms) return "stamp-ms= needs a 32-bit whole number";
+        tag.timestamp.milliseconds = *ms;
+    }
+    return nullptr;
+}
+
+// more HEX: the next bytes of the last tag's CODE:SIZE value.
+const char *ScriptBuilder::add_more(const Tokens &t) {
+    if (!building_ || !hex_open_) return "a more line follows the tag line of a CODE:SIZE value";
+    if (t.size() != 2) return "a more line is: more HEX";
+    std::vector<unsigned char> &value = message_.message.tags[tags_ - 1].value;
+    const auto bytes = hex_bytes(t[1], value.data() + hex_given_, value.size() - hex_given_);
+    if (!bytes) return "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes";
+    hex_given_ += *bytes;
+    return nullptr;
+}
+
+bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
+    const char *reason = nullptr;
+    if (tokens[0] == "message") {
+        building_ = true;
+        message_line_ = number;
+        reason = start_message(tokens);
+    } else if (tokens[0] == "tag") {
+        if (!building_) {
+            reason = "a tag line before the first message line";
+        } else if (tags_ >= static_cast<std::size_t>(wire::kMostTags)) {
+            reason = "a message holds at most 65536 tags";
+        } else {
+            reason = add_tag(tokens);
+            if (reason == nullptr && !still_fits(message_.message.tags[tags_ - 1])) {
+                error = ScriptError{message_line_, "the message does not fit in a frame of 16 MiB"};
+                return false;
+            }
+        }
+    } else if (tokens[0] == "more") {
+        reason = add_more(tokens);
+    } else {
+        reason = "a line starts with message, tag or #";
+    }
+    if (reason != nullptr) error = ScriptError{number, reason};
+    return reason == nullptr;
+}
+
+}  // namespace tavlo::script

@@ -1,0 +1,65 @@
+// The messages of a script, built line by line from the tokens of each line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "message_records.h"
+
+namespace tavlo::script {
+
+// A message of a script, and the time a recording receiver got it.
+struct ScriptMessage {
+    records::Message message;
+    std::optional<TimeRecord> received;  // at=
+};
+
+// The tokens of a line.
+using Tokens = std::vector<std::string_view>;
+
+struct ScriptError {
+    int line = 0;
+    std::string reason;
+};
+
+class ScriptBuilder {
+public:
+    // Takes the tokens (at least one) of line `number`: a message line,
+    // which starts a message (the one before was taken), or a tag or more
+    // line of the message being built. Returns false, with the error, when
+    // the line cannot be used; a message that grows beyond the longest frame
+    // is an error of its message line. A message is checked as it grows, so
+    // it never holds much more than one frame.
+    bool take(const Tokens &tokens, int number, ScriptError &error);
+
+    // Whether a message is being built.
+    bool building() const { return building_; }
+
+    // Hands out the message being built; then none is.
+    void take_message(ScriptMessage &message);
+
+private:
+    const char *start_message(const Tokens &tokens);
+    const char *add_tag(const Tokens &tokens);
+    const char *add_more(const Tokens &tokens);
+    // Adds the tag's bytes to its message's frame; whether it still fits.
+    bool still_fits(const records::TagValue &tag);
+    // A tag added to the message, its strings and vectors used before.
+    records::TagValue &new_tag();
+
+    ScriptMessage message_;
+    std::size_t tags_ = 0;  // of message_.message.tags, the tags of the message built
+    bool building_ = false;
+    int32_t messages_ = 0;       // message lines taken: the sequence numbers by default
+    int message_line_ = 0;       // of the message being built
+    uint64_t value_bytes_ = 0;   // of its values
+    int32_t name_stride_ = 0;    // of its names
+    bool fixed_stride_ = false;  // names= gave the stride
+    std::size_t hex_given_ = 0;  // bytes given so far of the last tag's CODE:SIZE value
+    bool hex_open_ = false;      // the last tag has a CODE:SIZE value
+};
+
+}  // namespace tavlo::script

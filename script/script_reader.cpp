@@ -1,0 +1,52 @@
+// The messages of a script, read one at a time from a stream.
+#include "script_reader.h"
+
+namespace tavlo::script {
+
+ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &error) {
+    if (!error_ && holding_) {
+        holding_ = false;
+        ScriptError found;
+        if (!builder_.take(tokens_, held_line_, found)) error_ = found;
+    }
+    while (!error_) {
+        const LineReader::Status status = lines_.next(line_);
+        if (status == LineReader::Status::kEnd) break;
+        if (status == LineReader::Status::kTooLong) {
+            error_ = ScriptError{lines_.number(), "a line is longer than 1 MiB (1048576 bytes)"};
+            break;
+        }
+        // Blank lines and comments, whatever the comment holds.
+        const std::size_t first = line_.find_first_not_of(kTokenBlanks);
+        if (first == std::string_view::npos || line_[first] == '#') continue;
+        if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
+            error_ = ScriptError{lines_.number(), reason};
+            break;
+        }
+        if (tokens_[0] == kEscapesLine) {
+            if (tokens_.size() > 1) {
+                error_ = ScriptError{lines_.number(), "an escapes line holds the word alone"};
+                break;
+            }
+            quoting_ = Quoting::kEscapes;
+            continue;
+        }
+        if (tokens_[0] == "message" && builder_.building()) {
+            holding_ = true;
+            held_line_ = lines_.number();
+            builder_.take_message(message);
+            return Status::kMessage;
+        }
+        ScriptError found;
+        if (!builder_.take(tokens_, lines_.number(), found)) error_ = found;
+    }
+    if (error_) {
+        error = *error_;
+        return Status::kError;
+    }
+    if (!builder_.building()) return Status::kEnd;
+    builder_.take_message(message);
+    return Status::kMessage;
+}
+
+}  // namespace tavlo::script

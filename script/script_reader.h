@@ -1,0 +1,43 @@
+// The messages of a script, read one at a time from a stream.
+#pragma once
+
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "line_reader.h"
+#include "script_builder.h"
+#include "text_tokens.h"
+
+namespace tavlo::script {
+
+// The line from which quoted tokens take escapes (text_tokens.h).
+constexpr char kEscapesLine[] = "escapes";
+
+// Reads a script message by message, holding no more than the message being
+// built and one line: a script of any length streams, its first message
+// ready as soon as its lines are read.
+class ScriptReader {
+public:
+    enum class Status { kMessage, kEnd, kError };
+
+    explicit ScriptReader(std::istream &text) : lines_(text) {}
+
+    // The next message. After kError, with the line in error and the
+    // reason, every later call gives the same error.
+    Status next(ScriptMessage &message, ScriptError &error);
+
+private:
+    LineReader lines_;
+    ScriptBuilder builder_;
+    std::string_view line_;  // in lines_
+    Tokens tokens_;          // of line_, or of unescaped_
+    std::string unescaped_;
+    Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
+    bool holding_ = false;               // tokens_ hold a message line read ahead
+    int held_line_ = 0;
+    std::optional<ScriptError> error_;
+};
+
+}  // namespace tavlo::script

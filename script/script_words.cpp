@@ -1,0 +1,159 @@
+// The words and numbers of a script, both ways.
+#include "script_words.h"
+
+#include <charconv>
+#include <limits>
+#include <string_view>
+
+namespace tavlo::script {
+
+namespace {
+
+struct Keyword {
+    std::string_view word;
+    int32_t code;
+};
+
+const Keyword kKinds[] = {{"GET", TAVLO_MSG_GET_REPLY},
+                          {"PUT", TAVLO_MSG_PUT_REPLY},
+                          {"DECLARE", TAVLO_MSG_DECLARE_REPLY},
+                          {"CANCEL", TAVLO_MSG_CANCEL_REPLY},
+                          {"UNSOLICITED", TAVLO_MSG_UNSOLICITED}};
+const Keyword kTypes[] = {{"REAL", 1},  {"SHORT", 2}, {"ASCII", 3},   {"LONG", 4},   {"DOUBLE", 5},
+                          {"TIME", 6},  {"ENUM", 8},  {"ORDINAL", 9}, {"DTIME", 10}, {"EXTID", 11},
+                          {"CBAW", 12}, {"CBST", 13}, {"EU", 14},     {"DESC", 15}};
+
+constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
+constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
+
+template <std::size_t N>
+std::optional<int32_t> code_of(std::string_view word, const Keyword (&table)[N], int64_t low,
+                               int64_t high) {
+    for (const Keyword &k : table) {
+        if (word == k.word) return k.code;
+    }
+    if (const auto number = whole_number(word, low, high)) return static_cast<int32_t>(*number);
+    return std::nullopt;
+}
+
+template <std::size_t N>
+void append_word(TextBuffer &line, int32_t code, const Keyword (&table)[N]) {
+    for (const Keyword &k : table) {
+        if (code == k.code) {
+            line += k.word;
+            return;
+        }
+    }
+    append_number(line, code);
+}
+
+}  // namespace
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t high) {
+    // A plus sign may lead, as strtoll() has it.
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    // Up to 18 digits add up in 64 bits as they come: the numbers of a
+    // script, read digit by digit.
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t digits = text.size() - (negative ? 1 : 0);
+    if (digits > 0 && digits <= 18) {
+        uint64_t magnitude = 0;
+        for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+            const auto digit = static_cast<unsigned>(text[i] - '0');
+            if (digit > 9) return std::nullopt;
+            magnitude = magnitude * 10 + digit;
+        }
+        const int64_t value =
+            negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        if (value < low || value > high) return std::nullopt;
+        return value;
+    }
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int32_t> kind_of(std::string_view word) {
+    return code_of(word, kKinds, kLeast32, kMost32);
+}
+
+void append_kind(TextBuffer &line, MessageKind kind) {
+    append_word(line, kind, kKinds);
+}
+
+std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
+    return code_of(word, kTypes, low, high);
+}
+
+void append_type(TextBuffer &line, int32_t code) {
+    append_word(line, code, kTypes);
+}
+
+std::optional<TimeRecord> time_of(std::string_view text) {
+    const auto dot = text.find('.');
+    const auto seconds = whole_number(text.substr(0, dot), kLeast32, kMost32);
+    if (!seconds) return std::nullopt;
+    TimeRecord time{0, static_cast<int32_t>(*seconds)};
+    if (dot == std::string_view::npos) return time;
+    const std::string_view millis = text.substr(dot + 1);
+    const auto ms = whole_number(millis, 0, 999);
+    if (millis.size() != 3 || !ms) return std::nullopt;
+    time.milliseconds = static_cast<int32_t>(*ms);
+    return time;
+}
+
+bool time_has_text(const TimeRecord &time) {
+    return time.milliseconds >= 0 && time.milliseconds <= 999;
+}
+
+void append_time(TextBuffer &line, const TimeRecord &time) {
+    append_number(line, time.seconds);
+    if (time.milliseconds == 0) return;
+    const int ms = time.milliseconds;
+    char *at = line.room(4);
+    at[0] = '.';
+    at[1] = static_cast<char>('0' + ms / 100);
+    at[2] = static_cast<char>('0' + ms / 10 % 10);
+    at[3] = static_cast<char>('0' + ms % 10);
+    line.commit(at + 4);
+}
+
+std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, std::size_t room) {
+    if (text.size() % 2 != 0 || text.size() / 2 > room) return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = hex_digit(text[i]);
+        const int low = hex_digit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out[i / 2] = static_cast<unsigned char>(high * 16 + low);
+    }
+    return text.size() / 2;
+}
+
+void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    char *at = line.room(2 * size);
+    for (std::size_t i = 0; i < size; ++i) {
+        *at++ = kHex[bytes[i] >> 4];
+        *at++ = kHex[bytes[i] & 0xf];
+    }
+    line.commit(at);
+}
+
+void append_number(TextBuffer &line, int64_t number) {
+    constexpr std::size_t kDigits = 20;  // and a sign
+    char *at = line.room(kDigits);
+    line.commit(std::to_chars(at, at + kDigits, number).ptr);
+}
+
+}  // namespace tavlo::script

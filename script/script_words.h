@@ -1,0 +1,47 @@
+// The words and numbers of a script, both ways: message kinds, type codes,
+// whole numbers, times and hex bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tavlo.h"
+#include "text_buffer.h"
+
+namespace tavlo::script {
+
+// A whole number in decimal from `low` to `high`, or nothing.
+std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t high);
+
+// GET, PUT, DECLARE, CANCEL, UNSOLICITED or any 32-bit number.
+std::optional<int32_t> kind_of(std::string_view word);
+void append_kind(TextBuffer &line, MessageKind kind);
+
+// A type keyword (REAL, SHORT, ASCII, LONG, DOUBLE, TIME, ENUM, ORDINAL,
+// DTIME, EXTID, CBAW, CBST, EU, DESC) or a number from `low` to `high`.
+std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high);
+// The keyword of a code that has one, else the number.
+void append_type(TextBuffer &line, int32_t code);
+
+// SECONDS or SECONDS.MMM: seconds a 32-bit number, milliseconds 3 digits.
+std::optional<TimeRecord> time_of(std::string_view text);
+// The same, for a time whose milliseconds are 0 to 999: SECONDS.MMM, or
+// SECONDS alone for 0 milliseconds.
+bool time_has_text(const TimeRecord &time);
+void append_time(TextBuffer &line, const TimeRecord &time);
+
+// The value of a hex digit, or -1.
+int hex_digit(char c);
+
+// Hex digits, two for each byte, into at most `room` bytes at `out`.
+// Returns how many bytes they make, or nothing when the text is not hex
+// or makes more than `room`.
+std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, std::size_t room);
+void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size);
+
+void append_number(TextBuffer &line, int64_t number);
+
+}  // namespace tavlo::script

@@ -1,0 +1,125 @@
+// The script lines of one message as a read returned it.
+#include "script_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "script_reader.h"
+#include "script_words.h"
+#include "text_tokens.h"
+#include "value_text.h"
+
+namespace tavlo::script {
+
+namespace {
+
+// The name of entry `k` for a script: the bytes up to its NUL, without the
+// blanks that pad it to its last byte, or with the NUL when it comes before
+// that byte. An entry without a NUL (a caller stepping by a smaller stride
+// than the library's) keeps as many bytes as an entry can.
+std::string_view name_of(const ReadMessage &read, int32_t k) {
+    if (read.names == nullptr || read.name_stride <= 0) return {};
+    const auto stride = static_cast<std::size_t>(read.name_stride);
+    const char *entry = read.names + static_cast<std::size_t>(k) * stride;
+    const std::size_t length = strnlen(entry, stride);
+    if (length < stride - 1) return {entry, length + 1};
+    // The padding of a full entry is long: eight blanks at a time first.
+    std::size_t end = stride - 1;
+    while (end >= 8 && std::memcmp(entry + end - 8, "        ", 8) == 0) end -= 8;
+    while (end > 0 && entry[end - 1] == ' ') --end;
+    return {entry, end};
+}
+
+void append_option(TextBuffer &line, const char *key, int64_t value) {
+    line += ' ';
+    line += key;
+    line += '=';
+    append_number(line, value);
+}
+
+void append_message_line(TextBuffer &text, const ReadMessage &read) {
+    text += "message ";
+    append_kind(text, read.kind);
+    text += ' ';
+    append_token(text, read.device != nullptr ? read.device : "");
+    text += ' ';
+    append_number(text, read.unit);
+    text += ' ';
+    append_number(text, read.list_id);
+    append_option(text, "seq", read.sequence);
+    // The simulator lays out short names in the compact layout unless told.
+    bool all_compact = read.name_stride == records::kFullNameStride;
+    for (int32_t k = 0; k < read.count && all_compact; ++k) {
+        all_compact = name_of(read, k).size() < records::kCompactNameStride;
+    }
+    if (all_compact) {
+        text += " names=256";
+    }
+    text += " at=";
+    append_time(text, read.received);
+    text += '\n';
+}
+
+}  // namespace
+
+void append_escapes_line(TextBuffer &text) {
+    text += kEscapesLine;
+    text += '\n';
+}
+
+ReadMessage read_of(const records::MessageRecords &records, TimeRecord received) {
+    ReadMessage read;
+    read.kind = records.kind;
+    read.device = records.device.c_str();
+    read.unit = records.unit;
+    read.list_id = records.list_id;
+    read.sequence = records.sequence;
+    read.count = records.count;
+    read.names = records.names.data();
+    read.name_stride = records.name_stride;
+    read.descriptors = records.descriptors.data();
+    read.values = records.values.data();
+    read.statuses = records.statuses.data();
+    read.timestamps = records.timestamps.data();
+    read.received = received;
+    return read;
+}
+
+void append_message(TextBuffer &text, const ReadMessage &read) {
+    append_message_line(text, read);
+    const unsigned char *bytes = read.values;
+    for (int32_t k = 0; k < read.count; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const TypeDescriptor descriptor =
+            read.descriptors != nullptr ? read.descriptors[i + 1] : TypeDescriptor{0, 0, 0, 1};
+        const std::size_t size =
+            bytes != nullptr && descriptor.size > 0 ? static_cast<std::size_t>(descriptor.size) : 0;
+        text += "tag ";
+        append_token(text, name_of(read, k));
+        text += ' ';
+        const HexRest rest = append_type_and_value(text, descriptor.data_type,
+                                                   descriptor.device_data_type, bytes, size);
+        const TagStatus status = read.statuses != nullptr ? read.statuses[i] : TagStatus{};
+        for (const int32_t number : {status.status, status.facility, status.driver_status}) {
+            text += ' ';
+            append_number(text, number);
+        }
+        const TimeRecord stamp = read.timestamps != nullptr ? read.timestamps[i] : TimeRecord{};
+        text += ' ';
+        append_time(text, time_has_text(stamp) ? stamp : TimeRecord{0, stamp.seconds});
+        if (descriptor.element_count != 1) {
+            append_option(text, "elements", descriptor.element_count);
+        }
+        if (!time_has_text(stamp)) append_option(text, "stamp-ms", stamp.milliseconds);
+        text += '\n';
+        for (std::size_t at = rest.from; at < rest.to; at += kHexBytesALine) {
+            text += "more ";
+            append_hex(text, bytes + at, std::min(kHexBytesALine, rest.to - at));
+            text += '\n';
+        }
+        if (bytes != nullptr) bytes += size;
+    }
+}
+
+}  // namespace tavlo::script

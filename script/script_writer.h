@@ -1,0 +1,51 @@
+// The script lines of one message as a read returned it: what the receiver
+// records, so that the simulator sends the same message again. Its quoted
+// tokens take escapes: a recording starts with the escapes line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "message_records.h"
+#include "tavlo.h"
+#include "text_buffer.h"
+
+namespace tavlo::script {
+
+// What a read returned, as its caller sees it. Null arrays are taken as
+// arrays of zeros (no names, no values).
+struct ReadMessage {
+    MessageKind kind = 0;
+    const char *device = nullptr;
+    int32_t unit = 0;
+    int32_t list_id = 0;
+    int32_t sequence = 0;
+    int32_t count = 0;
+    const char *names = nullptr;
+    int32_t name_stride = 0;                      // the stride the caller steps by: 40 or 256
+    const TypeDescriptor *descriptors = nullptr;  // count + 1 entries
+    const unsigned char *values = nullptr;        // the sizes of the descriptors added up
+    const TagStatus *statuses = nullptr;
+    const TimeRecord *timestamps = nullptr;
+    TimeRecord received{};  // when the caller got it
+};
+
+// The escapes line, after which the lines of append_message() read back.
+void append_escapes_line(TextBuffer &text);
+
+// The read of the arrays of `records`, stepping through its names by its
+// own stride.
+ReadMessage read_of(const records::MessageRecords &records, TimeRecord received);
+
+// Appends the lines of the message: a message line with its sequence number,
+// its time and its name layout where the simulator would choose another, a
+// tag line for each tag, and more lines for the bytes of long hex values.
+// Read back, the message lays out to the same bytes as far as a caller that
+// steps by `name_stride` sees them: each name up to its NUL, the descriptor
+// of every tag (data type, device data type, size, element count), every
+// value byte, status and timestamp, whatever they hold. A name entry holds a
+// name blank-padded to its last byte, NUL there; a name that ends in a NUL
+// before is written with it (\x00). No line is longer than the reader takes.
+void append_message(TextBuffer &text, const ReadMessage &read);
+
+}  // namespace tavlo::script

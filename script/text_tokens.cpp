@@ -1,0 +1,118 @@
+// Blank-separated tokens of a line of text, both ways.
+#include "text_tokens.h"
+
+#include <algorithm>
+
+#include "script_words.h"
+
+namespace tavlo::script {
+
+namespace {
+
+// The token in quotes from line[i], after its opening quote; i ends after
+// the closing quote. Its text is a view of the line when it holds no
+// escape, else it goes to the end of `unescaped`. False when the line ends
+// first.
+bool take_quoted(std::string_view line, Quoting quoting, std::size_t &i, std::string &unescaped,
+                 std::string_view &token) {
+    const std::size_t start = i;
+    const std::size_t first =
+        quoting == Quoting::kEscapes ? line.find_first_of("\"\\", i) : line.find('"', i);
+    if (first != std::string_view::npos && line[first] == '"') {
+        token = line.substr(start, first - start);
+        i = first + 1;
+        return true;
+    }
+    const std::size_t from = unescaped.size();
+    while (i < line.size()) {
+        const char c = line[i++];
+        if (c == '"') {
+            token = std::string_view(unescaped).substr(from);
+            return true;
+        }
+        if (c == '\\' && i < line.size()) {
+            const char next = line[i];
+            if (next == '"' || next == '\\') {
+                unescaped += next;
+                ++i;
+                continue;
+            }
+            if (next == 'x' && i + 2 < line.size() && hex_digit(line[i + 1]) >= 0 &&
+                hex_digit(line[i + 2]) >= 0) {
+                unescaped +=
+                    static_cast<char>(hex_digit(line[i + 1]) * 16 + hex_digit(line[i + 2]));
+                i += 3;
+                continue;
+            }
+        }
+        unescaped += c;
+    }
+    return false;
+}
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';  // kTokenBlanks
+}
+
+bool shows_as_it_is(unsigned char c) {
+    return c >= 0x20 && c != 0x7f;
+}
+
+}  // namespace
+
+const char *split_tokens(std::string_view line, Quoting quoting,
+                         std::vector<std::string_view> &tokens, std::string &unescaped) {
+    tokens.clear();
+    // Unescaped text is never longer than the line: the views into it stay.
+    unescaped.clear();
+    unescaped.reserve(line.size());
+    if (line.find('\0') != std::string_view::npos) return "a token holds a NUL byte";
+    const char *const first = line.data();
+    const char *const end = first + line.size();
+    for (const char *at = first;;) {
+        while (at != end && is_blank(*at)) ++at;
+        if (at == end) return nullptr;
+        if (*at == '"') {
+            auto i = static_cast<std::size_t>(at - first) + 1;
+            if (!take_quoted(line, quoting, i, unescaped, tokens.emplace_back())) {
+                return "a quote is not closed before the end of the line";
+            }
+            at = first + i;
+        } else {
+            const char *const start = at;
+            while (at != end && !is_blank(*at)) ++at;
+            tokens.emplace_back(start, static_cast<std::size_t>(at - start));
+        }
+    }
+}
+
+void append_token(TextBuffer &line, std::string_view text) {
+    bool bare = !text.empty() && text.front() != '"';
+    for (const char c : text)
+        bare = bare && !is_blank(c) && shows_as_it_is(static_cast<unsigned char>(c));
+    if (bare) {
+        line += text;
+        return;
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    char *at = line.room(4 * text.size() + 2);
+    *at++ = '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            *at++ = '\\';
+            *at++ = c;
+        } else if (shows_as_it_is(byte)) {
+            *at++ = c;
+        } else {
+            *at++ = '\\';
+            *at++ = 'x';
+            *at++ = kHex[byte >> 4];
+            *at++ = kHex[byte & 0xf];
+        }
+    }
+    *at++ = '"';
+    line.commit(at);
+}
+
+}  // namespace tavlo::script

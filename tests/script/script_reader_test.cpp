@@ -1,0 +1,102 @@
+// The grown script lines that cannot be used, and a script read as it is
+// sent: its first message before the rest of the file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+
+#include "script_file.h"
+
+namespace {
+
+using tavlo::script::ScriptError;
+using tavlo::script::ScriptMessage;
+using tavlo::script::ScriptReader;
+
+TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
+    const std::string good = "escapes\nmessage GET P 1 2\n";
+    const std::string tag = "tag A REAL REAL 1 -1 0 0 0";
+    struct Case {
+        std::string line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"message GET P 1 2 seq=1 seq=2",
+         "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, each at most once"},
+        {"message GET P 1 2 speed=3",
+         "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, each at most once"},
+        {"message GET P 1 2 seq=2147483648", "seq= needs a 32-bit whole number"},
+        {"message GET P 1 2 names=41", "names= is 40 or 256"},
+        {"message GET P 1 2 at=1.5", "at= needs SECONDS or SECONDS.MMM"},
+        {"message GET \"P\\x00\" 1 2", "a device name holds no NUL"},
+        {"escapes please", "an escapes line holds the word alone"},
+        {tag + " elements", "a tag line ends in options elements=N, stamp-ms=N, each at most once"},
+        {tag + " elements=x", "elements= needs a 32-bit whole number"},
+        {tag + " stamp-ms=-2147483649", "stamp-ms= needs a 32-bit whole number"},
+        {"tag " + std::string(256, 'n') + " REAL REAL 1 -1 0 0 0",
+         "a tag name has at most 255 bytes"},
+        {"tag A 1:x REAL 1 -1 0 0 0",
+         "CODE:SIZE needs a 16-bit type code and a size up to 16777216"},
+        {"tag A 32768:4 REAL 1 -1 0 0 0",
+         "CODE:SIZE needs a 16-bit type code and a size up to 16777216"},
+        {"tag A 1:16777217 REAL \"\" -1 0 0 0",
+         "CODE:SIZE needs a 16-bit type code and a size up to 16777216"},
+        {"tag A 1:2 REAL 010203 -1 0 0 0",
+         "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes"},
+        {"tag A 1:2 REAL 0g -1 0 0 0",
+         "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes"},
+        {"tag A REAL REAL 1e-50 -1 0 0 0", "a REAL value must be a number"},
+        {"more 00", "a more line follows the tag line of a CODE:SIZE value"},
+        {tag + "\nmore 00", "a more line follows the tag line of a CODE:SIZE value"},
+        {"tag A 1:2 REAL 01 -1 0 0 0\nmore 0203",
+         "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes"},
+        {"tag A 1:2 REAL 01 -1 0 0 0\nmore", "a more line is: more HEX"},
+    };
+    for (const Case &c : cases) {
+        std::istringstream text(good + c.line + "\n");
+        std::vector<tavlo::records::Message> messages;
+        ScriptError error;
+        EXPECT_FALSE(tavlo::script::parse_script(text, messages, error)) << c.line;
+        // The last line of the case, after the good two.
+        EXPECT_EQ(error.line, 3 + std::count(c.line.begin(), c.line.end(), '\n')) << c.line;
+        EXPECT_EQ(error.reason, c.reason) << c.line;
+    }
+}
+
+TEST(ScriptReader, NamesGiveTheirLayoutAndWhatTheyHold) {
+    std::istringstream text(
+        "message GET P 1 2 names=256\ntag A REAL REAL 1 -1 0 0 0\n"
+        "message GET P 1 2 names=40\ntag \"" +
+        std::string(39, 'n') +
+        "\" REAL REAL 1 -1 0 0 0\n"
+        "message GET P 1 2 names=40\ntag \"" +
+        std::string(40, 'n') + "\" REAL REAL 1 -1 0 0 0\n");
+    std::vector<tavlo::records::Message> messages;
+    ScriptError error;
+    EXPECT_FALSE(tavlo::script::parse_script(text, messages, error));
+    EXPECT_EQ(error.line, 6);
+    EXPECT_EQ(error.reason, "a name of 40 bytes or more does not fit names=40");
+}
+
+// A million messages are not read before the first goes out: the reader
+// takes the lines of one message and the next message line, no more.
+TEST(ScriptReader, TheFirstMessageComesBeforeTheRestIsRead) {
+    std::string script;
+    for (int n = 0; n < 20000; ++n) script += "message PUT P 1 2\ntag A LONG LONG 5 -1 0 0 0\n";
+    script += "tag broken\n";
+    std::istringstream text(script);
+    ScriptReader reader(text);
+    ScriptMessage message;
+    ScriptError error;
+    ASSERT_EQ(reader.next(message, error), ScriptReader::Status::kMessage);
+    EXPECT_EQ(message.message.sequence, 1);
+    EXPECT_LT(text.tellg(), 100);
+    int messages = 1;
+    while (reader.next(message, error) == ScriptReader::Status::kMessage) ++messages;
+    EXPECT_EQ(messages, 19999);
+    EXPECT_EQ(error.line, 40001);
+    EXPECT_EQ(reader.next(message, error), ScriptReader::Status::kError);
+}
+
+}  // namespace
