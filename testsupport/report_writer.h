@@ -21,8 +21,12 @@ public:
     ReportWriter(const ReportWriter &) = delete;
     ReportWriter &operator=(const ReportWriter &) = delete;
 
-    // The characters as they stand, NULs included.
+    // The characters as they stand, NULs included. An empty view may hold no
+    // pointer at all (an ASCII value of size 0), which memcpy must not see.
     void text(std::string_view part) {
+        if (part.empty()) {
+            return;
+        }
         if (part.size() <= kCapacity - used_) {
             std::memcpy(buffer_ + used_, part.data(), part.size());
             used_ += part.size();
