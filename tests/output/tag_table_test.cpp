@@ -1,0 +1,267 @@
+// The live view's table and header facts, without a terminal: rows keyed by
+// device, unit, list and name in the order first seen; values, statuses and
+// timestamps as the text report shows them; updates, changes, declare and
+// cancel; the link's state and rate.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link_status.h"
+#include "name_layouts.h"
+#include "tag_table.h"
+
+namespace {
+
+using namespace tavlo::receiver;
+using namespace tavlo::receiver::view;
+using std::chrono::milliseconds;
+
+struct TestTag {
+    std::string name;
+    int16_t type = TAVLO_TYPE_LONG;
+    std::string bytes;  // the value, packed
+    int32_t status = -1;
+    int32_t seconds = 0;
+};
+
+std::string long_bytes(int32_t value) {
+    return std::string(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+TestTag long_tag(const std::string &name, int32_t value, int32_t status = -1) {
+    return {name, TAVLO_TYPE_LONG, long_bytes(value), status, 0};
+}
+
+// The arrays of one message, laid out as a read returns them.
+class TestMessage {
+public:
+    TestMessage(MessageKind kind, const std::string &device, int32_t unit, int32_t list,
+                const std::vector<TestTag> &tags)
+        : device_(device), names_(tavlo::testing::compact_layout(names_of(tags), tags.size())) {
+        descriptors_.push_back({TAVLO_TYPE_STRUCTURE, 0, static_cast<int32_t>(tags.size()), 1});
+        for (const TestTag &tag : tags) {
+            descriptors_.push_back(
+                {tag.type, 0, static_cast<int32_t>(tag.bytes.size()), static_cast<int32_t>(1)});
+            values_ += tag.bytes;
+            statuses_.push_back({tag.status, 0, 0});
+            timestamps_.push_back({0, tag.seconds});
+        }
+        slots_.kind = kind;
+        slots_.device = device_.data();
+        slots_.unit = unit;
+        slots_.list_id = list;
+        slots_.count = static_cast<int32_t>(tags.size());
+        slots_.names = names_.data();
+        slots_.descriptors = descriptors_.data();
+        slots_.values = values_.data();
+        slots_.statuses = statuses_.data();
+        slots_.timestamps = timestamps_.data();
+    }
+
+    ReceivedMessage message() const { return {slots_, {}, 40}; }
+
+private:
+    static std::vector<std::string> names_of(const std::vector<TestTag> &tags) {
+        std::vector<std::string> names;
+        for (const TestTag &tag : tags) names.push_back(tag.name);
+        return names;
+    }
+
+    std::string device_;
+    std::string names_;
+    std::vector<TypeDescriptor> descriptors_;
+    std::string values_;
+    std::vector<TagStatus> statuses_;
+    std::vector<TimeRecord> timestamps_;
+    ReadSlots slots_;
+};
+
+const TagSelection kEveryTag{};
+const Clock::time_point kStart{};
+
+int32_t take(TagTable &table, const TestMessage &message, Clock::time_point now = kStart) {
+    return table.take(message.message(), kEveryTag, now);
+}
+
+// "list name" of every row, in order.
+std::vector<std::string> row_keys(TagTable &table) {
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        keys.push_back(std::to_string(table.row(i).list_id) + " " + table.row(i).name);
+    }
+    return keys;
+}
+
+TEST(TagTable, KeysRowsByDeviceUnitListAndNameInTheOrderFirstSeen) {
+    TagTable table;
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("B", 1), long_tag("A", 2)}});
+    // The same names in another list, on another unit, on another device:
+    // rows of their own; the same tags again and in another order: none.
+    take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 102, {long_tag("A", 3)}});
+    take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 2, 101, {long_tag("A", 4)}});
+    take(table, {TAVLO_MSG_GET_REPLY, "OTHER", 1, 101, {long_tag("A", 5)}});
+    take(table, {TAVLO_MSG_PUT_REPLY, "PLANT", 1, 101,
+                 {long_tag("A", 6), long_tag("C", 7), long_tag("B", 8)}});
+    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 B", "101 A", "102 A", "101 A",
+                                                         "101 A", "101 C"}));
+    const std::vector<std::string> values = {"8", "6", "3", "4", "5", "7"};
+    const std::vector<int64_t> updates = {2, 2, 1, 1, 1, 1};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table.row(i).value, values[i]) << i;
+        EXPECT_EQ(table.row(i).updates, updates[i]) << i;
+    }
+}
+
+TEST(TagTable, ShowsEachValueAsTheTextReportDoesOnOneLine) {
+    struct ValueCase {
+        int16_t type;
+        std::string bytes;
+        std::string type_text;
+        std::string value_text;
+    };
+    const float real = 1.5f;
+    const double dbl = -0.25;
+    const int16_t shrt = -2;
+    const TimeRecord time{500, 86400};
+    const ValueCase cases[] = {
+        {TAVLO_TYPE_REAL, std::string(reinterpret_cast<const char *>(&real), 4), "REAL",
+         "1.500000"},
+        {TAVLO_TYPE_DOUBLE, std::string(reinterpret_cast<const char *>(&dbl), 8), "DOUBLE",
+         "-0.250000"},
+        {TAVLO_TYPE_SHORT, std::string(reinterpret_cast<const char *>(&shrt), 2), "SHORT", "-2"},
+        {TAVLO_TYPE_LONG, long_bytes(-70000), "LONG", "-70000"},
+        // Padded with blanks to the field, as the report does; bytes a
+        // terminal would act on are shown as '?'.
+        {TAVLO_TYPE_ASCII, std::string("a\x1b[2Jb\n\xc3\xa9\0zz", 10), "ASCII", "a?[2Jb ?? "},
+        {TAVLO_TYPE_TIME, std::string(reinterpret_cast<const char *>(&time), 8), "TIME",
+         "Milliseconds= 500  Seconds= 86400 Fri Jan  2 00:00:00 1970"},
+        {TAVLO_TYPE_STRUCTURE, "", "STRUCTURE", "Structures are currently not supported"},
+        {TAVLO_TYPE_REAL, "", "REAL", "0.000000"},  // no bytes: zero, as in the report
+        {99, long_bytes(1), "UNKNOWN TYPE", "Unknown data type"},
+    };
+    for (const ValueCase &c : cases) {
+        TagTable table;
+        // As in the report, the tags after one of an unknown type are left out.
+        EXPECT_EQ(take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 7,
+                               {{"T", c.type, c.bytes, -1, 86400}, long_tag("AFTER", 1)}}),
+                  c.type == 99 ? 1 : 2);
+        const TagRow &row = table.row(0);
+        EXPECT_EQ(row.data_type, c.type_text);
+        EXPECT_EQ(row.value, c.value_text);
+        EXPECT_EQ(row.timestamp, "Fri Jan  2 00:00:00 1970");
+        EXPECT_EQ(table.size(), c.type == 99 ? 1u : 2u);
+    }
+}
+
+TEST(TagTable, ShowsTheStatusTableTextOrTheCode) {
+    struct StatusCase {
+        int32_t code;
+        std::string text;
+        bool good;
+    };
+    const StatusCase cases[] = {
+        {-1, "GOOD", true},           {-6, "BAD", false},
+        {-9, "Out of Range", false},  {-15, "Undefined Value", false},
+        {-7, "-7", false},            {-32768, "No Field", false},
+        {12345, "12345", false},      {0, "initial", false},
+    };
+    for (const StatusCase &c : cases) {
+        TagTable table;
+        take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7, {long_tag("T", 1, c.code)}});
+        EXPECT_EQ(table.row(0).status_text(), c.text) << c.code;
+        EXPECT_EQ(table.row(0).status_is_good(), c.good) << c.code;
+    }
+}
+
+TEST(TagTable, MarksTheTimeAValueChangedNotWhenItFirstCameOrStayedTheSame) {
+    TagTable table;
+    const Clock::time_point second = kStart + milliseconds(100);
+    const Clock::time_point third = kStart + milliseconds(200);
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7, {long_tag("T", 1)}}, kStart);
+    EXPECT_EQ(table.row(0).changed, Clock::time_point{});
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7, {long_tag("T", 2)}}, second);
+    EXPECT_EQ(table.row(0).changed, second);
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7, {long_tag("T", 2, -6)}}, third);
+    EXPECT_EQ(table.row(0).changed, second);
+    EXPECT_EQ(table.row(0).value, "2");
+    EXPECT_EQ(table.row(0).status_text(), "BAD");
+    EXPECT_EQ(table.row(0).updates, 3);
+}
+
+TEST(TagTable, DeclareAddsTheRowsOfItsListAndCancelRemovesThemOnly) {
+    TagTable table;
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("KEEP", 1)}});
+    // A declare reply carries names and descriptors but no values.
+    TestMessage declare(TAVLO_MSG_DECLARE_REPLY, "PLANT", 1, 103,
+                        {long_tag("X", 9), long_tag("Y", 9)});
+    EXPECT_EQ(take(table, declare), 2);
+    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP", "103 X", "103 Y"}));
+    EXPECT_EQ(table.row(1).data_type, "LONG");
+    EXPECT_EQ(table.row(1).value, "");
+    EXPECT_EQ(table.row(1).updates, 0);
+    take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 103, {long_tag("Y", 5)}});
+    // A cancel of another unit's list of that id leaves them.
+    take(table, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 2, 103, {}});
+    EXPECT_EQ(table.size(), 3u);
+    take(table, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 1, 103, {long_tag("X", 0)}});
+    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP"}));
+    // Declared again, the list starts anew at the end.
+    take(table, declare);
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("KEEP", 2)}});
+    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP", "103 X", "103 Y"}));
+    EXPECT_EQ(table.row(2).updates, 0);
+    EXPECT_EQ(table.row(0).updates, 2);
+}
+
+TEST(TagTable, TakesOnlyTheSelectedTagsAndStopsAddingRowsWhenFull) {
+    TagTable table;
+    const unsigned char shown[] = {0, 1, 0};
+    TestMessage message(TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7,
+                        {long_tag("A", 1), long_tag("B", 2), long_tag("C", 3)});
+    EXPECT_EQ(table.take(message.message(), TagSelection{shown, 1}, kStart), 1);
+    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"7 B"}));
+    EXPECT_EQ(table.row(0).value, "2");
+
+    TagTable full;
+    std::vector<TestTag> tags;
+    for (int i = 0; i < 1000; ++i) tags.push_back(long_tag("T" + std::to_string(i), i));
+    const std::size_t lists = TagTable::kMostRows / tags.size();
+    for (std::size_t list = 0; list <= lists; ++list) {
+        take(full, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, static_cast<int32_t>(list), tags});
+    }
+    EXPECT_EQ(full.size(), TagTable::kMostRows);
+    EXPECT_EQ(full.tags_left_out(), 1000);
+    // Rows already there are still brought up to date.
+    tags[0] = long_tag("T0", -5);
+    take(full, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 0, tags});
+    EXPECT_EQ(full.row(0).value, "-5");
+}
+
+TEST(LinkStatus, SaysConnectedReconnectingAndTheLastErrorAndCountsARate) {
+    LinkStatus link;
+    EXPECT_EQ(link.state(), LinkState::kConnecting);
+    StatusBlock block{};
+    block.facility[0] = 20;
+    block.error[0] = 20008;
+    link.failed(block);
+    EXPECT_EQ(link.state(), LinkState::kReconnecting);
+    EXPECT_EQ(link.error(), "facility=20 error=20008");
+    link.logged("TAVLO APP: facility=20 error=20008 (device unreachable)");
+    EXPECT_EQ(link.error(), "TAVLO APP: facility=20 error=20008 (device unreachable)");
+    const LinkStatus::Wall::time_point when{std::chrono::seconds(1700000000)};
+    const Clock::time_point start{std::chrono::seconds(50)};
+    EXPECT_EQ(link.rate(start), 0);
+    for (int i = 0; i < 30; ++i) link.message_came(when);
+    EXPECT_EQ(link.state(), LinkState::kConnected);
+    EXPECT_EQ(link.last_message(), when);
+    // The rate is counted again once a second or more has passed.
+    EXPECT_EQ(link.rate(start + milliseconds(999)), 0);
+    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(1500)), 20.0);
+    for (int i = 0; i < 5; ++i) link.message_came(when);
+    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(2000)), 20.0);
+    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(3500)), 2.5);
+}
+
+}  // namespace
