@@ -2,6 +2,8 @@
 // device, unit, list and name in the order first seen; values, statuses and
 // timestamps as the text report shows them; updates, changes, declare and
 // cancel; the link's state and rate.
+#include "tag_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +12,6 @@
 
 #include "link_status.h"
 #include "name_layouts.h"
-#include "tag_table.h"
 
 namespace {
 
@@ -102,10 +103,13 @@ TEST(TagTable, KeysRowsByDeviceUnitListAndNameInTheOrderFirstSeen) {
     take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 102, {long_tag("A", 3)}});
     take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 2, 101, {long_tag("A", 4)}});
     take(table, {TAVLO_MSG_GET_REPLY, "OTHER", 1, 101, {long_tag("A", 5)}});
-    take(table, {TAVLO_MSG_PUT_REPLY, "PLANT", 1, 101,
+    take(table, {TAVLO_MSG_PUT_REPLY,
+                 "PLANT",
+                 1,
+                 101,
                  {long_tag("A", 6), long_tag("C", 7), long_tag("B", 8)}});
-    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 B", "101 A", "102 A", "101 A",
-                                                         "101 A", "101 C"}));
+    EXPECT_EQ(row_keys(table),
+              (std::vector<std::string>{"101 B", "101 A", "102 A", "101 A", "101 A", "101 C"}));
     const std::vector<std::string> values = {"8", "6", "3", "4", "5", "7"};
     const std::vector<int64_t> updates = {2, 2, 1, 1, 1, 1};
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -144,7 +148,10 @@ TEST(TagTable, ShowsEachValueAsTheTextReportDoesOnOneLine) {
     for (const ValueCase &c : cases) {
         TagTable table;
         // As in the report, the tags after one of an unknown type are left out.
-        EXPECT_EQ(take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 7,
+        EXPECT_EQ(take(table, {TAVLO_MSG_GET_REPLY,
+                               "PLANT",
+                               1,
+                               7,
                                {{"T", c.type, c.bytes, -1, 86400}, long_tag("AFTER", 1)}}),
                   c.type == 99 ? 1 : 2);
         const TagRow &row = table.row(0);
@@ -162,10 +169,10 @@ TEST(TagTable, ShowsTheStatusTableTextOrTheCode) {
         bool good;
     };
     const StatusCase cases[] = {
-        {-1, "GOOD", true},           {-6, "BAD", false},
-        {-9, "Out of Range", false},  {-15, "Undefined Value", false},
-        {-7, "-7", false},            {-32768, "No Field", false},
-        {12345, "12345", false},      {0, "initial", false},
+        {-1, "GOOD", true},          {-6, "BAD", false},
+        {-9, "Out of Range", false}, {-15, "Undefined Value", false},
+        {-7, "-7", false},           {-32768, "No Field", false},
+        {12345, "12345", false},     {0, "initial", false},
     };
     for (const StatusCase &c : cases) {
         TagTable table;
@@ -248,6 +255,16 @@ TEST(LinkStatus, SaysConnectedReconnectingAndTheLastErrorAndCountsARate) {
     link.failed(block);
     EXPECT_EQ(link.state(), LinkState::kReconnecting);
     EXPECT_EQ(link.error(), "facility=20 error=20008");
+    // The log line of the failure says it better; other lines do not.
+    link.logged("TAVLO APP: facility=20 error=20008 (device unreachable)");
+    link.logged("TAVLO APP: facility=20 error=20004 (not connected to a device)");
+    link.logged("some other line");
+    block.error[0] = 2000;
+    link.failed(block);
+    link.logged("TAVLO APP: facility=20 error=20008 (device unreachable)");
+    EXPECT_EQ(link.error(), "facility=20 error=2000");
+    block.error[0] = 20008;
+    link.failed(block);
     link.logged("TAVLO APP: facility=20 error=20008 (device unreachable)");
     EXPECT_EQ(link.error(), "TAVLO APP: facility=20 error=20008 (device unreachable)");
     const LinkStatus::Wall::time_point when{std::chrono::seconds(1700000000)};

@@ -44,8 +44,7 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--count=7x", "PLANT7"}, count},
         {{"--timeout", "-1", "PLANT7"}, timeout},
         {{"--timeout=nan", "PLANT7"}, timeout},
-        {{"--format", "xml", "PLANT7"},
-         "tavlo_t_receiver: --format: expects text, json or view\n"},
+        {{"--format", "xml", "PLANT7"}, "tavlo_t_receiver: --format: expects text, json or view\n"},
         // The live view needs a terminal; the tests' standard output is a pipe.
         {{"--view", "PLANT7"}, kNoView},
         {{"--format", "view", "--count", "1", "PLANT7"}, kNoView},

@@ -11,8 +11,22 @@ void LinkStatus::message_came(Wall::time_point received) {
 
 void LinkStatus::failed(const StatusBlock &block) {
     state_ = LinkState::kReconnecting;
-    error_ = "facility=" + std::to_string(block.facility[0]) +
-             " error=" + std::to_string(block.error[0]);
+    failure_ = "facility=" + std::to_string(block.facility[0]) +
+               " error=" + std::to_string(block.error[0]);
+    error_ = failure_;
+}
+
+void LinkStatus::logged(std::string_view line) {
+    if (failure_.empty()) return;
+    for (std::size_t at = line.find(failure_); at != std::string_view::npos;
+         at = line.find(failure_, at + 1)) {
+        const std::size_t end = at + failure_.size();
+        // "error=2000" is not "error=20008".
+        if (end == line.size() || line[end] < '0' || line[end] > '9') {
+            error_ = line;
+            return;
+        }
+    }
 }
 
 double LinkStatus::rate(Clock::time_point now) {

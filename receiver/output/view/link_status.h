@@ -26,16 +26,16 @@ public:
 
     void message_came(Wall::time_point received);
 
-    // A connect or a read failed with the entries of `block`.
+    // A connect or a read failed with the first entry of `block`.
     void failed(const StatusBlock &block);
 
-    // A line of the library's error log: it says the last error better than
-    // the block's numbers.
-    void logged(std::string_view line) { error_ = line; }
+    // A line of the library's error log: the one of the last failure says
+    // it better than the block's numbers; other lines are left aside.
+    void logged(std::string_view line);
 
     LinkState state() const { return state_; }
-    // The last error: the library's last log line, else "facility=F
-    // error=E" of the last failure; empty before any.
+    // The last failure: the library's log line of it, else "facility=F
+    // error=E"; empty before any.
     const std::string &error() const { return error_; }
     std::optional<Wall::time_point> last_message() const { return last_message_; }
 
@@ -46,6 +46,7 @@ public:
 private:
     LinkState state_ = LinkState::kConnecting;
     std::string error_;
+    std::string failure_;  // "facility=F error=E" of the last failure
     std::optional<Wall::time_point> last_message_;
     int64_t messages_ = 0;
     std::optional<Clock::time_point> window_start_;

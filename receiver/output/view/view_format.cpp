@@ -41,10 +41,19 @@ public:
         return table_.take(message, selection, view::Clock::now());
     }
 
-    void connect_failed(const char *, const StatusBlock &block) override { link_.failed(block); }
-    void read_failed(const StatusBlock &block) override { link_.failed(block); }
+    void connect_failed(const char *, const StatusBlock &block) override {
+        link_.failed(block);
+        connect_failed_ = true;
+    }
+
+    // A read after a failed connect fails for want of a connection: the
+    // connect's failure is the one to show.
+    void read_failed(const StatusBlock &block) override {
+        if (!connect_failed_) link_.failed(block);
+    }
 
     bool tick() override {
+        connect_failed_ = false;  // a new pass of the loop begins
         if (quit_) return false;
         const auto now = view::Clock::now();
         if (now < next_draw_) return true;
@@ -75,6 +84,7 @@ private:
     view::Screen screen_;
     view::Clock::time_point next_draw_{};
     bool quit_ = false;
+    bool connect_failed_ = false;  // in this pass of the loop
 };
 
 }  // namespace
