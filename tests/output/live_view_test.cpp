@@ -163,6 +163,22 @@ TEST(LiveView, EachStopSignalEndsTheViewAndRestoresTheTerminal) {
     }
 }
 
+TEST(LiveView, TheFiltersLeaveOnlyTheRowsOfTheirTags) {
+    if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
+    TemporaryDirectory dir("tavlo_view");
+    TerminalSession terminal(
+        view_command(dir, "--kind unsolicited --list 102 --tag 'COOLING.*' " + kPlant), 150, 30);
+    const std::string shown = terminal.wait_until([](const std::string &screen) {
+        return holds(screen, "COOLING.LAST_FLUSH") && holds(screen, "tags 1-5 of 5");
+    });
+    ASSERT_FALSE(shown.empty()) << terminal.visible();
+    EXPECT_TRUE(has_row(shown, "102", "COOLING.PUMP_STATUS")) << shown;
+    EXPECT_FALSE(holds(shown, "SIM.MESSAGE_NUMBER")) << shown;
+    EXPECT_FALSE(holds(shown, "\n101 ")) << shown;
+    terminal.press({"q"});
+    EXPECT_TRUE(terminal.wait_for("terminal modes restored")) << terminal.visible();
+}
+
 const char kScript[] =
     "message DECLARE PLANT9 2 7\n"
     "tag \"TANK LEVEL\" REAL EU 0 -1 0 0 3600\n"
