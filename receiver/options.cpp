@@ -55,7 +55,8 @@ constexpr char kHelpText[] =
     "Exit status:\n"
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
     "  1  the client library could not be initialised\n"
-    "  2  usage: no device name, an empty one, or a bad option\n"
+    "  2  usage: no device name, an empty one, a bad option, or --view\n"
+    "     where it cannot run (no terminal, not built in)\n"
     "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
     "  5  the --record FILE could not be opened or written\n";

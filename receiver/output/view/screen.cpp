@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 
 namespace tavlo::receiver::view {
 
@@ -30,6 +31,17 @@ constexpr int kStatusWidth = 18;
 constexpr int kTimeWidth = 24;  // asctime's text without its line end
 constexpr int kUpdatesWidth = 9;
 constexpr int kGap = 1;
+
+// The terminate handler from before the screen was opened.
+std::terminate_handler g_earlier_terminate = nullptr;
+
+// An error that ends the program without unwinding leaves the terminal as
+// it was found, too.
+[[noreturn]] void end_screen_and_terminate() {
+    endwin();
+    if (g_earlier_terminate != nullptr) g_earlier_terminate();
+    std::abort();
+}
 
 const char *state_text(LinkState state) {
     switch (state) {
@@ -118,6 +130,7 @@ bool Screen::open() {
         return false;
     }
     set_term(screen_);
+    g_earlier_terminate = std::set_terminate(end_screen_and_terminate);
     cbreak();  // ^C still stops the receiver
     noecho();
     nonl();
@@ -137,6 +150,7 @@ bool Screen::open() {
 void Screen::close() {
     if (screen_ != nullptr) {
         endwin();
+        std::set_terminate(g_earlier_terminate);
         delscreen(screen_);
         screen_ = nullptr;
         // A resize still held back is dropped with the screen.
