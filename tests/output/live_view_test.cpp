@@ -57,13 +57,7 @@ std::vector<std::pair<std::string, std::string>> plant_tags() {
     return tags;
 }
 
-// Whether the screen has a row of tag `name` of list `list`.
-bool has_row(const std::string &screen, const std::string &list, const std::string &name) {
-    return screen.find("\n" + list + std::string(7 - list.size(), ' ') + name + " ") !=
-           std::string::npos;
-}
-
-// The text of the row of tag `name` of list `list`, "" when there is none.
+// The row of tag `name` of list `list` on the screen, "" when there is none.
 std::string row_of(const std::string &screen, const std::string &list, const std::string &name) {
     const std::size_t at =
         screen.find("\n" + list + std::string(7 - list.size(), ' ') + name + " ");
@@ -75,91 +69,77 @@ bool holds(const std::string &screen, const std::string &text) {
     return screen.find(text) != std::string::npos;
 }
 
+// Waits until the screen holds every one of `texts` (a guard, no timing
+// check); returns that screen, "" when it never did.
+std::string showing(const TerminalSession &terminal, const std::vector<std::string> &texts,
+                    bool escapes = false) {
+    return terminal.wait_until(
+        [&](const std::string &screen) {
+            for (const std::string &text : texts) {
+                if (!holds(screen, text)) return false;
+            }
+            return true;
+        },
+        30, escapes);
+}
+
 TEST(LiveView, ShowsARowPerTagOfThePlantKeptCurrentScrolledResizedUntilQ) {
     if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
     const auto tags = plant_tags();
     ASSERT_EQ(tags.size(), 14u);
     TemporaryDirectory dir("tavlo_view");
     TerminalSession terminal(view_command(dir, kPlant), 150, 40);
-
-    const auto every_row = [&](const std::string &screen) {
-        for (const auto &[list, name] : tags) {
-            if (!has_row(screen, list, name)) return false;
-        }
-        return holds(screen, kPlant + "  connected  ");
-    };
-    const std::string first = terminal.wait_until(every_row);
-    ASSERT_FALSE(first.empty()) << terminal.visible();
-    EXPECT_TRUE(holds(first, "LIST   NAME")) << first;
-    EXPECT_TRUE(holds(first, "q quits")) << first;
+    std::vector<std::string> rows = {kPlant + "  connected  ", "LIST   NAME", "q quits"};
+    for (const auto &[list, name] : tags) {
+        rows.push_back("\n" + list + std::string(7 - list.size(), ' ') + name + " ");
+    }
+    const std::string first = showing(terminal, rows);
+    ASSERT_NE(first, "") << terminal.visible();
     // The message number changes with every message of its list.
     const std::string number_row = row_of(first, "101", "SIM.MESSAGE_NUMBER");
-    EXPECT_FALSE(terminal
-                     .wait_until([&](const std::string &screen) {
-                         const std::string row = row_of(screen, "101", "SIM.MESSAGE_NUMBER");
-                         return !row.empty() && row != number_row;
-                     })
-                     .empty())
+    EXPECT_NE(terminal.wait_until([&](const std::string &screen) {
+        const std::string row = row_of(screen, "101", "SIM.MESSAGE_NUMBER");
+        return !row.empty() && row != number_row;
+    }),
+              "")
         << number_row;
 
     // Ten lines leave seven for the table: the two lists take a page each.
     terminal.resize(150, 10);
-    const std::string small =
-        terminal.wait_until([](const std::string &screen) { return holds(screen, "tags 1-7 of"); });
-    ASSERT_FALSE(small.empty()) << terminal.visible();
-    EXPECT_TRUE(has_row(small, "101", "BOILER.TEMPERATURE")) << small;
-    EXPECT_FALSE(has_row(small, "102", "COOLING.PUMP_STATUS")) << small;
+    const std::string small = showing(terminal, {"tags 1-7 of", "\n101    BOILER.TEMPERATURE"});
+    ASSERT_NE(small, "") << terminal.visible();
+    EXPECT_FALSE(holds(small, "\n102 ")) << small;
     terminal.press({"NPage"});
-    const std::string second_page = terminal.wait_until(
-        [](const std::string &screen) { return holds(screen, "tags 8-14 of"); });
-    ASSERT_FALSE(second_page.empty()) << terminal.visible();
-    EXPECT_TRUE(has_row(second_page, "102", "COOLING.PUMP_STATUS")) << second_page;
+    const std::string second_page = showing(terminal, {"tags 8-14 of", "102    COOLING.PUMP"});
+    ASSERT_NE(second_page, "") << terminal.visible();
     EXPECT_FALSE(holds(second_page, "\n101 ")) << second_page;
     terminal.press({"Up"});
-    EXPECT_FALSE(terminal
-                     .wait_until([](const std::string &screen) {
-                         return holds(screen, "tags 7-13 of") && holds(screen, "\n101 ");
-                     })
-                     .empty())
-        << terminal.visible();
+    EXPECT_NE(showing(terminal, {"tags 7-13 of", "\n101 "}), "") << terminal.visible();
     terminal.press({"Home"});
-    EXPECT_FALSE(
-        terminal.wait_until([](const std::string &screen) { return holds(screen, "tags 1-7 of"); })
-            .empty())
-        << terminal.visible();
+    EXPECT_NE(showing(terminal, {"tags 1-7 of"}), "") << terminal.visible();
 
     terminal.press({"q"});
-    const std::string after = terminal.wait_until(
-        [](const std::string &screen) { return holds(screen, "terminal modes restored"); });
-    ASSERT_FALSE(after.empty()) << terminal.visible();
-    EXPECT_TRUE(holds(after, "view ended with status 0")) << after;
+    const std::string after = showing(
+        terminal, {"Closing Tavlo Connections.", "view ended with status 0", "modes restored"});
+    ASSERT_NE(after, "") << terminal.visible();
     // The screen from before the view is back, without the table.
     EXPECT_FALSE(holds(after, "LIST   NAME")) << after;
-    EXPECT_TRUE(holds(after, "Closing Tavlo Connections.")) << after;
 }
 
 TEST(LiveView, EachStopSignalEndsTheViewAndRestoresTheTerminal) {
     if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
-    for (const int signal_number : signals) {
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
         TemporaryDirectory dir("tavlo_view");
         TerminalSession terminal(view_command(dir, kPlant), 120, 30);
-        ASSERT_FALSE(terminal
-                         .wait_until([](const std::string &screen) {
-                             return holds(screen, "connected") && holds(screen, "SIM.MESSAGE");
-                         })
-                         .empty())
-            << signal_number << "\n"
-            << terminal.visible();
+        ASSERT_NE(showing(terminal, {"connected", "SIM.MESSAGE"}), "") << terminal.visible();
         if (signal_number == SIGINT) {
             terminal.press({"C-c"});  // the terminal's own ^C
         } else {
             kill(static_cast<pid_t>(std::stol(read_file(dir.file("pid")))), signal_number);
         }
-        const std::string after = terminal.wait_until(
-            [](const std::string &screen) { return holds(screen, "terminal modes restored"); });
-        EXPECT_FALSE(after.empty()) << signal_number << "\n" << terminal.visible();
-        EXPECT_TRUE(holds(after, "view ended with status 0")) << signal_number << "\n" << after;
+        EXPECT_NE(showing(terminal, {"view ended with status 0", "terminal modes restored"}), "")
+            << signal_number << "\n"
+            << terminal.visible();
     }
 }
 
@@ -168,13 +148,10 @@ TEST(LiveView, TheFiltersLeaveOnlyTheRowsOfTheirTags) {
     TemporaryDirectory dir("tavlo_view");
     TerminalSession terminal(
         view_command(dir, "--kind unsolicited --list 102 --tag 'COOLING.*' " + kPlant), 150, 30);
-    const std::string shown = terminal.wait_until([](const std::string &screen) {
-        return holds(screen, "COOLING.LAST_FLUSH") && holds(screen, "tags 1-5 of 5");
-    });
-    ASSERT_FALSE(shown.empty()) << terminal.visible();
-    EXPECT_TRUE(has_row(shown, "102", "COOLING.PUMP_STATUS")) << shown;
+    const std::string shown =
+        showing(terminal, {"102    COOLING.LAST_FLUSH", "102    COOLING.PUMP", "tags 1-5 of 5"});
+    ASSERT_NE(shown, "") << terminal.visible();
     EXPECT_FALSE(holds(shown, "SIM.MESSAGE_NUMBER")) << shown;
-    EXPECT_FALSE(holds(shown, "\n101 ")) << shown;
     terminal.press({"q"});
     EXPECT_TRUE(terminal.wait_for("terminal modes restored")) << terminal.visible();
 }
@@ -197,50 +174,38 @@ TEST(LiveView, ShowsAScriptsStatusesInColourUnlessNoColourAndTheLostLinksError) 
     TemporaryDirectory dir("tavlo_view");
     Devsim devsim(
         {"--script", dir.write("plant9.script", kScript), "--interval", "100", "--loop", "0"});
-    const auto script_rows = [](const std::string &screen) {
-        return holds(screen, "TANK LEVEL") && holds(screen, "BAD") &&
-               holds(screen, "Out of Range") && holds(screen, "connected");
-    };
+    const std::vector<std::string> script_rows = {"TANK LEVEL", "BAD", "Out of Range", "connected"};
     {
         TerminalSession plain(view_command(dir, devsim.address(), "NO_COLOR=1"), 150, 12);
-        const std::string shown = plain.wait_until(script_rows, 30, true);
-        ASSERT_FALSE(shown.empty()) << plain.visible();
-        // Bold, without colour.
-        EXPECT_FALSE(holds(shown, "\x1b[31m")) << shown;
+        const std::string shown = showing(plain, script_rows, true);
+        ASSERT_NE(shown, "") << plain.visible();
+        EXPECT_FALSE(holds(shown, "\x1b[31m")) << shown;  // bold, without colour
         EXPECT_TRUE(holds(shown, "\x1b[1mBAD")) << shown;
         plain.press({"q"});
         EXPECT_TRUE(plain.wait_for("terminal modes restored")) << plain.visible();
     }
     TerminalSession coloured(view_command(dir, devsim.address(), "env -u NO_COLOR"), 150, 12);
-    const std::string shown = coloured.wait_until(script_rows, 30, true);
-    ASSERT_FALSE(shown.empty()) << coloured.visible();
-    EXPECT_TRUE(holds(shown, "\x1b[31mBAD")) << shown;
-    EXPECT_TRUE(holds(shown, "\x1b[31mOut of Range")) << shown;
-    EXPECT_FALSE(holds(shown, "\x1b[31mGOOD")) << shown;
-    const std::string plain_text = coloured.visible();
-    const std::string tank = row_of(plain_text, "7", "TANK LEVEL");
-    EXPECT_TRUE(std::regex_search(tank, std::regex("REAL +1[23]\\.500000 +GOOD "))) << tank;
-    EXPECT_TRUE(std::regex_search(row_of(plain_text, "7", "VALVE"),
-                                  std::regex("ASCII +open +Out of Range ")))
-        << plain_text;
     // The tank's level changes with every message: it stands out.
-    EXPECT_FALSE(coloured
-                     .wait_until(
-                         [](const std::string &screen) {
-                             return holds(screen, "\x1b[7m12.500000") ||
-                                    holds(screen, "\x1b[7m13.500000");
-                         },
-                         30, true)
-                     .empty())
-        << coloured.visible(true);
+    const std::string shown = coloured.wait_until(
+        [&](const std::string &screen) {
+            return holds(screen, "\x1b[31mBAD") && holds(screen, "\x1b[31mOut of Range") &&
+                   (holds(screen, "\x1b[7m12.500000") || holds(screen, "\x1b[7m13.500000"));
+        },
+        30, true);
+    ASSERT_NE(shown, "") << coloured.visible(true);
+    EXPECT_FALSE(holds(shown, "\x1b[31mGOOD")) << shown;
+    const std::string text = coloured.visible();
+    EXPECT_TRUE(std::regex_search(row_of(text, "7", "TANK LEVEL"),
+                                  std::regex("REAL +1[23]\\.500000 +GOOD ")))
+        << text;
+    EXPECT_TRUE(
+        std::regex_search(row_of(text, "7", "VALVE"), std::regex("ASCII +open +Out of Range ")))
+        << text;
 
     devsim.stop();
-    const std::string lost = coloured.wait_until([](const std::string &screen) {
-        return holds(screen, "reconnecting") &&
-               holds(screen, "last error: TAVLO TAVLOUNSOL: facility=20 error=");
-    });
-    EXPECT_FALSE(lost.empty()) << coloured.visible();
-    EXPECT_TRUE(holds(lost, "TANK LEVEL")) << lost;  // the rows stay
+    const std::string lost = showing(
+        coloured, {"reconnecting", "last error: TAVLO TAVLOUNSOL: facility=20 error=", "TANK"});
+    EXPECT_NE(lost, "") << coloured.visible();
     coloured.press({"q"});
     EXPECT_TRUE(coloured.wait_for("terminal modes restored")) << coloured.visible();
 }

@@ -27,72 +27,72 @@ struct TestTag {
     int32_t seconds = 0;
 };
 
-std::string long_bytes(int32_t value) {
+template <typename T>
+std::string bytes_of(const T &value) {
     return std::string(reinterpret_cast<const char *>(&value), sizeof value);
 }
 
 TestTag long_tag(const std::string &name, int32_t value, int32_t status = -1) {
-    return {name, TAVLO_TYPE_LONG, long_bytes(value), status, 0};
+    return {name, TAVLO_TYPE_LONG, bytes_of(value), status, 0};
 }
 
 // The arrays of one message, laid out as a read returns them.
-class TestMessage {
-public:
-    TestMessage(MessageKind kind, const std::string &device, int32_t unit, int32_t list,
+struct TestMessage {
+    std::string device;
+    std::string names;
+    std::vector<TypeDescriptor> descriptors;
+    std::string values;
+    std::vector<TagStatus> statuses;
+    std::vector<TimeRecord> timestamps;
+    ReadSlots slots;
+
+    TestMessage(MessageKind kind, const std::string &device_name, int32_t unit, int32_t list,
                 const std::vector<TestTag> &tags)
-        : device_(device), names_(tavlo::testing::compact_layout(names_of(tags), tags.size())) {
-        descriptors_.push_back({TAVLO_TYPE_STRUCTURE, 0, static_cast<int32_t>(tags.size()), 1});
+        : device(device_name) {
+        std::vector<std::string> tag_names;
+        descriptors.push_back({TAVLO_TYPE_STRUCTURE, 0, static_cast<int32_t>(tags.size()), 1});
         for (const TestTag &tag : tags) {
-            descriptors_.push_back(
-                {tag.type, 0, static_cast<int32_t>(tag.bytes.size()), static_cast<int32_t>(1)});
-            values_ += tag.bytes;
-            statuses_.push_back({tag.status, 0, 0});
-            timestamps_.push_back({0, tag.seconds});
+            tag_names.push_back(tag.name);
+            descriptors.push_back({tag.type, 0, static_cast<int32_t>(tag.bytes.size()), 1});
+            values += tag.bytes;
+            statuses.push_back({tag.status, 0, 0});
+            timestamps.push_back({0, tag.seconds});
         }
-        slots_.kind = kind;
-        slots_.device = device_.data();
-        slots_.unit = unit;
-        slots_.list_id = list;
-        slots_.count = static_cast<int32_t>(tags.size());
-        slots_.names = names_.data();
-        slots_.descriptors = descriptors_.data();
-        slots_.values = values_.data();
-        slots_.statuses = statuses_.data();
-        slots_.timestamps = timestamps_.data();
+        names = tavlo::testing::compact_layout(tag_names, tags.size());
+        slots = {kind,
+                 device.data(),
+                 unit,
+                 list,
+                 0,
+                 0,
+                 names.data(),
+                 nullptr,
+                 descriptors.data(),
+                 values.data(),
+                 statuses.data(),
+                 timestamps.data(),
+                 0,
+                 nullptr};
+        slots.count = static_cast<int32_t>(tags.size());
     }
-
-    ReceivedMessage message() const { return {slots_, {}, 40}; }
-
-private:
-    static std::vector<std::string> names_of(const std::vector<TestTag> &tags) {
-        std::vector<std::string> names;
-        for (const TestTag &tag : tags) names.push_back(tag.name);
-        return names;
-    }
-
-    std::string device_;
-    std::string names_;
-    std::vector<TypeDescriptor> descriptors_;
-    std::string values_;
-    std::vector<TagStatus> statuses_;
-    std::vector<TimeRecord> timestamps_;
-    ReadSlots slots_;
 };
 
 const TagSelection kEveryTag{};
 const Clock::time_point kStart{};
 
 int32_t take(TagTable &table, const TestMessage &message, Clock::time_point now = kStart) {
-    return table.take(message.message(), kEveryTag, now);
+    return table.take(ReceivedMessage(message.slots, {}, 40), kEveryTag, now);
 }
 
-// "list name" of every row, in order.
-std::vector<std::string> row_keys(TagTable &table) {
-    std::vector<std::string> keys;
+// "list name=value xupdates" of every row, in order.
+std::vector<std::string> rows_of(TagTable &table) {
+    std::vector<std::string> rows;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        keys.push_back(std::to_string(table.row(i).list_id) + " " + table.row(i).name);
+        const TagRow &row = table.row(i);
+        rows.push_back(std::to_string(row.list_id) + " " + row.name + "=" + row.value + " x" +
+                       std::to_string(row.updates));
     }
-    return keys;
+    return rows;
 }
 
 TEST(TagTable, KeysRowsByDeviceUnitListAndNameInTheOrderFirstSeen) {
@@ -108,42 +108,35 @@ TEST(TagTable, KeysRowsByDeviceUnitListAndNameInTheOrderFirstSeen) {
                  1,
                  101,
                  {long_tag("A", 6), long_tag("C", 7), long_tag("B", 8)}});
-    EXPECT_EQ(row_keys(table),
-              (std::vector<std::string>{"101 B", "101 A", "102 A", "101 A", "101 A", "101 C"}));
-    const std::vector<std::string> values = {"8", "6", "3", "4", "5", "7"};
-    const std::vector<int64_t> updates = {2, 2, 1, 1, 1, 1};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        EXPECT_EQ(table.row(i).value, values[i]) << i;
-        EXPECT_EQ(table.row(i).updates, updates[i]) << i;
-    }
+    EXPECT_EQ(rows_of(table), (std::vector<std::string>{"101 B=8 x2", "101 A=6 x2", "102 A=3 x1",
+                                                        "101 A=4 x1", "101 A=5 x1", "101 C=7 x1"}));
 }
 
-TEST(TagTable, ShowsEachValueAsTheTextReportDoesOnOneLine) {
+TEST(TagTable, ShowsEachValueAndStatusAsTheTextReportDoesOnOneLine) {
     struct ValueCase {
         int16_t type;
         std::string bytes;
         std::string type_text;
         std::string value_text;
+        int32_t status;
+        std::string status_text;  // the table's text without quotes, or the code
     };
-    const float real = 1.5f;
-    const double dbl = -0.25;
-    const int16_t shrt = -2;
-    const TimeRecord time{500, 86400};
     const ValueCase cases[] = {
-        {TAVLO_TYPE_REAL, std::string(reinterpret_cast<const char *>(&real), 4), "REAL",
-         "1.500000"},
-        {TAVLO_TYPE_DOUBLE, std::string(reinterpret_cast<const char *>(&dbl), 8), "DOUBLE",
-         "-0.250000"},
-        {TAVLO_TYPE_SHORT, std::string(reinterpret_cast<const char *>(&shrt), 2), "SHORT", "-2"},
-        {TAVLO_TYPE_LONG, long_bytes(-70000), "LONG", "-70000"},
+        {TAVLO_TYPE_REAL, bytes_of(1.5f), "REAL", "1.500000", -1, "GOOD"},
+        {TAVLO_TYPE_DOUBLE, bytes_of(-0.25), "DOUBLE", "-0.250000", -6, "BAD"},
+        {TAVLO_TYPE_SHORT, bytes_of(int16_t{-2}), "SHORT", "-2", -9, "Out of Range"},
+        {TAVLO_TYPE_LONG, bytes_of(-70000), "LONG", "-70000", -15, "Undefined Value"},
         // Padded with blanks to the field, as the report does; bytes a
         // terminal would act on are shown as '?'.
-        {TAVLO_TYPE_ASCII, std::string("a\x1b[2Jb\n\xc3\xa9\0zz", 10), "ASCII", "a?[2Jb ?? "},
-        {TAVLO_TYPE_TIME, std::string(reinterpret_cast<const char *>(&time), 8), "TIME",
-         "Milliseconds= 500  Seconds= 86400 Fri Jan  2 00:00:00 1970"},
-        {TAVLO_TYPE_STRUCTURE, "", "STRUCTURE", "Structures are currently not supported"},
-        {TAVLO_TYPE_REAL, "", "REAL", "0.000000"},  // no bytes: zero, as in the report
-        {99, long_bytes(1), "UNKNOWN TYPE", "Unknown data type"},
+        {TAVLO_TYPE_ASCII, std::string("a\x1b[2Jb\n\xc3\xa9\0zz", 10), "ASCII", "a?[2Jb ?? ", -7,
+         "-7"},
+        {TAVLO_TYPE_TIME, bytes_of(TimeRecord{500, 86400}), "TIME",
+         "Milliseconds= 500  Seconds= 86400 Fri Jan  2 00:00:00 1970", -32768, "No Field"},
+        {TAVLO_TYPE_STRUCTURE, "", "STRUCTURE", "Structures are currently not supported", 12345,
+         "12345"},
+        {TAVLO_TYPE_REAL, "", "REAL", "0.000000", 0,
+         "initial"},  // no bytes: zero, as in the report
+        {99, bytes_of(1), "UNKNOWN TYPE", "Unknown data type", -1, "GOOD"},
     };
     for (const ValueCase &c : cases) {
         TagTable table;
@@ -152,33 +145,15 @@ TEST(TagTable, ShowsEachValueAsTheTextReportDoesOnOneLine) {
                                "PLANT",
                                1,
                                7,
-                               {{"T", c.type, c.bytes, -1, 86400}, long_tag("AFTER", 1)}}),
+                               {{"T", c.type, c.bytes, c.status, 86400}, long_tag("AFTER", 1)}}),
                   c.type == 99 ? 1 : 2);
         const TagRow &row = table.row(0);
         EXPECT_EQ(row.data_type, c.type_text);
         EXPECT_EQ(row.value, c.value_text);
         EXPECT_EQ(row.timestamp, "Fri Jan  2 00:00:00 1970");
+        EXPECT_EQ(row.status_text(), c.status_text);
+        EXPECT_EQ(row.status_is_good(), c.status == -1);
         EXPECT_EQ(table.size(), c.type == 99 ? 1u : 2u);
-    }
-}
-
-TEST(TagTable, ShowsTheStatusTableTextOrTheCode) {
-    struct StatusCase {
-        int32_t code;
-        std::string text;
-        bool good;
-    };
-    const StatusCase cases[] = {
-        {-1, "GOOD", true},          {-6, "BAD", false},
-        {-9, "Out of Range", false}, {-15, "Undefined Value", false},
-        {-7, "-7", false},           {-32768, "No Field", false},
-        {12345, "12345", false},     {0, "initial", false},
-    };
-    for (const StatusCase &c : cases) {
-        TagTable table;
-        take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7, {long_tag("T", 1, c.code)}});
-        EXPECT_EQ(table.row(0).status_text(), c.text) << c.code;
-        EXPECT_EQ(table.row(0).status_is_good(), c.good) << c.code;
     }
 }
 
@@ -204,38 +179,33 @@ TEST(TagTable, DeclareAddsTheRowsOfItsListAndCancelRemovesThemOnly) {
     TestMessage declare(TAVLO_MSG_DECLARE_REPLY, "PLANT", 1, 103,
                         {long_tag("X", 9), long_tag("Y", 9)});
     EXPECT_EQ(take(table, declare), 2);
-    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP", "103 X", "103 Y"}));
     EXPECT_EQ(table.row(1).data_type, "LONG");
-    EXPECT_EQ(table.row(1).value, "");
-    EXPECT_EQ(table.row(1).updates, 0);
     take(table, {TAVLO_MSG_GET_REPLY, "PLANT", 1, 103, {long_tag("Y", 5)}});
     // A cancel of another unit's list of that id leaves them.
     take(table, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 2, 103, {}});
-    EXPECT_EQ(table.size(), 3u);
+    EXPECT_EQ(rows_of(table),
+              (std::vector<std::string>{"101 KEEP=1 x1", "103 X= x0", "103 Y=5 x1"}));
     take(table, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 1, 103, {long_tag("X", 0)}});
-    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP"}));
+    EXPECT_EQ(rows_of(table), (std::vector<std::string>{"101 KEEP=1 x1"}));
     // Declared again, the list starts anew at the end.
     take(table, declare);
     take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("KEEP", 2)}});
-    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"101 KEEP", "103 X", "103 Y"}));
-    EXPECT_EQ(table.row(2).updates, 0);
-    EXPECT_EQ(table.row(0).updates, 2);
+    EXPECT_EQ(rows_of(table),
+              (std::vector<std::string>{"101 KEEP=2 x2", "103 X= x0", "103 Y= x0"}));
 }
 
 TEST(TagTable, TakesOnlyTheSelectedTagsAndStopsAddingRowsWhenFull) {
     TagTable table;
     const unsigned char shown[] = {0, 1, 0};
-    TestMessage message(TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7,
-                        {long_tag("A", 1), long_tag("B", 2), long_tag("C", 3)});
-    EXPECT_EQ(table.take(message.message(), TagSelection{shown, 1}, kStart), 1);
-    EXPECT_EQ(row_keys(table), (std::vector<std::string>{"7 B"}));
-    EXPECT_EQ(table.row(0).value, "2");
+    const TestMessage message(TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7,
+                              {long_tag("A", 1), long_tag("B", 2), long_tag("C", 3)});
+    EXPECT_EQ(table.take(ReceivedMessage(message.slots, {}, 40), {shown, 1}, kStart), 1);
+    EXPECT_EQ(rows_of(table), (std::vector<std::string>{"7 B=2 x1"}));
 
     TagTable full;
     std::vector<TestTag> tags;
     for (int i = 0; i < 1000; ++i) tags.push_back(long_tag("T" + std::to_string(i), i));
-    const std::size_t lists = TagTable::kMostRows / tags.size();
-    for (std::size_t list = 0; list <= lists; ++list) {
+    for (std::size_t list = 0; list <= TagTable::kMostRows / tags.size(); ++list) {
         take(full, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, static_cast<int32_t>(list), tags});
     }
     EXPECT_EQ(full.size(), TagTable::kMostRows);
