@@ -27,7 +27,9 @@ public:
     // The characters as they stand, NULs included.
     void text(std::string_view part) {
         if (part.size() <= kCapacity - used_) {
-            std::memcpy(buffer_ + used_, part.data(), part.size());
+            // An empty view need not point anywhere (an ASCII value of no
+            // valid size): memcpy must not be given its null.
+            if (!part.empty()) std::memcpy(buffer_ + used_, part.data(), part.size());
             used_ += part.size();
         } else {
             spill(part);
