@@ -24,8 +24,12 @@ public:
     ReportWriter(const ReportWriter &) = delete;
     ReportWriter &operator=(const ReportWriter &) = delete;
 
-    // The characters as they stand, NULs included.
+    // The characters as they stand, NULs included. An empty view may hold no
+    // pointer at all (an ASCII value of size 0), which memcpy must not see.
     void text(std::string_view part) {
+        if (part.empty()) {
+            return;
+        }
         if (part.size() <= kCapacity - used_) {
             // An empty view need not point anywhere (an ASCII value of no
             // valid size): memcpy must not be given its null.

@@ -197,9 +197,11 @@ TEST(SlowClients, OneClientThatStopsReadingIsDroppedUnlessAskedToWait) {
             }
         } else {
             EXPECT_EQ(log.find(dropped), std::string::npos) << log;
-            // Nothing, or the few messages the slow client's socket lets
-            // through now and then.
-            EXPECT_LT(fast.numbers.size(), before + 20) << "everyone waits for the slowest";
+            // Nothing, or the messages the slow client's socket lets through
+            // when the kernel makes room in it: a few hundred at most on a
+            // loaded machine, where a server that did not wait sends the
+            // 500 in the first driven milliseconds.
+            EXPECT_LT(fast.numbers.size(), before + 500) << "everyone waits for the slowest";
         }
         EXPECT_TRUE(fast.in_order_without_gaps());
         EXPECT_GE(before, 100u);
