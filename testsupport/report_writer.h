@@ -31,9 +31,7 @@ public:
             return;
         }
         if (part.size() <= kCapacity - used_) {
-            // An empty view need not point anywhere (an ASCII value of no
-            // valid size): memcpy must not be given its null.
-            if (!part.empty()) std::memcpy(buffer_ + used_, part.data(), part.size());
+            std::memcpy(buffer_ + used_, part.data(), part.size());
             used_ += part.size();
         } else {
             spill(part);
