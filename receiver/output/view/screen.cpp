@@ -32,6 +32,23 @@ constexpr int kTimeWidth = 24;  // asctime's text without its line end
 constexpr int kUpdatesWidth = 9;
 constexpr int kGap = 1;
 
+// The set of SIGWINCH alone.
+sigset_t resize_signal() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGWINCH);
+    return set;
+}
+
+// Takes the resizes that are held back; true when there was one.
+bool took_resize() {
+    const sigset_t set = resize_signal();
+    const timespec now{};
+    bool resized = false;
+    while (sigtimedwait(&set, nullptr, &now) == SIGWINCH) resized = true;
+    return resized;
+}
+
 // The terminate handler from before the screen was opened.
 std::terminate_handler g_earlier_terminate = nullptr;
 
@@ -120,12 +137,11 @@ bool Screen::open() {
     }
     // A resize is taken between reads: its signal, held back, cannot cut the
     // client library's waits short.
-    sigset_t resize;
-    sigemptyset(&resize);
-    sigaddset(&resize, SIGWINCH);
+    const sigset_t resize = resize_signal();
     sigprocmask(SIG_BLOCK, &resize, &old_mask_);
     screen_ = newterm(nullptr, out_, stdin);
     if (screen_ == nullptr) {
+        sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
         close();
         return false;
     }
@@ -153,13 +169,7 @@ void Screen::close() {
         std::set_terminate(g_earlier_terminate);
         delscreen(screen_);
         screen_ = nullptr;
-        // A resize still held back is dropped with the screen.
-        sigset_t resize;
-        sigemptyset(&resize);
-        sigaddset(&resize, SIGWINCH);
-        const timespec now{};
-        while (sigtimedwait(&resize, nullptr, &now) == SIGWINCH) {
-        }
+        took_resize();  // a resize still held back goes with the screen
         sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
     }
     if (out_ != nullptr) {
@@ -169,13 +179,7 @@ void Screen::close() {
 }
 
 void Screen::take_new_size() {
-    sigset_t resize;
-    sigemptyset(&resize);
-    sigaddset(&resize, SIGWINCH);
-    const timespec now{};
-    bool resized = false;
-    while (sigtimedwait(&resize, nullptr, &now) == SIGWINCH) resized = true;
-    if (!resized) return;
+    if (!took_resize()) return;
     winsize size{};
     if (ioctl(fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
         resizeterm(size.ws_row, size.ws_col);
