@@ -20,7 +20,11 @@ if ! command -v tmux >/dev/null 2>&1; then
 fi
 device=sim:0:1700000000
 socket=tavlo-view-bench-$$
-trap 'tmux -L "$socket" kill-server 2>/dev/null || true; cleanup' EXIT
+end_tmux() {
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  rm -f "${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$socket"
+}
+trap 'end_tmux; cleanup' EXIT
 
 # "messages seconds tags" of the --stats summary in the file $1.
 summary() {
@@ -42,7 +46,7 @@ run_view() {
     "TZ=UTC0 '$receiver' --view --stats --count $messages $device 2>'$work/stats';
      tmux -L '$socket' wait-for -S view-done"
   tmux -L "$socket" wait-for view-done
-  tmux -L "$socket" kill-server 2>/dev/null || true
+  end_tmux
 }
 
 # Runs $1 with the rest as its arguments $runs times; prints the median's
