@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "number_reading.h"
@@ -24,7 +25,11 @@ constexpr char kHelpText[] =
     "  --format F     text (the default): the text report of each message;\n"
     "                 json: one JSON object a line for every message of any\n"
     "                 kind (docs/json-output.md), and the receiver's own\n"
-    "                 lines on standard error\n"
+    "                 lines on standard error; view: the live view (--view)\n"
+    "  --view         a full-screen table of the tags, one row a tag, kept\n"
+    "                 current (q quits, arrow and page keys scroll); standard\n"
+    "                 output must be a terminal, and the library's log lines\n"
+    "                 show in the header instead of on the screen\n"
     "  --kind LIST    show only messages of these kinds: get, put, declare,\n"
     "                 cancel, unsolicited or a number (--kind unsolicited,get)\n"
     "  --list LIST    show only messages of these list ids (--list 101,102)\n"
@@ -50,7 +55,8 @@ constexpr char kHelpText[] =
     "Exit status:\n"
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
     "  1  the client library could not be initialised\n"
-    "  2  usage: no device name, an empty one, or a bad option\n"
+    "  2  usage: no device name, an empty one, a bad option, or --view\n"
+    "     where it cannot run (no terminal, not built in)\n"
     "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
     "  5  the --record FILE could not be opened or written\n";
@@ -63,6 +69,12 @@ std::vector<std::string> format_names() {
     std::vector<std::string> names;
     for (const OutputFormatRow &row : kOutputFormats) names.emplace_back(row.name);
     return names;
+}
+
+std::size_t format_row(std::string_view name) {
+    std::size_t row = 0;
+    while (kOutputFormats[row].name != name) ++row;
+    return row;
 }
 
 std::string take_kind(const std::string &word, std::vector<MessageKind> &kinds) {
@@ -99,6 +111,7 @@ cli::Option tag_patterns(std::vector<std::string> &patterns) {
 ParsedCommandLine parse_command_line(int argc, char **argv) {
     ParsedCommandLine result;
     Options &o = result.options;
+    bool view = false;
     FilterSettings &filter = o.output.filter;
     const std::vector<cli::Option> options = {
         cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max()),
@@ -108,6 +121,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::list("list",
                   [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); }),
         tag_patterns(filter.tag_patterns),
+        cli::flag("view", view),
         cli::flag("stats", o.output.stats),
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
@@ -127,6 +141,13 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
+    }
+    if (view) o.output.format = format_row("view");
+    if (const auto unavailable = kOutputFormats[o.output.format].unavailable;
+        !result.stop && unavailable != nullptr) {
+        if (const std::string problem = unavailable(); !problem.empty()) {
+            result.stop = cli::usage_error(kProgram, "--view", problem);
+        }
     }
     return result;
 }

@@ -49,13 +49,13 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
                      StatusBlock &log_block, MessageOutput &output) {
     ReadSlots slots;
     int64_t shown = 0;
-    while (!stop_requested()) {
+    while (!stop_requested() && output.tick()) {
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
         if (stop_requested()) break;
         if (failed(main_block)) {
-            output.connect_failed(fields.device);
+            output.connect_failed(fields.device, main_block);
             if (!flush_report_output()) break;
             TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
         }
@@ -66,7 +66,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         if (failed(main_block)) {
             if (stop_requested()) break;
             if (!is_no_message(main_block)) {
-                output.read_failed();
+                output.read_failed(main_block);
                 TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
             }
             continue;
@@ -119,7 +119,7 @@ int run_receiver(const Options &options) {
             print_init_error_listing(notes, main_block);
             status = kExitInitFailed;
         } else {
-            output.start();
+            output.start(fields.device);
             status = receive_messages(options, fields, main_block, log_block, output);
             output.end();
         }

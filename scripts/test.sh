@@ -58,7 +58,9 @@ trap finish EXIT
 # ---- Tools.
 stage "Tools"
 need=()
-command -v tmux >/dev/null 2>&1 || need+=(tmux)  # the terminal test; skipped without it
+command -v tmux >/dev/null 2>&1 || need+=(tmux)  # the terminal tests; skipped without it
+# The live view (--view); without it the receiver is built without the view.
+[ -e /usr/include/curses.h ] || need+=(libncurses-dev)
 # The output tests (python3's strict JSON parser) and the path into an MQTT
 # broker; skipped without them.
 command -v python3 >/dev/null 2>&1 || need+=(python3)

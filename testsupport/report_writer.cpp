@@ -39,7 +39,7 @@ void ReportWriter::blanks(std::size_t count) {
 }
 
 void ReportWriter::flush() {
-    if (used_ > 0) std::fwrite(buffer_, 1, used_, stream_);
+    if (used_ > 0) put(buffer_, used_);
     used_ = 0;
 }
 
@@ -53,7 +53,15 @@ void ReportWriter::spill(std::string_view part) {
     if (part.size() < kCapacity) {
         text(part);
     } else {
-        std::fwrite(part.data(), 1, part.size(), stream_);
+        put(part.data(), part.size());
+    }
+}
+
+void ReportWriter::put(const char *bytes, std::size_t size) {
+    if (text_ != nullptr) {
+        text_->append(bytes, size);
+    } else {
+        std::fwrite(bytes, 1, size, stream_);
     }
 }
 

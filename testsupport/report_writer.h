@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace tavlo::ts {
@@ -14,9 +15,11 @@ namespace tavlo::ts {
 // the same stream stay in order around it. A text longer than the buffer
 // goes in several fwrites, one each time the buffer fills: memory stays the
 // same whatever a report prints. Errors of the stream are left to its caller.
+// Made on a string instead, it appends the text there.
 class ReportWriter {
 public:
     explicit ReportWriter(std::FILE *stream) : stream_(stream) {}
+    explicit ReportWriter(std::string &text) : text_(&text) {}
     ~ReportWriter() { flush(); }
     ReportWriter(const ReportWriter &) = delete;
     ReportWriter &operator=(const ReportWriter &) = delete;
@@ -54,8 +57,11 @@ private:
     // Makes room for `bytes` more, flushing when the buffer is too full.
     char *room(std::size_t bytes);
     void spill(std::string_view part);
+    // Hands `size` bytes to the stream or the string.
+    void put(const char *bytes, std::size_t size);
 
-    std::FILE *stream_;
+    std::FILE *stream_ = nullptr;
+    std::string *text_ = nullptr;
     std::size_t used_ = 0;
     char buffer_[kCapacity];
 };

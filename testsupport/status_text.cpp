@@ -96,6 +96,13 @@ std::string_view status_text(int32_t code) {
     return {};
 }
 
+std::string_view unquoted_status_text(int32_t code) {
+    std::string_view text = status_text(code);
+    if (!text.empty() && text.front() == '\'') text.remove_prefix(1);
+    if (!text.empty() && text.back() == '\'') text.remove_suffix(1);
+    return text;
+}
+
 void write_tag_status(ReportWriter &out, const TagStatus &tag_status) {
     const int32_t code = tag_status.status;
     if (const std::string_view text = status_text(code); !text.empty()) {

@@ -22,6 +22,10 @@ std::string_view device_data_type_name(int32_t device_data_type);
 // "Status is " and " (code)"; empty for a code without an entry.
 std::string_view status_text(int32_t code);
 
+// The same without the single quotes around most of the table's texts
+// ("Out of Range" for "'Out of Range'").
+std::string_view unquoted_status_text(int32_t code);
+
 // A value of type T, copied out of the packed buffer byte by byte. Bytes
 // beyond `size` (a size smaller than the type's width) read as zero.
 template <typename T>

@@ -126,13 +126,10 @@ void add_device_data_type_members(std::string &text, int32_t code) {
 // ,"status":CODE,"status_text":"TEXT", the text without the quotes the
 // text report puts around most of them (the table's texts need no escape).
 void add_status_members(std::string &text, int32_t code) {
-    std::string_view status_text = ts::status_text(code);
-    if (!status_text.empty() && status_text.front() == '\'') status_text.remove_prefix(1);
-    if (!status_text.empty() && status_text.back() == '\'') status_text.remove_suffix(1);
     text += ",\"status\":";
     text += std::to_string(code);
     text += ",\"status_text\":";
-    add_quoted_or_null(text, status_text);
+    add_quoted_or_null(text, ts::unquoted_status_text(code));
 }
 
 // ,"value":... of one tag, read as the text report reads it.
@@ -233,7 +230,7 @@ public:
         return shown;
     }
 
-    void connect_failed(const char *device) override {
+    void connect_failed(const char *device, const StatusBlock &) override {
         std::fprintf(stderr, "Error connecting to %s\n", device);
     }
 

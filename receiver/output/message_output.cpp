@@ -17,6 +17,7 @@ bool MessageOutput::take(const ReceivedMessage &message) {
     // Taps that keep every message as the library returned it go here,
     // before the filters.
     stats_.received(message.slots.kind);
+    format_->arrived(message);
     if (!filter_.passes(message)) return false;
     const TagSelection selection = filter_.select_tags(message);
     if (tags_filtered_ && selection.count == 0) return false;
@@ -26,14 +27,14 @@ bool MessageOutput::take(const ReceivedMessage &message) {
     return true;
 }
 
-void MessageOutput::connect_failed(const char *device) {
+void MessageOutput::connect_failed(const char *device, const StatusBlock &block) {
     stats_.connect_failed();
-    format_->connect_failed(device);
+    format_->connect_failed(device, block);
 }
 
-void MessageOutput::read_failed() {
+void MessageOutput::read_failed(const StatusBlock &block) {
     stats_.read_failed();
-    format_->read_failed();
+    format_->read_failed(block);
 }
 
 void MessageOutput::write_summary(uint64_t bytes_written) const {

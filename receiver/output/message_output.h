@@ -26,14 +26,18 @@ public:
     // Where the receiver's own lines go in the chosen format.
     std::FILE *notes() const { return format_->notes(); }
 
-    void start() { format_->start(); }
+    void start(const char *device) { format_->start(device); }
 
     // Shows the message if the filters leave it and the format shows it.
     // Returns whether it was shown.
     bool take(const ReceivedMessage &message);
 
-    void connect_failed(const char *device);
-    void read_failed();
+    void connect_failed(const char *device, const StatusBlock &block);
+    void read_failed(const StatusBlock &block);
+
+    // The format's moment in every pass of the loop; false when its user
+    // asked to quit.
+    bool tick() { return format_->tick(); }
 
     void end() { format_->end(); }
 

@@ -57,7 +57,7 @@ public:
         return shown;
     }
 
-    void connect_failed(const char *device) override {
+    void connect_failed(const char *device, const StatusBlock &) override {
         ts::ReportWriter out(stdout);
         out.text("\nError connecting to ");
         out.text(device);

@@ -33,6 +33,10 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         "9223372036854775807\n";
     const std::string timeout =
         "tavlo_t_receiver: --timeout: expects a decimal number from 0.001 to 10000000\n";
+    const std::string kNoView = std::string("tavlo_t_receiver: --view: ") +
+                                (TAVLO_VIEW_BUILT ? "standard output is not a terminal\n"
+                                                  : "is not built in: ncurses was not found "
+                                                    "when this receiver was built\n");
     const BadCase cases[] = {
         {{"--verbose", "PLANT7"}, "tavlo_t_receiver: --verbose: unknown option\n"},
         {{"--count"}, "tavlo_t_receiver: --count: needs a value\n"},
@@ -40,7 +44,10 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--count=7x", "PLANT7"}, count},
         {{"--timeout", "-1", "PLANT7"}, timeout},
         {{"--timeout=nan", "PLANT7"}, timeout},
-        {{"--format", "xml", "PLANT7"}, "tavlo_t_receiver: --format: expects text or json\n"},
+        {{"--format", "xml", "PLANT7"}, "tavlo_t_receiver: --format: expects text, json or view\n"},
+        // The live view needs a terminal; the tests' standard output is a pipe.
+        {{"--view", "PLANT7"}, kNoView},
+        {{"--format", "view", "--count", "1", "PLANT7"}, kNoView},
         {{"--kind", "get,reply", "PLANT7"},
          "tavlo_t_receiver: --kind: expects get, put, declare, cancel, unsolicited or a whole "
          "number, not 'reply'\n"},

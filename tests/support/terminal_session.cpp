@@ -37,18 +37,26 @@ double now_seconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+void pause_a_moment() {
+    const timespec poll_interval{0, 50 * 1000 * 1000};
+    nanosleep(&poll_interval, nullptr);
+}
+
 }  // namespace
 
 bool TerminalSession::available() {
     return !find_on_path("tmux").empty();
 }
 
-TerminalSession::TerminalSession(const std::string &command)
+TerminalSession::TerminalSession(const std::string &command) : TerminalSession(command, 160, 50) {}
+
+TerminalSession::TerminalSession(const std::string &command, int width, int height)
     : tmux_path_(find_on_path("tmux")),
       directory_("tavlo_terminal"),
       socket_(directory_.file("tmux")) {
     if (tmux_path_.empty()) throw std::runtime_error("tmux is not on PATH");
-    must({"new-session", "-d", "-s", kSession, "-x", "160", "-y", "50", command});
+    must({"new-session", "-d", "-s", kSession, "-x", std::to_string(width), "-y",
+          std::to_string(height), command});
     // Set before any key is sent, so before the command can end.
     must({"set-option", "-t", kSession, "remain-on-exit", "on"});
 }
@@ -72,8 +80,36 @@ bool TerminalSession::wait_for(const std::string &text, double limit_seconds) co
     for (;;) {
         if (screen().find(text) != std::string::npos) return true;
         if (now_seconds() > deadline) return false;
-        const timespec poll_interval{0, 50 * 1000 * 1000};
-        nanosleep(&poll_interval, nullptr);
+        pause_a_moment();
+    }
+}
+
+void TerminalSession::press(const std::vector<std::string> &keys) {
+    std::vector<std::string> arguments = {"send-keys", "-t", kSession};
+    arguments.insert(arguments.end(), keys.begin(), keys.end());
+    must(arguments);
+}
+
+void TerminalSession::resize(int width, int height) {
+    must({"resize-window", "-t", kSession, "-x", std::to_string(width), "-y",
+          std::to_string(height)});
+}
+
+std::string TerminalSession::visible(bool escapes) const {
+    std::vector<std::string> arguments = {"capture-pane", "-p", "-t", kSession};
+    if (escapes) arguments.push_back("-e");
+    const Result result = tmux(arguments);
+    return result.ok ? result.out : "(capture-pane failed: " + result.err + ")";
+}
+
+std::string TerminalSession::wait_until(const std::function<bool(const std::string &)> &ready,
+                                        double limit_seconds, bool escapes) const {
+    const double deadline = now_seconds() + limit_seconds;
+    for (;;) {
+        const std::string shown = visible(escapes);
+        if (ready(shown)) return shown;
+        if (now_seconds() > deadline) return "";
+        pause_a_moment();
     }
 }
 
