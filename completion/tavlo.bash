@@ -21,14 +21,14 @@ _tavlo_t_receiver() {
     local cur prev words cword split
     _init_completion -s || return
     case $prev in
-        --format) _tavlo_offer text json; return ;;
+        --format) _tavlo_offer text json view; return ;;
         --kind) _tavlo_offer_list get put declare cancel unsolicited; return ;;
         --record) _filedir; return ;;
         --list | --tag | --count | --timeout) return ;;
     esac
     $split && return
     if [[ $cur == -* ]]; then
-        _tavlo_offer --format --kind --list --tag --count --timeout --record \
+        _tavlo_offer --format --view --kind --list --tag --count --timeout --record \
             --append --force --stats --help --version --
         return
     fi
