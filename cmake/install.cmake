@@ -1,18 +1,26 @@
-# Installation: the receiver, both libraries, both headers and a CMake
-# package, so that another test program can find_package(tavlo).
+# Installation, in the components that the Debian packages are made of
+# (packaging/): the client library (client), the test-support library
+# (testsupport), the headers with the libraries' links and a CMake package
+# so that another test program can find_package(tavlo) (dev), and the four
+# programs with their manual pages and completions (tools; man/ and
+# completion/ install theirs).
 include(CMakePackageConfigHelpers)
 
 set_target_properties(tavlo_client_headers PROPERTIES EXPORT_NAME client_headers)
 set_target_properties(tavlo_client PROPERTIES EXPORT_NAME client)
 set_target_properties(tavlo_testsupport PROPERTIES EXPORT_NAME testsupport)
-install(TARGETS tavlo_t_receiver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS tavlo_client_headers tavlo_client tavlo_testsupport
+install(TARGETS tavlo_t_receiver tavlo_devsim tavlo_check_tag_list tavlo_define_tags
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+install(TARGETS tavlo_client_headers tavlo_client
   EXPORT tavloTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES clientlib/tavlo.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT client NAMELINK_COMPONENT dev)
+install(TARGETS tavlo_testsupport
+  EXPORT tavloTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT testsupport NAMELINK_COMPONENT dev
+  PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+install(FILES clientlib/tavlo.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 install(EXPORT tavloTargets NAMESPACE tavlo::
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo COMPONENT dev)
 configure_package_config_file(cmake/tavloConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/tavloConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo)
@@ -20,4 +28,4 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/tavloConfigVersion.
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tavloConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/tavloConfigVersion.cmake
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo COMPONENT dev)

@@ -2,9 +2,11 @@
 # Every check that CI makes, each stage timed:
 #   1. clang-format over every tracked C/C++ source;
 #   2. g++, optimised, with the benchmarks: the whole test suite;
-#   3. g++ under AddressSanitizer and UndefinedBehaviorSanitizer: the suite;
-#   4. clang under both sanitizers, with the libFuzzer programs: the suite;
-#   5. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
+#   3. the Debian packages: built, lintian, and as root installed, run and
+#      purged (scripts/check_packages.sh);
+#   4. g++ under AddressSanitizer and UndefinedBehaviorSanitizer: the suite;
+#   5. clang under both sanitizers, with the libFuzzer programs: the suite;
+#   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
 #      its seed corpus.
 # Warnings are errors in every build. What is missing is installed with
 # apt-get when the script runs as root.
@@ -65,6 +67,13 @@ command -v python3 >/dev/null 2>&1 || need+=(python3)
 { command -v mosquitto || [ -x /usr/sbin/mosquitto ]; } >/dev/null 2>&1 || need+=(mosquitto)
 command -v mosquitto_sub >/dev/null 2>&1 || need+=(mosquitto-clients)
 command -v clang++ >/dev/null 2>&1 || need+=(clang libclang-rt-dev)
+# The packages (dpkg-shlibdeps, dpkg-buildflags, lintian), the manual pages'
+# check (man with groff) and the completion's test (bash-completion).
+command -v dpkg-shlibdeps >/dev/null 2>&1 || need+=(dpkg-dev)
+command -v lintian >/dev/null 2>&1 || need+=(lintian)
+command -v man >/dev/null 2>&1 || need+=(man-db)
+command -v groff >/dev/null 2>&1 || need+=(groff)
+[ -e /usr/share/bash-completion/bash_completion ] || need+=(bash-completion)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
 if command -v clang++ >/dev/null 2>&1 &&
    [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
@@ -75,7 +84,7 @@ if [ "${#need[@]}" -gt 0 ] && [ "$(id -u)" = 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 fi
-for tool in clang++ clang-format; do
+for tool in clang++ clang-format lintian dpkg-shlibdeps; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "scripts/test.sh needs $tool (as root it installs it: apt-get install ${need[*]})" >&2
     exit 1
@@ -136,6 +145,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_WERROR=ON \
 cmake --build build -j "$jobs"
 stage "g++ optimised: test suite"
 run_suite build
+
+stage "Debian packages: build, lintian, install, run, purge"
+bash scripts/check_packages.sh build-deb
 
 stage "g++ sanitizer build (ASan, UBSan)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON
