@@ -102,7 +102,7 @@ TEST(ReceiverRecording, AppendRefusesAFileThatIsNoRecording) {
         {"escapes2\n", false},
         {std::string("\x7f"
                      "ELF\x02\x01\x01\0\0\0",
-                     12),
+                     10),
          false},
         {std::string("message\0GET", 11), false},
     };
