@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "number_reading.h"
 #include "option_rows.h"
 
 namespace tavlo::devsim {
@@ -26,9 +27,10 @@ constexpr char kDevsimHelp[] =
     "  --pace interval|recorded\n"
     "                     send a script's messages at --interval (default), or at\n"
     "                     the distances of their recorded times\n"
-    "  --speed F          with --pace recorded, divide the distances by F (default 1;\n"
-    "                     0: as fast as the clients read)\n"
-    "  --loop N           play the script N times (default 1; 0: for ever)\n"
+    "  --speed F          with --pace recorded, divide the distances by F, 0.000001\n"
+    "                     to 1000000 (default 1; 0: as fast as the clients read)\n"
+    "  --loop N           play the script N times (default 1; 0: for ever); other\n"
+    "                     than 1, the script must be a regular file\n"
     "  --verbose          print a line for every message sent to a client\n"
     "  --slow-client drop|wait\n"
     "                     drop a client that cannot keep up (default), or make\n"
@@ -47,11 +49,32 @@ constexpr char kDevsimHelp[] =
     "  --oversize-at N    announce a frame far beyond the longest instead of message N\n"
     "\n"
     "The first line printed is \"tavlo_devsim listening on ADDRESS:PORT\".\n"
-    "SIGINT and SIGTERM stop the simulator.\n";
+    "SIGINT and SIGTERM stop the simulator.\n"
+    "\n"
+    "Exit status: 0 stopped by a signal or after --count; 1 it could not listen;\n"
+    "2 a bad command line, or a script whose first message cannot be used; 3 a\n"
+    "line in error ended the script after the start: the clients did not get all\n"
+    "of it.\n";
 
 constexpr cli::Program kProgram = {"tavlo_devsim", kDevsimHelp};
 constexpr int64_t kMost = int64_t{1} << 53;
 constexpr double kFastest = 1e6;
+// The slowest speed but 0: a recorded millisecond becomes 1000 seconds.
+constexpr double kSlowest = 1e-6;
+
+// --speed: 0, or from kSlowest to kFastest.
+cli::Option speed_option(double &speed, bool &given) {
+    return {"speed", true, [&speed, &given](const char *value) {
+                double f = 0;
+                if (!cli::read_decimal_number(value, 0, kFastest, f).empty() ||
+                    (f > 0 && f < kSlowest)) {
+                    return std::string("expects 0 or a decimal number from 0.000001 to 1000000");
+                }
+                speed = f;
+                given = true;
+                return std::string();
+            }};
+}
 
 // The options that only a script, or only recorded pacing, can use.
 std::optional<cli::Stop> check_script_options(const DevsimOptions &o, bool speed_given) {
@@ -84,11 +107,7 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::one_of(
             "pace", {"interval", "recorded"},
             [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; }),
-        cli::decimal_number("speed", 0, kFastest,
-                            [&o, &speed_given](double f) {
-                                o.speed = f;
-                                speed_given = true;
-                            }),
+        speed_option(o.speed, speed_given),
         cli::whole("loop", o.loop, 0, kMost),
         cli::flag("verbose", o.verbose),
         cli::one_of("slow-client", {"drop", "wait"},

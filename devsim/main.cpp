@@ -12,6 +12,10 @@ using namespace tavlo::devsim;
 
 namespace {
 
+// The replay of a script ended at a line in error, after the simulator had
+// started: the clients did not get the whole script.
+constexpr int kExitScriptBroken = 3;
+
 volatile std::sig_atomic_t g_stop = 0;
 
 extern "C" void on_stop(int) {
@@ -64,5 +68,5 @@ int main(int argc, char **argv) {
     std::printf("tavlo_devsim listening on %s\n", server.address().c_str());
     std::fflush(stdout);
     server.run(g_stop);
-    return 0;
+    return server.script_broken() ? kExitScriptBroken : 0;
 }

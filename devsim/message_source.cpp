@@ -1,6 +1,8 @@
 // Where the simulator's messages come from: the plant, or a script.
 #include "message_source.h"
 
+#include <sys/stat.h>
+
 namespace tavlo::devsim {
 
 bool PlantSource::next(script::ScriptMessage &message) {
@@ -11,6 +13,14 @@ bool PlantSource::next(script::ScriptMessage &message) {
 
 std::string ScriptSource::open(const std::string &path, int64_t passes) {
     passes_ = passes;
+    // A pipe, a FIFO or a device gives its lines once: a second pass would
+    // be empty. (A folder is no script, as open() says.)
+    struct stat status {};
+    if (passes != 1 && stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+        !S_ISDIR(status.st_mode)) {
+        return "--loop: needs a script that can be read again, and " + path +
+               " is not a regular file";
+    }
     std::string problem = file_.open(path);
     if (!problem.empty()) return problem;
     holding_first_ = file_.next(first_, problem) == script::ScriptReader::Status::kMessage;

@@ -36,7 +36,8 @@ private:
 class ScriptSource final : public MessageSource {
 public:
     // Opens the script and reads its first message, to be played `passes`
-    // times (0: for ever). Returns "" or the problem, as ScriptFile says it.
+    // times (0: for ever). Returns "" or the problem, as ScriptFile says it;
+    // more than one pass needs a regular file, which can be read again.
     std::string open(const std::string &path, int64_t passes);
 
     bool next(script::ScriptMessage &message) override;

@@ -4,8 +4,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tavlo::devsim {
+
+namespace {
+
+// `from` and `distance` milliseconds more, rounded; the latest time there
+// is (never, in effect) for a distance past the range of times, as a tiny
+// speed gives.
+int64_t later_by(int64_t from, double distance) {
+    constexpr int64_t kLatest = std::numeric_limits<int64_t>::max();
+    constexpr double kFarthest = 0x1p63;  // the first distance past llround's range
+    if (!(distance < kFarthest)) return kLatest;
+    const int64_t ms = std::llround(distance);
+    return from > kLatest - ms ? kLatest : from + ms;
+}
+
+}  // namespace
 
 Pace::Pace(const DevsimOptions &options) : options_(options) {}
 
@@ -30,7 +46,7 @@ int64_t Pace::next_due(const std::optional<TimeRecord> &received, int64_t now) {
     last_ms_ = ms;
     if (paced()) {
         const double distance = static_cast<double>(ms - *base_ms_) / options_.speed;
-        due_ = std::max<int64_t>(due_, base_due_ + std::llround(distance));
+        due_ = std::max(due_, later_by(base_due_, distance));
     }
     return due_;
 }

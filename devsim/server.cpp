@@ -144,6 +144,7 @@ void Server::fetch(int64_t now) {
             say("all messages of the script sent\n");
         } else {
             say("%s: the script ends here\n", problem.c_str());
+            script_broken_ = true;
         }
         return;
     }

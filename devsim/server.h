@@ -38,6 +38,9 @@ public:
     // Serves until `stop` is set or step() says the work is done.
     void run(const volatile std::sig_atomic_t &stop);
 
+    // Whether a line in error ended the script before its last message.
+    bool script_broken() const { return script_broken_; }
+
     // One pass of the loop: drops the clients that broke a limit, makes the
     // messages that are due (the next one is read from its source when the
     // one before was made, so that its time is known), waits once on the sockets (at most until the
@@ -99,6 +102,7 @@ private:
     int next_id_ = 1;
     bool started_ = false;
     bool exhausted_ = false;
+    bool script_broken_ = false;
     int64_t produced_ = 0;
     int64_t next_due_ms_ = 0;
     int64_t accept_resume_ms_ = 0;  // the listener rests until then after accept failed

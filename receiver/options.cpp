@@ -40,7 +40,8 @@ constexpr char kHelpText[] =
     "  --timeout S    stop after S seconds (a decimal number)\n"
     "  --record FILE  also write every message read, of every kind, to FILE in\n"
     "                 the script format of tavlo_devsim, which replays it\n"
-    "  --append       add to a FILE that exists\n"
+    "  --append       add to a recording that exists (a message cut short at its\n"
+    "                 end is taken off first)\n"
     "  --force        replace a FILE that exists\n"
     "  --stats        at the end, a summary of the run on standard error\n"
     "  --help         print this text\n"
@@ -59,7 +60,8 @@ constexpr char kHelpText[] =
     "     where it cannot run (no terminal, not built in)\n"
     "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
-    "  5  the --record FILE could not be opened or written\n";
+    "  5  the --record FILE could not be opened (a pipe that no program reads,\n"
+    "     a file that --append finds is no recording) or written\n";
 
 constexpr cli::Program kProgram = {kProgramName, kHelpText};
 constexpr double kShortestTimeout = 0.001;

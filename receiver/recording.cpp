@@ -10,13 +10,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "options.h"
 #include "receiver.h"
+#include "recording_append.h"
 #include "script_writer.h"
 #include "stop_control.h"
+#include "unique_fd.h"
 #include "write_all.h"
 
 namespace tavlo::receiver {
@@ -59,15 +62,33 @@ bool write_text(std::string_view text) {
     return false;
 }
 
-// Whether the file at `path`, of `size` bytes, ends in the middle of a
-// line, as a recording cut short does.
-bool ends_mid_line(const char *path, off_t size) {
-    char last = '\n';
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    if (size > 0 && pread(fd, &last, 1, size - 1) != 1) last = '\n';
-    close(fd);
-    return last != '\n';
+// Readies a regular file of `size` bytes that --append adds to: refuses a
+// file that is not a recording, and takes off the message that a write cut
+// short left at its end; else ends its last line. False after one line on
+// standard error.
+bool prepare_append(off_t size) {
+    const posix::UniqueFd file(open(g_recording.path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) {
+        say("cannot record to", std::strerror(errno));
+        return false;
+    }
+    if (!starts_like_a_script(file.get())) {
+        say("cannot record to", "it is not a recording");
+        return false;
+    }
+    const std::optional<off_t> start = cut_write_start(file.get(), size);
+    if (!start) {
+        g_recording.text += '\n';
+    } else if (*start < size) {
+        if (ftruncate(g_recording.fd, *start) != 0) {
+            say("cannot record to", std::strerror(errno));
+            return false;
+        }
+        std::fprintf(stderr,
+                     "%s: the recording %s ended in a cut message; removed its %lld bytes\n",
+                     kProgramName, g_recording.path.c_str(), static_cast<long long>(size - *start));
+    }
+    return true;
 }
 
 TimeRecord time_record_of(std::chrono::system_clock::time_point time) {
@@ -87,22 +108,28 @@ bool open_recording(const char *path, RecordMode mode) {
         say("cannot record to", "the file exists (--append adds to it, --force replaces it)");
         return false;
     }
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+    // Without a wait for a reader of a pipe: the stop handlers are not there
+    // yet to end it.
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
     if (mode == RecordMode::kAppend) flags |= O_APPEND;
     if (mode == RecordMode::kReplace) flags |= O_TRUNC;
     if (!exists && mode == RecordMode::kNew) flags |= O_EXCL;
-    g_recording.fd = open(path, flags, 0666);
-    if (g_recording.fd < 0) {
-        say("cannot record to", std::strerror(errno));
+    posix::UniqueFd file(open(path, flags, 0666));
+    if (!file || fstat(file.get(), &status) != 0 ||
+        fcntl(file.get(), F_SETFL, fcntl(file.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        say("cannot record to",
+            errno == ENXIO ? "no program reads the pipe" : std::strerror(errno));
         return false;
     }
-    // The escapes line goes out with the first message, on a line of its
-    // own also after a recording that was cut short.
+    g_recording.fd = file.get();
+    // The escapes line goes out with the first message.
     g_recording.text.clear();
-    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) &&
-        ends_mid_line(path, status.st_size)) {
-        g_recording.text += '\n';
+    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) && status.st_size > 0 &&
+        !prepare_append(status.st_size)) {
+        g_recording.fd = -1;
+        return false;
     }
+    g_recording.fd = file.release();
     script::append_escapes_line(g_recording.text);
     return true;
 }

@@ -89,7 +89,7 @@ const char *ScriptBuilder::start_message(const Tokens &t) {
     if (t.size() < kMessageWords) return "a message line is: message KIND DEVICE UNIT LIST_ID";
     const auto kind = kind_of(t[1]);
     if (!kind) return "unknown message kind";
-    if (t[2].size() >= kDeviceNameField) return "a device name has 1 to 31 characters";
+    if (t[2].size() >= kDeviceNameField) return "a device name has at most 31 characters";
     if (t[2].find('\0') != std::string_view::npos) return "a device name holds no NUL";
     const auto unit = whole_32(t[3]);
     const auto list_id = whole_32(t[4]);

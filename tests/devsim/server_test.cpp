@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <limits>
 
 #include "frame_reader.h"
 #include "message_codec.h"
@@ -136,6 +137,8 @@ public:
         }
         return now_ - start;
     }
+
+    devsim::Server &server() { return *server_; }
 
     std::string log() {
         std::fflush(log_);
@@ -342,6 +345,37 @@ TEST(RecordedPace, AMessageWithoutATimeOrWithAnEarlierOneGoesRightAfterTheOneBef
     for (const Step &s : steps) EXPECT_EQ(pace.next_due(s.received, s.now), s.due) << s.now;
 }
 
+// A distance that a tiny speed or a far time makes longer than any time
+// there is leaves the message due at the latest time: never, not at once.
+TEST(RecordedPace, ADistancePastTheRangeOfTimesIsNeverDue) {
+    constexpr int64_t kLatest = std::numeric_limits<int64_t>::max();
+    struct Case {
+        double speed;
+        TimeRecord first;
+        TimeRecord second;
+        int64_t now;  // when the first went out
+        int64_t due;  // the second's
+    };
+    const Case cases[] = {
+        {1e-22, {0, 0}, {1, 0}, 5000, kLatest},
+        {1000 / 0x1p63, {0, 0}, {0, 1}, 5000, kLatest},  // 2^63 ms
+        {1000 / 0x1p62, {0, 0}, {0, 1}, 5000, 5000 + (int64_t{1} << 62)},
+        {1, {0, 0}, {999, 2147483647}, kLatest - 10, kLatest},
+        {1, {0, 0}, {999, 2147483647}, -1000, 2147483647999 - 1000},
+        {0.000001, {0, 100}, {0, 101}, 0, 1000000000},
+        {4.9e-324, {0, 100}, {0, 100}, 7, 7},  // no distance at all
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.speed);
+        devsim::DevsimOptions options;
+        options.pace = devsim::PaceKind::kRecorded;
+        options.speed = c.speed;
+        devsim::Pace pace(options);
+        EXPECT_EQ(pace.next_due(c.first, c.now), c.now);
+        EXPECT_EQ(pace.next_due(c.second, c.now + 1), c.due);
+    }
+}
+
 TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
     const tavlo::testing::TemporaryDirectory folder;
     const std::string broken = folder.write(
@@ -376,6 +410,7 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         }
         const std::string log = rig.log();
         EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
+        EXPECT_EQ(rig.server().script_broken(), c.path == broken);
     }
 }
 

@@ -155,4 +155,87 @@ TEST(RecordReplay, TheRecordedPaceIsKeptAtTenTimesTheSpeed) {
     EXPECT_LE(offsets_ms.back(), 1000 + 10000);
 }
 
+// The sequence numbers of the messages a receiver showed in JSON.
+std::vector<int> json_sequences(const std::string &out) {
+    static const std::regex sequence("\"sequence\":(-?\\d+),");
+    std::vector<int> numbers;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), sequence);
+         it != std::sregex_iterator(); ++it) {
+        numbers.push_back(std::stoi((*it)[1]));
+    }
+    return numbers;
+}
+
+// A recording cut short anywhere in its last message, appended to and
+// replayed: every whole message comes back, the cut one does not, and the
+// replay reaches the end of the script.
+TEST(RecordReplay, AnAppendAfterACutKeepsEveryWholeMessageForTheReplay) {
+    const TemporaryDirectory folder;
+    const std::string whole = folder.file("whole.script");
+    record("sim:0:1700000000", 3, whole, "json");
+    const std::string recording = read_file(whole);
+    std::size_t third = 0;  // the start of the third message line
+    for (int n = 0; n < 3; ++n) third = recording.find("\nmessage ", third) + 1;
+    const std::size_t third_tags = recording.find("\ntag ", third) + 1;
+    struct Case {
+        std::size_t size;  // the recording cut to
+        int whole_messages;
+    };
+    const Case cases[] = {
+        {3, 0},                     // in the escapes line
+        {20, 0},                    // in the first message line
+        {third + 4, 2},             // in "message" of the third
+        {third + 30, 2},            // in its message line
+        {third_tags - 1, 2},        // its message line without its end
+        {third_tags + 10, 2},       // in its first tag line
+        {recording.size() - 1, 2},  // its last tag line without its end
+        {recording.size(), 3},      // nothing cut
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.size);
+        const std::string path = folder.write("cut.script", recording.substr(0, c.size));
+        const auto appended =
+            run_process(receiver_spec({"--append", "--record", path, "--format", "json", "--count",
+                                       "2", "sim:0:1700000000"}));
+        EXPECT_EQ(appended.exit_status, 0) << appended.err;
+        if (c.size < recording.size()) {
+            const std::size_t kept = c.whole_messages == 0 ? 0 : third;
+            const std::string line = "tavlo_t_receiver: the recording " + path +
+                                     " ended in a cut message; removed its " +
+                                     std::to_string(c.size - kept) + " bytes\n";
+            EXPECT_EQ(appended.err.substr(0, line.size()), line);
+        }
+        Devsim replay({"--script", path, "--interval", "0"});
+        const auto shown = run_process(
+            receiver_spec({"--format", "json", "--count", std::to_string(c.whole_messages + 2),
+                           "--timeout", "20", replay.address()}));
+        EXPECT_EQ(shown.exit_status, 0) << shown.err;
+        std::vector<int> expected;
+        for (int n = 1; n <= c.whole_messages; ++n) expected.push_back(n);
+        expected.insert(expected.end(), {1, 2});
+        EXPECT_EQ(json_sequences(shown.out), expected);
+        const auto ended = replay.stop();
+        EXPECT_EQ(ended.exit_status, 0) << ended.out;
+        EXPECT_NE(ended.out.find("all messages of the script sent\n"), std::string::npos)
+            << ended.out;
+    }
+}
+
+// A line in error met after the start ends the replay there: the simulator
+// stays up for its clients, and says at its end that the script was not
+// all sent.
+TEST(RecordReplay, AScriptThatEndsInErrorMidReplayEndsTheSimulatorWithStatus3) {
+    const TemporaryDirectory folder;
+    const std::string script =
+        folder.write("broken.script",
+                     "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\nmessage GET P 1 2\ntag A\n");
+    Devsim replay({"--script", script, "--interval", "0"});
+    const auto shown =
+        run_process(receiver_spec({"--count", "1", "--timeout", "20", replay.address()}));
+    EXPECT_EQ(shown.exit_status, 0) << shown.err;
+    ASSERT_TRUE(replay.child().wait_for_output(": the script ends here\n"));
+    const auto ended = replay.stop();
+    EXPECT_EQ(ended.exit_status, 3) << ended.out;
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // with its own status, never a partial success; each message is in the file
 // when its report is printed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -56,25 +58,98 @@ TEST(ReceiverRecording, AFileThatCannotBeWrittenStopsTheReceiverWithStatus5) {
     EXPECT_EQ(read_file(taken), "keep me");
 }
 
-TEST(ReceiverRecording, AppendAddsOnALineOfItsOwnAndForceReplaces) {
+TEST(ReceiverRecording, AppendTakesOffACutMessageAndForceReplaces) {
     const TemporaryDirectory folder;
     const std::string cut = folder.write("cut", "message GET P 1 2\ntag A LONG LO");
     const std::string old = folder.write("old", "# old\n");
     const auto appended =
         run_process(receiver_spec({"--append", "--record", cut, "--count", "1", kDevice}));
     ASSERT_EQ(appended.exit_status, 0) << appended.err;
+    EXPECT_EQ(appended.err, "tavlo_t_receiver: the recording " + cut +
+                                " ended in a cut message; removed its 31 bytes\n");
     const auto replaced =
         run_process(receiver_spec({"--record=" + old, "--force", "--count", "1", kDevice}));
     ASSERT_EQ(replaced.exit_status, 0) << replaced.err;
     const auto created =
         run_process(receiver_spec({"--record", folder.file("new"), "--count", "1", kDevice}));
     ASSERT_EQ(created.exit_status, 0) << created.err;
-    EXPECT_EQ(read_file(cut).rfind("message GET P 1 2\ntag A LONG LO\n" + kFirstLine, 0), 0u);
+    EXPECT_EQ(read_file(cut).rfind(kFirstLine, 0), 0u);
     EXPECT_EQ(read_file(old).rfind(kFirstLine, 0), 0u);
     EXPECT_EQ(read_file(folder.file("new")).rfind(kFirstLine, 0), 0u);
     for (const std::string &path : {cut, old, folder.file("new")}) {
         EXPECT_EQ(read_file(path).back(), '\n');
     }
+}
+
+// --append adds to a file whose first line may start a script, and to
+// nothing else: the file stays as it was.
+TEST(ReceiverRecording, AppendRefusesAFileThatIsNoRecording) {
+    struct Case {
+        std::string content;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"\n", true},
+        {" \t\r\nmessage GET P 1 2\n", true},
+        {"  # notes\n", true},
+        {"#", true},
+        {"escapes\nmessage GET P 1 2\n", true},
+        {"message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\n", true},
+        {"\tmessage\tGET P 1 2\n", true},
+        {"Tagname [1]: A\n", false},
+        {"messages GET P 1 2\n", false},
+        {"escapes2\n", false},
+        {std::string("\x7f"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10),
+         false},
+        {std::string("message\0GET", 11), false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.content));
+        const TemporaryDirectory folder;
+        const std::string path = folder.write("file", c.content);
+        const auto result =
+            run_process(receiver_spec({"--append", "--record", path, "--count", "1", kDevice}));
+        if (c.taken) {
+            EXPECT_EQ(result.exit_status, 0) << result.err;
+            EXPECT_EQ(read_file(path).rfind(c.content, 0), 0u);
+            EXPECT_NE(read_file(path).find(kFirstLine), std::string::npos);
+        } else {
+            EXPECT_EQ(result.exit_status, 5);
+            EXPECT_EQ(result.err,
+                      "tavlo_t_receiver: cannot record to " + path + ": it is not a recording\n");
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(read_file(path), c.content);
+        }
+    }
+}
+
+// A pipe that nobody reads would hold the receiver before its stops are
+// armed: it is refused at once, and one that is read is written.
+TEST(ReceiverRecording, APipeWithoutAReaderIsRefusedAndOneWithAReaderIsWritten) {
+    const TemporaryDirectory folder;
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto alone =
+        run_process(receiver_spec({"--record", fifo, "--timeout", "1", kDevice}), 20);
+    EXPECT_FALSE(alone.timed_out);
+    EXPECT_EQ(alone.exit_status, 5);
+    EXPECT_EQ(alone.err,
+              "tavlo_t_receiver: cannot record to " + fifo + ": no program reads the pipe\n");
+    tavlo::testing::ChildProcess reader({{"/bin/cat", fifo}, {}, {}, ""});
+    // Until cat has the pipe open the receiver is refused as above; tries
+    // again a few times.
+    tavlo::testing::ProcessResult read;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        read = run_process(receiver_spec({"--record", fifo, "--count", "2", kDevice}), 20);
+        if (read.exit_status != 5) break;
+        usleep(20000);
+    }
+    EXPECT_EQ(read.exit_status, 0) << read.err;
+    const auto cat = reader.finish(20);
+    EXPECT_EQ(cat.out.rfind(kFirstLine, 0), 0u) << cat.out;
 }
 
 TEST(ReceiverRecording, AppendAndForceNeedARecordAndNotEachOther) {

@@ -97,7 +97,7 @@ TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
         {good + "message GOT P 1 2\n", 2, "unknown message kind"},
         {good + "message GET P 1\n", 2, "a message line is: message KIND DEVICE UNIT LIST_ID"},
         {good + "message GET " + std::string(32, 'D') + " 1 2\n", 2,
-         "a device name has 1 to 31 characters"},
+         "a device name has at most 31 characters"},
         {good + "message GET P x 2\n", 2, "UNIT and LIST_ID must be 32-bit whole numbers"},
         {good + "tag A REAL REAL 1 -1 0 0\n", 2,
          "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
