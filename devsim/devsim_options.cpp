@@ -51,10 +51,13 @@ constexpr char kDevsimHelp[] =
     "The first line printed is \"tavlo_devsim listening on ADDRESS:PORT\".\n"
     "SIGINT and SIGTERM stop the simulator.\n"
     "\n"
-    "Exit status: 0 stopped by a signal or after --count; 1 it could not listen;\n"
-    "2 a bad command line, or a script whose first message cannot be used; 3 a\n"
-    "line in error ended the script after the start: the clients did not get all\n"
-    "of it.\n";
+    "Exit status:\n"
+    "  0  stopped by a signal or after --count\n"
+    "  1  it could not listen\n"
+    "  2  usage: a bad command line, or a script whose first message cannot be used\n"
+    "  3  a line in error ended the script after the start: the clients did not\n"
+    "     get all of it\n"
+    "  4  standard output could not be written (--help, --version)\n";
 
 constexpr cli::Program kProgram = {"tavlo_devsim", kDevsimHelp};
 constexpr int64_t kMost = int64_t{1} << 53;
