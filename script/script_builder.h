@@ -57,7 +57,6 @@ private:
     int message_line_ = 0;       // of the message being built
     uint64_t value_bytes_ = 0;   // of its values
     int32_t name_stride_ = 0;    // of its names
-    bool fixed_stride_ = false;  // names= gave the stride
     std::size_t hex_given_ = 0;  // bytes given so far of the last tag's CODE:SIZE value
     bool hex_open_ = false;      // the last tag has a CODE:SIZE value
 };
