@@ -10,7 +10,10 @@ page=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$check" "$program" "$page" >/dev/null
+if ! "$check" "$program" "$page" >"$work/whole"; then
+  cat "$work/whole"
+  exit 1
+fi
 mapfile -t headings < <(awk '/^\.SH / { listed = ($0 == ".SH OPTIONS" || $0 == ".SH EXIT STATUS") }
                               heading { print NR; heading = 0 }
                               listed && /^\.TP/ { heading = 1 }' "$page")

@@ -35,8 +35,11 @@ for status in "${statuses[@]}"; do
     faults=$((faults + 1))
   fi
 done
+# A here-string, not a pipe: grep -q leaves at its first match, and the
+# writer of a pipe could then die of SIGPIPE and fail the pipeline.
+option_lines=$(printf '%s\n' "${options[@]}")
 while read -r listed; do
-  if ! printf '%s\n' "${options[@]}" | grep -qxF -- "$listed"; then
+  if ! grep -qxF -- "$listed" <<<"$option_lines"; then
     echo "$page: OPTIONS lists $listed, which --help does not name"
     faults=$((faults + 1))
   fi
