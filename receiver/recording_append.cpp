@@ -25,10 +25,11 @@ std::string bytes_at(int fd, off_t at, std::size_t count) {
     return bytes;
 }
 
+constexpr off_t kBlock = 64 * 1024;
+
 // The start of the line that holds the byte before `end`: just after the
 // last line end before it, or 0. -1 after a read error.
 off_t line_start_before(int fd, off_t end) {
-    constexpr off_t kBlock = 64 * 1024;
     while (end > 0) {
         const off_t from = end > kBlock ? end - kBlock : 0;
         const std::string block = bytes_at(fd, from, static_cast<std::size_t>(end - from));
@@ -38,6 +39,25 @@ off_t line_start_before(int fd, off_t end) {
         end = from;
     }
     return 0;
+}
+
+// The start of the last line before `end` that begins with a whole
+// "message ", read back block by block, each byte once; -1 when there is
+// none or after a read error.
+off_t message_line_before(int fd, off_t end) {
+    std::string after;  // the first bytes of the block read before, for a word across blocks
+    while (end > 0) {
+        const off_t from = end > kBlock ? end - kBlock : 0;
+        std::string text = bytes_at(fd, from, static_cast<std::size_t>(end - from));
+        if (text.size() != static_cast<std::size_t>(end - from)) return -1;
+        text += after;
+        const std::size_t found = text.rfind("\nmessage ");
+        if (found != std::string::npos) return from + static_cast<off_t>(found) + 1;
+        if (from == 0 && text.compare(0, kMessageStart.size(), kMessageStart) == 0) return 0;
+        after = text.substr(0, kMessageStart.size());
+        end = from;
+    }
+    return -1;
 }
 
 bool starts_with(std::string_view text, std::string_view start) {
@@ -72,11 +92,8 @@ std::optional<off_t> cut_write_start(int fd, off_t size) {
     if (last.empty()) return std::nullopt;
     if (starts_with(kEscapesWhole, last)) return start;
     if (!starts_with(kMessageStart, last)) {
-        while (!starts_with(bytes_at(fd, start, kMessageStart.size()), kMessageStart)) {
-            if (start == 0) return std::nullopt;
-            start = line_start_before(fd, start - 1);
-            if (start < 0) return std::nullopt;
-        }
+        start = message_line_before(fd, start);
+        if (start < 0) return std::nullopt;
     }
     const auto escapes_size = static_cast<off_t>(kEscapesWhole.size());
     if (start >= escapes_size &&
