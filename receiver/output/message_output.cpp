@@ -14,8 +14,9 @@ MessageOutput::MessageOutput(OutputSettings settings)
       filter_(std::move(settings.filter)) {}
 
 bool MessageOutput::take(const ReceivedMessage &message) {
-    // Taps that keep every message as the library returned it go here,
-    // before the filters.
+    // What sees every message as the library returned it goes here, before
+    // the filters (the recording is written by the loop, whose end a failed
+    // write decides).
     stats_.received(message.slots.kind);
     format_->arrived(message);
     if (!filter_.passes(message)) return false;

@@ -15,10 +15,9 @@
 namespace tavlo::receiver {
 
 // A format gets a start, then every message read (arrived) and those that
-// the filters leave (show), the
-// connects that failed and the reads that failed (the connection is down
-// from a failed connect to the next message), a tick in every pass of the
-// loop, and an end.
+// the filters leave (show), the connects that failed and the reads that
+// failed (the connection is down from a failed connect to the next message),
+// a tick in every pass of the loop, and an end.
 class OutputFormat {
 public:
     virtual ~OutputFormat() = default;
