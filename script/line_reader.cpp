@@ -1,27 +1,88 @@
 // Lines of a text stream, each read with a limit on its length.
 #include "line_reader.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 namespace tavlo::script {
 
 LineReader::LineReader(std::istream &in, std::size_t longest)
-    : in_(in), buffer_(new char[longest + 1]), size_(longest + 1) {}
+    : in_(&in), longest_(longest), block_(longest + 1), buffer_(new char[longest + 1]) {}
+
+LineReader::LineReader(int fd, std::size_t longest, std::size_t block)
+    : fd_(fd),
+      longest_(longest),
+      block_(std::max<std::size_t>(block, 1)),
+      buffer_(new char[longest + 1]) {}
 
 LineReader::Status LineReader::next(std::string_view &line) {
     if (too_long_) return Status::kTooLong;
-    // getline() stores at most size - 1 characters and sets failbit, having
-    // taken no line end, when the line holds more.
-    in_.getline(buffer_.get(), static_cast<std::streamsize>(size_));
-    const auto taken = static_cast<std::size_t>(in_.gcount());
-    if (in_.fail() && !in_.eof()) {
+    for (;;) {
+        const char *const held = buffer_.get() + start_;
+        const std::size_t size = end_ - start_;
+        if (const void *found = std::memchr(held + scanned_, '\n', size - scanned_)) {
+            const auto length = static_cast<std::size_t>(static_cast<const char *>(found) - held);
+            line = std::string_view(held, length);
+            start_ += length + 1;
+            scanned_ = 0;
+            ++number_;
+            return Status::kLine;
+        }
+        scanned_ = size;
+        if (size > longest_) {
+            ++number_;
+            too_long_ = true;
+            return Status::kTooLong;
+        }
+        if (fill()) continue;
+        if (size == 0) return Status::kEnd;
+        // The last line, without a line end.
+        line = std::string_view(buffer_.get() + start_, size);
+        start_ = end_;
+        scanned_ = 0;
         ++number_;
-        too_long_ = true;
-        return Status::kTooLong;
+        return Status::kLine;
     }
-    if (taken == 0 && in_.eof()) return Status::kEnd;
-    ++number_;
-    // A line end was taken unless the stream ended first.
-    line = std::string_view(buffer_.get(), in_.eof() ? taken : taken - 1);
-    return Status::kLine;
+}
+
+bool LineReader::fill() {
+    if (ended_) return false;
+    if (start_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + start_, end_ - start_);
+        end_ -= start_;
+        start_ = 0;
+    }
+    const std::size_t taken =
+        read_some(buffer_.get() + end_, std::min(block_, longest_ + 1 - end_));
+    end_ += taken;
+    ended_ = taken == 0;
+    return !ended_;
+}
+
+std::size_t LineReader::read_some(char *to, std::size_t room) {
+    if (in_ == nullptr) {
+        for (;;) {
+            const ssize_t n = ::read(fd_, to, room);
+            if (n >= 0) return static_cast<std::size_t>(n);
+            if (errno != EINTR) return 0;
+        }
+    }
+    std::streambuf *const stream = in_->rdbuf();
+    if (stream == nullptr || !in_->good()) return 0;
+    std::size_t n = 0;
+    while (n < room) {
+        const int c = stream->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in_->setstate(std::ios::eofbit);
+            break;
+        }
+        to[n++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    return n;
 }
 
 }  // namespace tavlo::script

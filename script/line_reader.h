@@ -11,6 +11,9 @@ namespace tavlo::script {
 // The longest line of a script: 1 MiB, line end not counted.
 constexpr std::size_t kLongestScriptLine = std::size_t{1} << 20;
 
+// The most bytes read from a file at once.
+constexpr std::size_t kLineReaderBlock = std::size_t{64} << 10;
+
 // Reads a stream line by line and never holds more of a line than the
 // limit: a stream without line ends (/dev/zero, a huge file of one line)
 // stops at the limit instead of filling the memory.
@@ -18,7 +21,14 @@ class LineReader {
 public:
     enum class Status { kLine, kEnd, kTooLong };
 
+    // Takes the stream's lines one at a time: the stream is left just after
+    // the last line given (or the limit).
     explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
+    // Reads the file descriptor (not owned) in blocks of up to `block` bytes,
+    // with one read(2) whenever the lines held run out: a pipe's lines come
+    // as soon as they are written. An error of the file ends its lines.
+    explicit LineReader(int fd, std::size_t longest = kLongestScriptLine,
+                        std::size_t block = kLineReaderBlock);
 
     // The next line, without its "\n" (a last line may have none), valid
     // until the next call. After kTooLong the reader stops: every later call
@@ -29,12 +39,26 @@ public:
     int number() const { return number_; }
 
 private:
-    std::istream &in_;
-    // The longest line, and room to see it is longer; not filled before
-    // use, so that a reader costs no more than the lines it reads.
+    // Reads more after the bytes held, moved to the buffer's start first;
+    // false at the end of the stream.
+    bool fill();
+    // Up to `room` bytes of the stream at `to`: what one read(2) gives, or
+    // from the istream one line with its line end; 0 at the end.
+    std::size_t read_some(char *to, std::size_t room);
+
+    std::istream *in_ = nullptr;
+    int fd_ = -1;
+    std::size_t longest_;
+    std::size_t block_;
+    // Room for the longest line and its line end, or for one byte more
+    // than the longest line, to see that it is longer. Not filled before
+    // use, so that a reader costs no more than the blocks it reads.
     std::unique_ptr<char[]> buffer_;
-    std::size_t size_;
+    std::size_t start_ = 0;    // of the bytes held, not yet given as lines
+    std::size_t scanned_ = 0;  // from start_ on, bytes known to hold no "\n"
+    std::size_t end_ = 0;      // of the bytes held
     int number_ = 0;
+    bool ended_ = false;  // the stream has no more
     bool too_long_ = false;
 };
 

@@ -61,9 +61,8 @@ records::TagValue &ScriptBuilder::new_tag() {
         ++tags_;
         return tags.emplace_back();
     }
+    // The name and value are set by add_tag(), over the old ones in place.
     records::TagValue &tag = tags[tags_++];
-    tag.name.clear();
-    tag.value.clear();
     tag.element_count = 1;
     return tag;
 }
@@ -132,7 +131,8 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
     }
     records::TagValue &tag = new_tag();
     if (t[1].size() >= kTagNameField) return "a tag name has at most 255 bytes";
-    tag.name = t[1];
+    // A recording names the same tags in the same places message after message.
+    if (tag.name != t[1]) tag.name.assign(t[1]);
     if (message_.message.name_stride == records::kCompactNameStride &&
         records::name_stride_for(tag.name) != records::kCompactNameStride) {
         return "a name of 40 bytes or more does not fit names=40";

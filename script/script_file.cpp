@@ -2,6 +2,7 @@
 // by the receiver.
 #include "script_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -25,16 +26,14 @@ bool parse_script(std::istream &text, std::vector<records::Message> &messages, S
 std::string ScriptFile::open(const std::string &path) {
     path_ = path;
     reader_.reset();
-    file_.close();
-    file_.clear();
-    file_.open(path);
+    file_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file_) return "cannot open " + path + ": " + std::strerror(errno);
-    // A folder opens, and reads as if it were empty.
+    // A folder opens, and gives no lines.
     struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (fstat(file_.get(), &status) == 0 && S_ISDIR(status.st_mode)) {
         return path + ": is a folder, not a script";
     }
-    reader_.emplace(file_);
+    reader_.emplace(file_.get());
     return "";
 }
 

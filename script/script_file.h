@@ -15,7 +15,6 @@
 // at most 1 MiB; a message's frame at most 16 MiB.
 #pragma once
 
-#include <fstream>
 #include <istream>
 #include <optional>
 #include <string>
@@ -23,6 +22,7 @@
 
 #include "message_records.h"
 #include "script_reader.h"
+#include "unique_fd.h"
 
 namespace tavlo::script {
 
@@ -49,7 +49,7 @@ public:
 private:
     std::string path_;
     std::optional<ScriptReader> reader_;
-    std::ifstream file_;
+    posix::UniqueFd file_;
 };
 
 }  // namespace tavlo::script

@@ -23,6 +23,8 @@ public:
     enum class Status { kMessage, kEnd, kError };
 
     explicit ScriptReader(std::istream &text) : lines_(text) {}
+    // Reads the file descriptor (not owned) in blocks, as LineReader does.
+    explicit ScriptReader(int fd) : lines_(fd) {}
 
     // The next message. After kError, with the line in error and the
     // reason, every later call gives the same error.

@@ -1,9 +1,12 @@
 // The words and numbers of a script, both ways.
 #include "script_words.h"
 
+#include <array>
 #include <charconv>
 #include <limits>
 #include <string_view>
+
+#include "byte_words.h"
 
 namespace tavlo::script {
 
@@ -26,12 +29,67 @@ const Keyword kTypes[] = {{"REAL", 1},  {"SHORT", 2}, {"ASCII", 3},   {"LONG", 4
 constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
 
-template <std::size_t N>
-std::optional<int32_t> code_of(std::string_view word, const Keyword (&table)[N], int64_t low,
-                               int64_t high) {
-    for (const Keyword &k : table) {
-        if (word == k.word) return k.code;
+constexpr uint64_t kMostEightDigits = 99999999;
+
+// The number that eight decimal digits make, or more than kMostEightDigits
+// when they are not all digits: the bytes add up in pairs, fours, eights.
+uint64_t eight_digits(const char *at) {
+    uint64_t word = eight_bytes(at);
+    // A digit is 0x30 to 0x39: its high half 3, and 3 still after adding 6.
+    constexpr uint64_t kHighHalves = kEachByte * 0xf0;
+    if ((word & kHighHalves) != kEachByte * 0x30 ||
+        ((word + kEachByte * 0x06) & kHighHalves) != kEachByte * 0x30) {
+        return kMostEightDigits + 1;
     }
+    word -= kEachByte * 0x30;
+    word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
+    word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
+    return (word * 10000 + (word >> 32)) & 0xffffffffu;
+}
+
+// The keywords of a table by their length and first and last letters, in
+// a table of places with each keyword at the first free place from its own.
+class KeywordIndex {
+public:
+    template <std::size_t N>
+    explicit KeywordIndex(const Keyword (&table)[N]) : table_(table) {
+        static_assert(N < kPlaces / 2, "an index half empty finds a word's end of search soon");
+        places_.fill(-1);
+        for (std::size_t i = 0; i < N; ++i) {
+            std::size_t place = place_of(table[i].word);
+            while (places_[place] >= 0) place = (place + 1) % kPlaces;
+            places_[place] = static_cast<int8_t>(i);
+        }
+    }
+
+    const Keyword *find(std::string_view word) const {
+        if (word.empty()) return nullptr;
+        for (std::size_t place = place_of(word); places_[place] >= 0;
+             place = (place + 1) % kPlaces) {
+            const Keyword &k = table_[places_[place]];
+            if (k.word == word) return &k;
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr std::size_t kPlaces = 64;
+    static std::size_t place_of(std::string_view word) {
+        return (word.size() * 8 + static_cast<unsigned char>(word.front()) +
+                static_cast<unsigned char>(word.back()) * 3) %
+               kPlaces;
+    }
+
+    const Keyword *table_;
+    std::array<int8_t, kPlaces> places_{};
+};
+
+const KeywordIndex kKindIndex(kKinds);
+const KeywordIndex kTypeIndex(kTypes);
+
+std::optional<int32_t> code_of(std::string_view word, const KeywordIndex &index, int64_t low,
+                               int64_t high) {
+    if (const Keyword *keyword = index.find(word)) return keyword->code;
     if (const auto number = whole_number(word, low, high)) return static_cast<int32_t>(*number);
     return std::nullopt;
 }
@@ -64,9 +122,16 @@ std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t 
     const bool negative = !text.empty() && text[0] == '-';
     const std::size_t digits = text.size() - (negative ? 1 : 0);
     if (digits > 0 && digits <= 18) {
+        const char *at = text.data() + (negative ? 1 : 0);
+        const char *const end = text.data() + text.size();
         uint64_t magnitude = 0;
-        for (std::size_t i = negative ? 1 : 0; i < text.size(); ++i) {
-            const auto digit = static_cast<unsigned>(text[i] - '0');
+        for (; end - at >= 8; at += 8) {
+            const uint64_t eight = eight_digits(at);
+            if (eight > kMostEightDigits) return std::nullopt;
+            magnitude = magnitude * (kMostEightDigits + 1) + eight;
+        }
+        for (; at != end; ++at) {
+            const auto digit = static_cast<unsigned>(*at - '0');
             if (digit > 9) return std::nullopt;
             magnitude = magnitude * 10 + digit;
         }
@@ -85,7 +150,7 @@ std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t 
 }
 
 std::optional<int32_t> kind_of(std::string_view word) {
-    return code_of(word, kKinds, kLeast32, kMost32);
+    return code_of(word, kKindIndex, kLeast32, kMost32);
 }
 
 void append_kind(TextBuffer &line, MessageKind kind) {
@@ -93,7 +158,7 @@ void append_kind(TextBuffer &line, MessageKind kind) {
 }
 
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
-    return code_of(word, kTypes, low, high);
+    return code_of(word, kTypeIndex, low, high);
 }
 
 void append_type(TextBuffer &line, int32_t code) {
@@ -101,6 +166,27 @@ void append_type(TextBuffer &line, int32_t code) {
 }
 
 std::optional<TimeRecord> time_of(std::string_view text) {
+    // Plain digits, as recorded, in one pass: up to 10 of seconds, then
+    // none or a dot and 3 of milliseconds.
+    const char *at = text.data();
+    const char *const end = at + text.size();
+    uint64_t whole = 0;
+    if (end - at >= 8 && (whole = eight_digits(at)) <= kMostEightDigits) {
+        at += 8;
+    } else {
+        whole = 0;
+    }
+    for (; at != end && at - text.data() < 10 && static_cast<unsigned>(*at - '0') <= 9; ++at) {
+        whole = whole * 10 + static_cast<unsigned>(*at - '0');
+    }
+    if (at != text.data() && whole <= kMost32) {
+        if (at == end) return TimeRecord{0, static_cast<int32_t>(whole)};
+        if (end - at == 4 && at[0] == '.' && static_cast<unsigned>(at[1] - '0') <= 9 &&
+            static_cast<unsigned>(at[2] - '0') <= 9 && static_cast<unsigned>(at[3] - '0') <= 9) {
+            return TimeRecord{(at[1] - '0') * 100 + (at[2] - '0') * 10 + (at[3] - '0'),
+                              static_cast<int32_t>(whole)};
+        }
+    }
     const auto dot = text.find('.');
     const auto seconds = whole_number(text.substr(0, dot), kLeast32, kMost32);
     if (!seconds) return std::nullopt;

@@ -2,34 +2,76 @@
 #include "text_tokens.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "byte_words.h"
 #include "script_words.h"
 
 namespace tavlo::script {
 
 namespace {
 
+constexpr char kNulInToken[] = "a token holds a NUL byte";
+constexpr char kQuoteNotClosed[] = "a quote is not closed before the end of the line";
+
+// Whether a byte may end a bare token: the blanks, NUL, and the other
+// control characters, which a token may hold, are the bytes up to the space.
+bool may_end_token(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+// The high bit of each byte of `word` that may end a token, exact for the
+// lowest such byte (a borrow may mark bytes above it).
+uint64_t token_ends(uint64_t word) {
+    return (word - kEachByte * 0x21) & ~word & kEachByte * 0x80;
+}
+
+// The first byte from `at` on that may end a bare token, or `end`: eight
+// bytes at a time. `line` is where the line starts: a line of eight bytes
+// or more is read in words to its last byte.
+const char *find_token_end(const char *line, const char *at, const char *end) {
+    for (; end - at >= 8; at += 8) {
+        if (const uint64_t ends = token_ends(eight_bytes(at))) {
+            return at + __builtin_ctzll(ends) / 8;
+        }
+    }
+    if (at == end) return end;
+    const auto left = static_cast<unsigned>(end - at);
+    if (end - line < 8) {
+        while (at != end && !may_end_token(*at)) ++at;
+        return at;
+    }
+    // The last eight bytes of the line, those before `at` shifted out.
+    const uint64_t ends =
+        token_ends(eight_bytes(end - 8) >> (8 * (8 - left))) & ((uint64_t{1} << (8 * left)) - 1);
+    return ends == 0 ? end : at + __builtin_ctzll(ends) / 8;
+}
+
 // The token in quotes from line[i], after its opening quote; i ends after
 // the closing quote. Its text is a view of the line when it holds no
-// escape, else it goes to the end of `unescaped`. False when the line ends
-// first.
-bool take_quoted(std::string_view line, Quoting quoting, std::size_t &i, std::string &unescaped,
-                 std::string_view &token) {
+// escape, else it goes to the end of `unescaped`. Returns nullptr, or why
+// the line cannot be split: a NUL byte in the quotes or after them (a line
+// holds none), else the line's end before the closing quote.
+const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
+                        std::string &unescaped, std::string_view &token) {
     const std::size_t start = i;
     const std::size_t first =
         quoting == Quoting::kEscapes ? line.find_first_of("\"\\", i) : line.find('"', i);
     if (first != std::string_view::npos && line[first] == '"') {
         token = line.substr(start, first - start);
         i = first + 1;
-        return true;
+        return token.find('\0') == std::string_view::npos ? nullptr : kNulInToken;
     }
+    // Unescaped text is never longer than the line: the views into it stay.
+    unescaped.reserve(line.size());
     const std::size_t from = unescaped.size();
     while (i < line.size()) {
         const char c = line[i++];
         if (c == '"') {
             token = std::string_view(unescaped).substr(from);
-            return true;
+            return nullptr;
         }
+        if (c == '\0') return kNulInToken;
         if (c == '\\' && i < line.size()) {
             const char next = line[i];
             if (next == '"' || next == '\\') {
@@ -47,7 +89,7 @@ bool take_quoted(std::string_view line, Quoting quoting, std::size_t &i, std::st
         }
         unescaped += c;
     }
-    return false;
+    return kQuoteNotClosed;
 }
 
 bool is_blank(char c) {
@@ -63,10 +105,9 @@ bool shows_as_it_is(unsigned char c) {
 const char *split_tokens(std::string_view line, Quoting quoting,
                          std::vector<std::string_view> &tokens, std::string &unescaped) {
     tokens.clear();
-    // Unescaped text is never longer than the line: the views into it stay.
     unescaped.clear();
-    unescaped.reserve(line.size());
-    if (line.find('\0') != std::string_view::npos) return "a token holds a NUL byte";
+    // A NUL byte anywhere is the line's fault, before an open quote at its
+    // end: each part of the line is looked at for it as it is passed.
     const char *const first = line.data();
     const char *const end = first + line.size();
     for (const char *at = first;;) {
@@ -74,15 +115,21 @@ const char *split_tokens(std::string_view line, Quoting quoting,
         if (at == end) return nullptr;
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
-            if (!take_quoted(line, quoting, i, unescaped, tokens.emplace_back())) {
-                return "a quote is not closed before the end of the line";
+            if (const char *reason =
+                    take_quoted(line, quoting, i, unescaped, tokens.emplace_back())) {
+                return reason;
             }
             at = first + i;
-        } else {
-            const char *const start = at;
-            while (at != end && !is_blank(*at)) ++at;
-            tokens.emplace_back(start, static_cast<std::size_t>(at - start));
+            continue;
         }
+        const char *const start = at;
+        for (;;) {
+            at = find_token_end(first, at, end);
+            if (at == end || is_blank(*at)) break;
+            if (*at == '\0') return kNulInToken;
+            ++at;  // another control character
+        }
+        tokens.emplace_back(start, static_cast<std::size_t>(at - start));
     }
 }
 

@@ -140,6 +140,12 @@ const char *read_text_value(int16_t data_type, std::string_view text,
 const char *read_value_type(std::string_view token, ValueType &type) {
     type = ValueType{};
     const auto colon = token.find(':');
+    if (colon == std::string::npos) {
+        const auto code = type_of(token, 1, kLastTextType);
+        if (!code || *code > kLastTextType) return "unknown data type";
+        type.data_type = static_cast<int16_t>(*code);
+        return nullptr;
+    }
     if (token.rfind("ASCII:", 0) == 0) {
         const auto size = whole_number(token.substr(6), 1, kLongestText);
         if (!size) return "ASCII:N needs a size from 1 to 65536";
@@ -147,17 +153,11 @@ const char *read_value_type(std::string_view token, ValueType &type) {
         type.ascii_size = static_cast<int32_t>(*size);
         return nullptr;
     }
-    if (colon != std::string::npos) {
-        const auto code = whole_number(token.substr(0, colon), -32768, 32767);
-        const auto size = whole_number(token.substr(colon + 1), 0, wire::kLongestFrame);
-        if (!code || !size) return "CODE:SIZE needs a 16-bit type code and a size up to 16777216";
-        type.data_type = static_cast<int16_t>(*code);
-        type.raw_size = static_cast<int32_t>(*size);
-        return nullptr;
-    }
-    const auto code = type_of(token, 1, kLastTextType);
-    if (!code || *code > kLastTextType) return "unknown data type";
+    const auto code = whole_number(token.substr(0, colon), -32768, 32767);
+    const auto size = whole_number(token.substr(colon + 1), 0, wire::kLongestFrame);
+    if (!code || !size) return "CODE:SIZE needs a 16-bit type code and a size up to 16777216";
     type.data_type = static_cast<int16_t>(*code);
+    type.raw_size = static_cast<int32_t>(*size);
     return nullptr;
 }
 

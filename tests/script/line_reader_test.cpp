@@ -1,0 +1,109 @@
+// The line reader over a file in blocks, next to the same reader over a
+// stream line by line: the same lines, numbers and limits, wherever the
+// blocks cut the lines.
+#include "line_reader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "temporary_files.h"
+#include "unique_fd.h"
+
+namespace {
+
+using tavlo::script::LineReader;
+using Status = LineReader::Status;
+
+// What the reader gives, as text: "L1:abc" a line, "T2" too long, "E" the end.
+std::vector<std::string> lines_of(LineReader &reader) {
+    std::vector<std::string> seen;
+    for (;;) {
+        std::string_view line;
+        const Status status = reader.next(line);
+        const std::string number = std::to_string(reader.number());
+        if (status == Status::kLine) {
+            seen.push_back("L" + number + ":" + std::string(line));
+            continue;
+        }
+        seen.push_back(status == Status::kEnd ? "E" : "T" + number);
+        // Both stop for good: the next call says the same.
+        EXPECT_EQ(reader.next(line), status);
+        return seen;
+    }
+}
+
+TEST(LineReader, BlocksGiveTheLinesAStreamGives) {
+    constexpr std::size_t kLongest = 8;
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const std::string nul(1, '\0');
+    const Case cases[] = {
+        {"", {"E"}},
+        {"abc", {"L1:abc", "E"}},
+        {"abc\n", {"L1:abc", "E"}},
+        {"a\n\nb\n", {"L1:a", "L2:", "L3:b", "E"}},
+        {"\n\n", {"L1:", "L2:", "E"}},
+        {"ab\r\ncd\r", {"L1:ab\r", "L2:cd\r", "E"}},
+        {"a" + nul + "b\n" + nul, {"L1:a" + nul + "b", "L2:" + nul, "E"}},
+        {"12345678\n", {"L1:12345678", "E"}},
+        {"12345678", {"L1:12345678", "E"}},
+        {"123456789\nx\n", {"T1"}},
+        {"123456789", {"T1"}},
+        {"x\n12345678\n123456789", {"L1:x", "L2:12345678", "T3"}},
+        {"1234\n5678\n12345678\n1\n", {"L1:1234", "L2:5678", "L3:12345678", "L4:1", "E"}},
+    };
+    for (const std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
+                                    tavlo::script::kLineReaderBlock}) {
+        for (const Case &c : cases) {
+            const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(c.text);
+            LineReader blocks(file.get(), kLongest, block);
+            std::istringstream text(c.text);
+            LineReader stream(text, kLongest);
+            EXPECT_EQ(lines_of(blocks), c.lines) << "block " << block << ": " << c.text;
+            EXPECT_EQ(lines_of(stream), c.lines) << c.text;
+        }
+    }
+}
+
+// Many blocks of lines of every length up to the limit, and one over it.
+TEST(LineReader, LinesAcrossManyBlocksComeWhole) {
+    std::string text;
+    for (std::size_t n = 0; n < 3000; ++n)
+        text += std::string(n % 200, static_cast<char>('a' + n % 26)) + "\n";
+    text += std::string(200, 'z') + "\n";
+    const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(text);
+    LineReader blocks(file.get(), 199, 4096);
+    std::istringstream stream_text(text);
+    LineReader stream(stream_text, 199);
+    const std::vector<std::string> lines = lines_of(blocks);
+    ASSERT_EQ(lines.size(), 3001u);
+    EXPECT_EQ(lines.back(), "T3001");
+    EXPECT_EQ(lines, lines_of(stream));
+}
+
+// A pipe's line comes as soon as it is written, not when a block is full.
+TEST(LineReader, APipesLineComesBeforeTheBlockFills) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    tavlo::posix::UniqueFd read_end(ends[0]);
+    tavlo::posix::UniqueFd write_end(ends[1]);
+    LineReader reader(read_end.get());
+    const std::string first = "first\nsec";
+    ASSERT_EQ(write(write_end.get(), first.data(), first.size()),
+              static_cast<ssize_t>(first.size()));
+    std::string_view line;
+    ASSERT_EQ(reader.next(line), Status::kLine);
+    EXPECT_EQ(line, "first");
+    write_end.reset();
+    ASSERT_EQ(reader.next(line), Status::kLine);
+    EXPECT_EQ(line, "sec");
+    EXPECT_EQ(reader.next(line), Status::kEnd);
+}
+
+}  // namespace
