@@ -17,8 +17,10 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             break;
         }
         // Blank lines and comments, whatever the comment holds.
-        const std::size_t first = line_.find_first_not_of(kTokenBlanks);
-        if (first == std::string_view::npos || line_[first] == '#') continue;
+        const char *first = line_.data();
+        const char *const end = first + line_.size();
+        while (first != end && (*first == ' ' || *first == '\t' || *first == '\r')) ++first;
+        if (first == end || *first == '#') continue;
         if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};
             break;

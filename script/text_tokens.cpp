@@ -111,7 +111,7 @@ const char *split_tokens(std::string_view line, Quoting quoting,
     const char *const first = line.data();
     const char *const end = first + line.size();
     for (const char *at = first;;) {
-        while (at != end && is_blank(*at)) ++at;
+        while (at != end && may_end_token(*at) && is_blank(*at)) ++at;
         if (at == end) return nullptr;
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
@@ -130,6 +130,8 @@ const char *split_tokens(std::string_view line, Quoting quoting,
             ++at;  // another control character
         }
         tokens.emplace_back(start, static_cast<std::size_t>(at - start));
+        if (at == end) return nullptr;
+        ++at;  // the blank after the token
     }
 }
 

@@ -11,10 +11,19 @@ namespace tavlo::wire {
 
 namespace {
 
+// Copies `count` records of `array` to `at`; returns where they end.
 template <typename T>
-void put_array(std::vector<unsigned char> &out, const std::vector<T> &array, std::size_t count) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(array.data());
-    out.insert(out.end(), bytes, bytes + count * sizeof(T));
+unsigned char *put_array(unsigned char *at, const std::vector<T> &array, std::size_t count) {
+    if (count == 0) return at;  // an empty vector may have no storage at all
+    std::memcpy(at, array.data(), count * sizeof(T));
+    return at + count * sizeof(T);
+}
+
+// Copies a field's value to `at`; returns where it ends.
+template <typename T>
+unsigned char *put_field(unsigned char *at, const T &value) {
+    std::memcpy(at, &value, sizeof value);
+    return at + sizeof value;
 }
 
 template <typename T>
@@ -37,23 +46,27 @@ bool encode_message_frame(const records::MessageRecords &records, std::vector<un
     const uint64_t payload = message_payload_length(
         count, static_cast<uint64_t>(records.name_stride), records.values.size());
     if (1 + payload > kLongestFrame) return false;
-    const std::size_t start = start_frame(out, kMessage);
-    put<int32_t>(out, records.kind);
-    put<int32_t>(out, records.unit);
-    put<int32_t>(out, records.list_id);
-    put<int32_t>(out, records.sequence);
-    put<int32_t>(out, records.count);
-    put<int32_t>(out, records.name_stride);
-    put<uint32_t>(out, static_cast<uint32_t>(records.values.size()));
-    char device[kNameField] = {};
-    std::memcpy(device, records.device.data(), std::min(records.device.size(), kNameField - 1));
-    out.insert(out.end(), device, device + kNameField);
-    put_array(out, records.names, count * static_cast<std::size_t>(records.name_stride));
-    put_array(out, records.descriptors, count + 1);
-    put_array(out, records.values, records.values.size());
-    put_array(out, records.statuses, count);
-    put_array(out, records.timestamps, count);
-    finish_frame(out, start);
+    // The frame is laid out in place, its bytes sized once: the device
+    // name's field is zero after the name.
+    const std::size_t start = out.size();
+    out.resize(start + kLengthPrefix + 1 + static_cast<std::size_t>(payload));
+    unsigned char *at = out.data() + start;
+    at = put_field(at, static_cast<uint32_t>(1 + payload));
+    at = put_field<uint8_t>(at, kMessage);
+    at = put_field<int32_t>(at, records.kind);
+    at = put_field<int32_t>(at, records.unit);
+    at = put_field<int32_t>(at, records.list_id);
+    at = put_field<int32_t>(at, records.sequence);
+    at = put_field<int32_t>(at, records.count);
+    at = put_field<int32_t>(at, records.name_stride);
+    at = put_field(at, static_cast<uint32_t>(records.values.size()));
+    std::memcpy(at, records.device.data(), std::min(records.device.size(), kNameField - 1));
+    at += kNameField;
+    at = put_array(at, records.names, count * static_cast<std::size_t>(records.name_stride));
+    at = put_array(at, records.descriptors, count + 1);
+    at = put_array(at, records.values, records.values.size());
+    at = put_array(at, records.statuses, count);
+    put_array(at, records.timestamps, count);
     return true;
 }
 
