@@ -131,8 +131,7 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
     }
     records::TagValue &tag = new_tag();
     if (t[1].size() >= kTagNameField) return "a tag name has at most 255 bytes";
-    // A recording names the same tags in the same places message after message.
-    if (tag.name != t[1]) tag.name.assign(t[1]);
+    tag.name = t[1];
     if (message_.message.name_stride == records::kCompactNameStride &&
         records::name_stride_for(tag.name) != records::kCompactNameStride) {
         return "a name of 40 bytes or more does not fit names=40";

@@ -53,7 +53,7 @@ class KeywordIndex {
 public:
     template <std::size_t N>
     explicit KeywordIndex(const Keyword (&table)[N]) : table_(table) {
-        static_assert(N < kPlaces / 2, "an index half empty finds a word's end of search soon");
+        static_assert(N < kPlaces / 2, "half the places stay free, so that a search ends soon");
         places_.fill(-1);
         for (std::size_t i = 0; i < N; ++i) {
             std::size_t place = place_of(table[i].word);
@@ -170,8 +170,8 @@ std::optional<TimeRecord> time_of(std::string_view text) {
     // none or a dot and 3 of milliseconds.
     const char *at = text.data();
     const char *const end = at + text.size();
-    uint64_t whole = 0;
-    if (end - at >= 8 && (whole = eight_digits(at)) <= kMostEightDigits) {
+    uint64_t whole = end - at >= 8 ? eight_digits(at) : kMostEightDigits + 1;
+    if (whole <= kMostEightDigits) {
         at += 8;
     } else {
         whole = 0;

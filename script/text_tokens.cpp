@@ -50,8 +50,8 @@ const char *find_token_end(const char *line, const char *at, const char *end) {
 // The token in quotes from line[i], after its opening quote; i ends after
 // the closing quote. Its text is a view of the line when it holds no
 // escape, else it goes to the end of `unescaped`. Returns nullptr, or why
-// the line cannot be split: a NUL byte in the quotes or after them (a line
-// holds none), else the line's end before the closing quote.
+// the line cannot be split: a NUL byte in the quotes (or to the line's end
+// when they are not closed), else the line's end before the closing quote.
 const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
                         std::string &unescaped, std::string_view &token) {
     const std::size_t start = i;
