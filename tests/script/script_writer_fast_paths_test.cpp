@@ -1,6 +1,7 @@
 // The script writer's quick ways to its text give the bytes of the general
 // ones: whole numbers as std::to_chars writes them, REAL and DOUBLE values
-// as the shortest text std::to_chars finds.
+// as the shortest text std::to_chars finds, and a read kept as a copy as
+// the read itself.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -12,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "read_copy.h"
 #include "script_words.h"
+#include "script_writer.h"
 #include "value_text.h"
 
 namespace {
@@ -85,6 +88,73 @@ TEST(ScriptWriterFastPaths, RealAndDoubleValuesAreTheShortestTextThatReadsBack) 
         const auto single = static_cast<float>(value);
         if (!std::isnan(single)) expect_shortest_text(single);
         if (testing::Test::HasFatalFailure()) return;
+    }
+}
+
+// A read as the receiver hands it to its writer, in arrays of its own.
+struct Arrays {
+    std::string names;
+    std::vector<TypeDescriptor> descriptors;
+    std::vector<unsigned char> values;
+    std::vector<TagStatus> statuses;
+    std::vector<TimeRecord> timestamps;
+
+    tavlo::script::ReadMessage read(int32_t stride) const {
+        tavlo::script::ReadMessage read;
+        read.kind = TAVLO_MSG_UNSOLICITED;
+        read.device = "PLANT";
+        read.count = static_cast<int32_t>(statuses.size());
+        read.names = names.data();
+        read.name_stride = stride;
+        read.descriptors = descriptors.data();
+        read.values = values.data();
+        read.statuses = statuses.data();
+        read.timestamps = timestamps.data();
+        return read;
+    }
+};
+
+Arrays arrays_of(int tags, int32_t stride, int value_size) {
+    Arrays a;
+    a.descriptors.push_back({TAVLO_TYPE_STRUCTURE, 0, tags, 1});
+    for (int k = 0; k < tags; ++k) {
+        std::string entry(static_cast<std::size_t>(stride), ' ');
+        entry.replace(0, 4, "T" + std::to_string(k % 100));
+        entry.back() = '\0';
+        a.names += entry;
+        a.descriptors.push_back({TAVLO_TYPE_ASCII, 14, value_size, 1});
+        for (int i = 0; i < value_size; ++i)
+            a.values.push_back(static_cast<unsigned char>('a' + k % 26));
+        a.statuses.push_back({-1, 0, k});
+        a.timestamps.push_back({k % 1000, 1700000000 + k});
+    }
+    return a;
+}
+
+std::string text_of(const tavlo::script::ReadMessage &read) {
+    TextBuffer text;
+    tavlo::script::append_message(text, read);
+    return std::string(text.view());
+}
+
+TEST(ScriptWriterFastPaths, AReadCopyWritesAsTheReadItCopied) {
+    const Arrays large = arrays_of(300, 256, 40);
+    const Arrays small = arrays_of(2, 40, 3);
+    tavlo::script::ReadCopy copy;
+    // The copy is kept for the next message: a smaller one after a larger
+    // one, null arrays, and a larger one again after the room was given back.
+    for (const auto &[arrays, stride] :
+         {std::pair{&large, 256}, std::pair{&small, 40}, std::pair{&large, 256}}) {
+        const tavlo::script::ReadMessage read = arrays->read(stride);
+        copy.assign(read);
+        EXPECT_EQ(text_of(copy.read()), text_of(read));
+        tavlo::script::ReadMessage bare = read;
+        bare.names = nullptr;
+        bare.values = nullptr;
+        bare.device = nullptr;
+        copy.assign(bare);
+        EXPECT_EQ(text_of(copy.read()), text_of(bare));
+        copy.trim(0);
     }
 }
 
