@@ -118,10 +118,9 @@ Arrays arrays_of(int tags, int32_t stride, int value_size) {
     Arrays a;
     a.descriptors.push_back({TAVLO_TYPE_STRUCTURE, 0, tags, 1});
     for (int k = 0; k < tags; ++k) {
-        std::string entry(static_cast<std::size_t>(stride), ' ');
-        entry.replace(0, 4, "T" + std::to_string(k % 100));
-        entry.back() = '\0';
-        a.names += entry;
+        std::string entry = "T" + std::to_string(k % 100);
+        entry.resize(static_cast<std::size_t>(stride) - 1, ' ');
+        a.names += entry + '\0';
         a.descriptors.push_back({TAVLO_TYPE_ASCII, 14, value_size, 1});
         for (int i = 0; i < value_size; ++i)
             a.values.push_back(static_cast<unsigned char>('a' + k % 26));
