@@ -1,5 +1,6 @@
 // The receiver's recording: every message a read returns, in the
-// simulator's script format, each written whole when it arrives.
+// simulator's script format, handed to the recording's writer thread when
+// it arrives.
 #include "recording.h"
 
 #include <fcntl.h>
@@ -10,17 +11,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "options.h"
 #include "receiver.h"
 #include "recording_append.h"
+#include "recording_writer.h"
 #include "script_writer.h"
 #include "stop_control.h"
 #include "unique_fd.h"
-#include "write_all.h"
 
 namespace tavlo::receiver {
 
@@ -33,9 +34,10 @@ constexpr std::chrono::seconds kStopGrace{1};
 struct Recording {
     int fd = -1;
     std::string path;
-    script::TextBuffer text;  // the lines of one message, kept for its room
+    script::TextBuffer first;  // what goes before the first message
+    std::unique_ptr<RecordingWriter> writer;
     bool failed = false;
-    posix::WriteDeadline grace_end;
+    posix::WriteDeadline grace_end;  // the writer thread's alone
 };
 
 Recording g_recording;
@@ -52,14 +54,12 @@ posix::WriteDeadline write_deadline() {
     return g_recording.grace_end;
 }
 
-bool write_text(std::string_view text) {
-    const int error = posix::write_all(g_recording.fd, text.data(), text.size(), write_deadline);
-    if (error == 0) return true;
+// On the writer thread: its write failed.
+void say_write_failed(int error) {
+    char buffer[256];
     say("cannot write the recording", error == ETIMEDOUT
                                           ? "its reader took nothing for a second after the stop"
-                                          : std::strerror(error));
-    g_recording.failed = true;
-    return false;
+                                          : strerror_r(error, buffer, sizeof buffer));
 }
 
 // Readies a regular file of `size` bytes that --append adds to: refuses a
@@ -78,7 +78,7 @@ bool prepare_append(off_t size) {
     }
     const std::optional<off_t> start = cut_write_start(file.get(), size);
     if (!start) {
-        g_recording.text += '\n';
+        g_recording.first += '\n';
     } else if (*start < size) {
         if (ftruncate(g_recording.fd, *start) != 0) {
             say("cannot record to", std::strerror(errno));
@@ -109,28 +109,30 @@ bool open_recording(const char *path, RecordMode mode) {
         return false;
     }
     // Without a wait for a reader of a pipe: the stop handlers are not there
-    // yet to end it.
+    // yet to end it. The writer thread's writes wait in poll(), which it
+    // ends to see a stop.
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
     if (mode == RecordMode::kAppend) flags |= O_APPEND;
     if (mode == RecordMode::kReplace) flags |= O_TRUNC;
     if (!exists && mode == RecordMode::kNew) flags |= O_EXCL;
     posix::UniqueFd file(open(path, flags, 0666));
-    if (!file || fstat(file.get(), &status) != 0 ||
-        fcntl(file.get(), F_SETFL, fcntl(file.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (!file || fstat(file.get(), &status) != 0) {
         say("cannot record to",
             errno == ENXIO ? "no program reads the pipe" : std::strerror(errno));
         return false;
     }
     g_recording.fd = file.get();
     // The escapes line goes out with the first message.
-    g_recording.text.clear();
+    g_recording.first.clear();
     if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) && status.st_size > 0 &&
         !prepare_append(status.st_size)) {
         g_recording.fd = -1;
         return false;
     }
     g_recording.fd = file.release();
-    script::append_escapes_line(g_recording.text);
+    script::append_escapes_line(g_recording.first);
+    g_recording.writer = std::make_unique<RecordingWriter>(
+        g_recording.fd, std::string(g_recording.first.view()), write_deadline, say_write_failed);
     return true;
 }
 
@@ -151,14 +153,15 @@ bool record_message(const ReceivedMessage &message) {
     read.statuses = slots.statuses;
     read.timestamps = slots.timestamps;
     read.received = time_record_of(message.received);
-    script::append_message(g_recording.text, read);
-    const bool written = write_text(g_recording.text.view());
-    g_recording.text.clear();
-    return written;
+    if (g_recording.writer->hand_over(read)) return true;
+    g_recording.failed = true;
+    return false;
 }
 
 int close_recording(int status) {
     if (g_recording.fd < 0) return status;
+    if (g_recording.writer->finish() != 0) g_recording.failed = true;
+    g_recording.writer.reset();
     if (close(g_recording.fd) != 0 && !g_recording.failed) {
         say("cannot write the recording", std::strerror(errno));
         g_recording.failed = true;

@@ -3,6 +3,7 @@
 
 #include <sys/time.h>
 
+#include <atomic>
 #include <cmath>
 #include <csignal>
 
@@ -10,13 +11,16 @@ namespace tavlo::receiver {
 
 namespace {
 
-volatile std::sig_atomic_t g_stop_reason = 0;
+// Set in a signal handler, read by the receiver and the recording's writer
+// thread: an atomic that needs no lock is safe for both.
+std::atomic<int> g_stop_reason{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void on_stop_signal(int signal_number) {
-    if (g_stop_reason == 0) {
-        g_stop_reason = static_cast<std::sig_atomic_t>(
-            signal_number == SIGALRM ? StopReason::kTimeout : StopReason::kSignal);
-    }
+    int none = 0;
+    g_stop_reason.compare_exchange_strong(
+        none,
+        static_cast<int>(signal_number == SIGALRM ? StopReason::kTimeout : StopReason::kSignal));
 }
 
 // Without SA_RESTART: a write that waits for a reader who does not read
@@ -50,7 +54,7 @@ void arm_timeout(double seconds) {
 }
 
 StopReason stop_reason() {
-    return static_cast<StopReason>(g_stop_reason);
+    return static_cast<StopReason>(g_stop_reason.load());
 }
 
 }  // namespace tavlo::receiver

@@ -1,8 +1,10 @@
 // The words and numbers of a script, both ways.
 #include "script_words.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -237,9 +239,53 @@ void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size) 
 }
 
 void append_number(TextBuffer &line, int64_t number) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     constexpr std::size_t kDigits = 20;  // and a sign
     char *at = line.room(kDigits);
-    line.commit(std::to_chars(at, at + kDigits, number).ptr);
+    if (number < 0) *at++ = '-';
+    // The magnitude of the least number too, in unsigned arithmetic.
+    uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : uint64_t(number);
+    // The digits from the bits: log10(2) is about 1233 / 4096, which gives
+    // one digit short at most, which the power of ten mends.
+    static constexpr uint64_t kPowers[] = {1,
+                                           10,
+                                           100,
+                                           1000,
+                                           10000,
+                                           100000,
+                                           1000000,
+                                           10000000,
+                                           100000000,
+                                           1000000000,
+                                           10000000000,
+                                           100000000000,
+                                           1000000000000,
+                                           10000000000000,
+                                           100000000000000,
+                                           1000000000000000,
+                                           10000000000000000,
+                                           100000000000000000,
+                                           1000000000000000000,
+                                           10000000000000000000u};
+    const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(magnitude | 1));
+    const std::size_t floor_log = bits * 1233 >> 12;
+    const std::size_t digits =
+        std::max<std::size_t>(1, floor_log + (magnitude >= kPowers[floor_log] ? 1 : 0));
+    char *end = at + digits;
+    // Two digits at a time from the last.
+    for (; magnitude >= 100; magnitude /= 100) {
+        end -= 2;
+        std::memcpy(end, kPairs + 2 * (magnitude % 100), 2);
+    }
+    if (magnitude >= 10) {
+        std::memcpy(end - 2, kPairs + 2 * magnitude, 2);
+    } else {
+        end[-1] = static_cast<char>('0' + magnitude);
+    }
+    line.commit(at + digits);
 }
 
 }  // namespace tavlo::script

@@ -1,6 +1,8 @@
 // The script lines of one message as a read returned it.
 #include "script_writer.h"
 
+#include <endian.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -14,6 +16,19 @@ namespace tavlo::script {
 
 namespace {
 
+constexpr uint64_t kBlanks = 0x2020202020202020u;
+
+// Whether the `words` 8-byte words at `bytes` are all blanks.
+bool all_blanks(const char *bytes, std::size_t words) {
+    uint64_t differ = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        uint64_t word;
+        std::memcpy(&word, bytes + 8 * i, sizeof word);
+        differ |= word ^ kBlanks;
+    }
+    return differ == 0;
+}
+
 // The name of entry `k` for a script: the bytes up to its NUL, without the
 // blanks that pad it to its last byte, or with the NUL when it comes before
 // that byte. An entry without a NUL (a caller stepping by a smaller stride
@@ -24,9 +39,17 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
     const std::size_t length = strnlen(entry, stride);
     if (length < stride - 1) return {entry, length + 1};
-    // The padding of a full entry is long: eight blanks at a time first.
+    // The padding of a full entry is long: 32 blanks at a time first.
     std::size_t end = stride - 1;
-    while (end >= 8 && std::memcmp(entry + end - 8, "        ", 8) == 0) end -= 8;
+    while (end >= 32 && all_blanks(entry + end - 32, 4)) end -= 32;
+    for (; end >= 8; end -= 8) {
+        // The last byte that is not a blank, in the highest byte that differs.
+        uint64_t word;
+        std::memcpy(&word, entry + end - 8, sizeof word);
+        if (const uint64_t differ = le64toh(word) ^ kBlanks; differ != 0) {
+            return {entry, end - static_cast<std::size_t>(__builtin_clzll(differ)) / 8};
+        }
+    }
     while (end > 0 && entry[end - 1] == ' ') --end;
     return {entry, end};
 }

@@ -2,6 +2,7 @@
 #include "text_tokens.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "byte_words.h"
@@ -96,9 +97,29 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r';  // kTokenBlanks
 }
 
-bool shows_as_it_is(unsigned char c) {
-    return c >= 0x20 && c != 0x7f;
-}
+// What a byte of a token is when written: bare (as it is, outside quotes or
+// in), a quote (bare but for a token's first byte; escaped in quotes), a
+// blank (as it is in quotes), escaped with a backslash in quotes, or in hex
+// in quotes (what a line cannot show).
+enum ByteClass : unsigned char { kBare, kQuote, kBlank, kEscaped, kHexByte };
+
+constexpr auto kByteClass = [] {
+    std::array<ByteClass, 256> classes{};
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        if (c < 0x20 || c == 0x7f) {
+            classes[c] = kHexByte;
+        } else if (c == ' ') {
+            classes[c] = kBlank;
+        } else if (c == '\\') {
+            classes[c] = kEscaped;
+        } else if (c == '"') {
+            classes[c] = kQuote;
+        } else {
+            classes[c] = kBare;
+        }
+    }
+    return classes;
+}();
 
 }  // namespace
 
@@ -136,28 +157,36 @@ const char *split_tokens(std::string_view line, Quoting quoting,
 }
 
 void append_token(TextBuffer &line, std::string_view text) {
-    bool bare = !text.empty() && text.front() != '"';
-    for (const char c : text)
-        bare = bare && !is_blank(c) && shows_as_it_is(static_cast<unsigned char>(c));
-    if (bare) {
-        line += text;
+    // Copied as it is while every byte may stand bare; started again in
+    // quotes at the first that may not. Room for the quoted form first.
+    char *const start = line.room(4 * text.size() + 2);
+    std::size_t i = 0;
+    while (i < text.size() && kByteClass[static_cast<unsigned char>(text[i])] <= kQuote) {
+        start[i] = text[i];
+        ++i;
+    }
+    if (i == text.size() && i > 0 && text.front() != '"') {
+        line.commit(start + i);
         return;
     }
     static constexpr char kHex[] = "0123456789abcdef";
-    char *at = line.room(4 * text.size() + 2);
+    char *at = start;
     *at++ = '"';
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            *at++ = '\\';
-            *at++ = c;
-        } else if (shows_as_it_is(byte)) {
-            *at++ = c;
-        } else {
-            *at++ = '\\';
-            *at++ = 'x';
-            *at++ = kHex[byte >> 4];
-            *at++ = kHex[byte & 0xf];
+        switch (kByteClass[byte]) {
+            case kBare:
+            case kBlank: *at++ = c; break;
+            case kQuote:
+            case kEscaped:
+                *at++ = '\\';
+                *at++ = c;
+                break;
+            default:
+                *at++ = '\\';
+                *at++ = 'x';
+                *at++ = kHex[byte >> 4];
+                *at++ = kHex[byte & 0xf];
         }
     }
     *at++ = '"';

@@ -1,16 +1,20 @@
 // The receiver's --record: a recording that cannot be written is a failure
 // with its own status, never a partial success; each message is in the file
-// when its report is printed.
+// a moment after it came, and every message reported is in it after a stop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "receiver_runner.h"
 #include "temporary_files.h"
+#include "unique_fd.h"
 
 namespace {
 
@@ -18,6 +22,12 @@ using tavlo::testing::read_file;
 using tavlo::testing::receiver_spec;
 using tavlo::testing::run_process;
 using tavlo::testing::TemporaryDirectory;
+
+std::size_t count_of(const std::string &text, const std::string &what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
 
 const std::string kDevice = "sim:0:1700000000";
 const std::string kClosing = "\nClosing Tavlo Connections.\n\n";
@@ -47,13 +57,20 @@ TEST(ReceiverRecording, AFileThatCannotBeWrittenStopsTheReceiverWithStatus5) {
          "tavlo_t_receiver: cannot record to " + folder.path() + ": Is a directory\n",
          false},
     };
+    // A failed write ends the run long before its count: the receiver runs
+    // ahead of its writer by a bounded queue at most.
     for (const Case &c : cases) {
         std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"--count", "3", kDevice});
+        args.insert(args.end(), {"--count", "5000", kDevice});
         const auto result = run_process(receiver_spec(args));
         EXPECT_EQ(result.exit_status, 5) << c.err;
         EXPECT_EQ(result.err, c.err);
-        EXPECT_EQ(result.out, c.opened ? kClosing : "") << "no report of an unrecorded message";
+        if (c.opened) {
+            EXPECT_LT(count_of(result.out, " received for:"), 5000u);
+            EXPECT_EQ(result.out.substr(result.out.size() - kClosing.size()), kClosing);
+        } else {
+            EXPECT_EQ(result.out, "");
+        }
     }
     EXPECT_EQ(read_file(taken), "keep me");
 }
@@ -167,18 +184,72 @@ TEST(ReceiverRecording, AppendAndForceNeedARecordAndNotEachOther) {
 }
 
 // tail -f shows each message as it comes: the file holds a message, whole,
-// by the time its report is printed (the next comes a second later; a
+// a moment after its report is printed (the next comes a second later; a
 // recording kept in a buffer would still be empty).
-TEST(ReceiverRecording, EachMessageIsInTheFileWhenItsReportIsPrinted) {
+TEST(ReceiverRecording, EachMessageIsInTheFileAMomentAfterItCame) {
     const TemporaryDirectory folder;
     const std::string path = folder.file("live");
     tavlo::testing::ChildProcess receiver(
         receiver_spec({"--record", path, "--count", "2", "sim:1000:1700000000"}));
     ASSERT_TRUE(receiver.wait_for_output("Declare reply received for:"));
-    const std::string first = read_file(path);
+    std::string first;
+    for (int wait = 0; wait < 50 && count_of(first, "\n") < 9; ++wait) {
+        usleep(10000);
+        first = read_file(path);
+    }
     EXPECT_EQ(first.rfind(kFirstLine, 0), 0u);
-    EXPECT_GE(std::count(first.begin(), first.end(), '\n'), 9) << first;
+    EXPECT_GE(count_of(first, "\n"), 9u) << first;
     EXPECT_EQ(receiver.finish().exit_status, 0);
+}
+
+// Stopped at full speed, with its writer busy, the receiver writes every
+// message it received before it exits (nothing shown: its output never
+// waits).
+TEST(ReceiverRecording, AStopWritesEveryMessageReceived) {
+    const TemporaryDirectory folder;
+    const std::string path = folder.file("fast");
+    tavlo::testing::ChildProcess receiver(
+        receiver_spec({"--record", path, "--stats", "--list", "999", kDevice}));
+    for (int wait = 0; wait < 3000 && count_of(read_file(path), "\nmessage ") < 1000; ++wait) {
+        usleep(10000);
+    }
+    kill(receiver.pid(), SIGTERM);
+    const auto result = receiver.finish();
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+    const std::string recording = read_file(path);
+    const std::size_t recorded = count_of(recording, "\nmessage ");
+    EXPECT_GE(recorded, 1000u);
+    EXPECT_NE(result.err.find("Messages received: " + std::to_string(recorded) + " "),
+              std::string::npos)
+        << recorded << " recorded\n"
+        << result.err;
+    EXPECT_EQ(recording.back(), '\n');
+}
+
+// A pipe whose reader takes nothing holds the recording's writer, not a
+// stop: the writer gives up a second after it, with its line and status.
+TEST(ReceiverRecording, APipeThatIsNeverReadDoesNotHoldAStop) {
+    const TemporaryDirectory folder;
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const tavlo::posix::UniqueFd idle_reader(open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    ASSERT_TRUE(idle_reader);
+    // Nothing shown, so that only the recording waits.
+    tavlo::testing::ChildProcess receiver(
+        receiver_spec({"--record", fifo, "--list", "999", kDevice}));
+    int in_pipe = 0;
+    for (int wait = 0; wait < 1000 && in_pipe < 32768; ++wait) {
+        usleep(10000);
+        ASSERT_EQ(ioctl(idle_reader.get(), FIONREAD, &in_pipe), 0);
+    }
+    ASSERT_GE(in_pipe, 32768);
+    usleep(200000);  // the pipe fills, then the writer's queue
+    kill(receiver.pid(), SIGTERM);
+    const auto result = receiver.finish(30);
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.exit_status, 5);
+    EXPECT_EQ(result.err, "tavlo_t_receiver: cannot write the recording " + fifo +
+                              ": its reader took nothing for a second after the stop\n");
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+// The recording's writer: a thread of its own for the recording's writes.
+#include "recording_writer.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <utility>
+
+namespace tavlo::receiver {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Messages that come within this time of a write go out in the next.
+constexpr auto kGather = std::chrono::milliseconds(1);
+// Handed over and not yet taken, beyond which the receiver waits: messages
+// and their bytes; and the bytes that end the gathering early.
+constexpr std::size_t kMostWaiting = 1024;
+constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
+constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
+// The room a copy keeps after a rare huge message.
+constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
+// How often a wait for room in a pipe asks the deadline again.
+constexpr std::chrono::milliseconds kPollSlice{100};
+
+}  // namespace
+
+RecordingWriter::RecordingWriter(int fd, std::string first, Deadline deadline, Failure failure)
+    : fd_(fd),
+      first_(std::move(first)),
+      deadline_(std::move(deadline)),
+      failure_(std::move(failure)) {
+    // The stop signals must reach the receiver's thread, whose waits they end.
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &before);
+    thread_ = std::thread([this] { run(); });
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+RecordingWriter::~RecordingWriter() {
+    finish();
+}
+
+bool RecordingWriter::hand_over(const script::ReadMessage &read) {
+    std::unique_lock lock(mutex_);
+    room_.wait(lock, [this] {
+        return error_ != 0 || waiting_count_ == 0 ||
+               (waiting_count_ < kMostWaiting && waiting_bytes_ < kMostWaitingBytes);
+    });
+    if (error_ != 0) return false;
+    if (waiting_count_ == waiting_.size()) waiting_.emplace_back();
+    script::ReadCopy &copy = waiting_[waiting_count_++];
+    copy.assign(read);
+    waiting_bytes_ += copy.bytes();
+    if (idle_ || waiting_bytes_ >= kEnoughToWrite) wake_.notify_one();
+    return true;
+}
+
+int RecordingWriter::finish() {
+    if (thread_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            finishing_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    return error_;
+}
+
+void RecordingWriter::run() {
+    std::vector<script::ReadCopy> taken;
+    script::TextBuffer text;
+    text += first_;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        idle_ = true;
+        wake_.wait(lock, [this] { return waiting_count_ > 0 || finishing_; });
+        idle_ = false;
+        if (waiting_count_ == 0) return;
+        const Clock::time_point started = Clock::now();
+        taken.swap(waiting_);
+        const std::size_t count = std::exchange(waiting_count_, 0);
+        waiting_bytes_ = 0;
+        lock.unlock();
+        room_.notify_one();
+        for (std::size_t i = 0; i < count; ++i) {
+            script::append_message(text, taken[i].read());
+            taken[i].trim(kKeptRoom);
+        }
+        const int error = write_text(text);
+        text.clear();
+        if (error != 0) failure_(error);
+        lock.lock();
+        if (error != 0) {
+            error_ = error;
+            room_.notify_all();
+            return;
+        }
+        wake_.wait_until(lock, started + kGather,
+                         [this] { return finishing_ || waiting_bytes_ >= kEnoughToWrite; });
+    }
+}
+
+int RecordingWriter::write_text(const script::TextBuffer &text) {
+    const char *data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, data, left);
+        if (n > 0) {
+            data += n;
+            left -= static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n == 0) return EIO;  // a write of nothing would repeat for ever
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return errno;
+        // A pipe whose reader takes nothing now: wait for room, and ask the
+        // deadline again after every slice of the wait.
+        const posix::WriteDeadline deadline = deadline_();
+        std::chrono::milliseconds wait = kPollSlice;
+        if (deadline) {
+            const auto until =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+            if (until.count() <= 0) return ETIMEDOUT;
+            wait = std::min(wait, until);
+        }
+        pollfd entry{fd_, POLLOUT, 0};
+        if (poll(&entry, 1, static_cast<int>(wait.count())) < 0 && errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+}  // namespace tavlo::receiver
