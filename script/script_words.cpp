@@ -69,13 +69,21 @@ public:
         for (std::size_t place = place_of(word); places_[place] >= 0;
              place = (place + 1) % kPlaces) {
             const Keyword &k = table_[places_[place]];
-            if (k.word == word) return &k;
+            if (same_word(k.word, word)) return &k;
         }
         return nullptr;
     }
 
 private:
     static constexpr std::size_t kPlaces = 64;
+    // Byte by byte: a keyword is a few letters, shorter than a call to memcmp.
+    static bool same_word(std::string_view keyword, std::string_view word) {
+        if (keyword.size() != word.size()) return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (keyword[i] != word[i]) return false;
+        }
+        return true;
+    }
     static std::size_t place_of(std::string_view word) {
         return (word.size() * 8 + static_cast<unsigned char>(word.front()) +
                 static_cast<unsigned char>(word.back()) * 3) %
