@@ -20,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 // Messages that come within this time of a write go out in the next.
 constexpr auto kGather = std::chrono::milliseconds(1);
 // Handed over and not yet taken, beyond which the receiver waits: messages
-// and their bytes; and the bytes that end the gathering early.
+// and their bytes; and the bytes that end the gathering early (as does
+// half the most messages).
 constexpr std::size_t kMostWaiting = 1024;
 constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
 constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
@@ -60,8 +61,12 @@ bool RecordingWriter::hand_over(const script::ReadMessage &read) {
     script::ReadCopy &copy = waiting_[waiting_count_++];
     copy.assign(read);
     waiting_bytes_ += copy.bytes();
-    if (idle_ || waiting_bytes_ >= kEnoughToWrite) wake_.notify_one();
+    if (idle_ || enough_to_write()) wake_.notify_one();
     return true;
+}
+
+bool RecordingWriter::enough_to_write() const {
+    return waiting_bytes_ >= kEnoughToWrite || waiting_count_ >= kMostWaiting / 2;
 }
 
 int RecordingWriter::finish() {
@@ -106,7 +111,7 @@ void RecordingWriter::run() {
             return;
         }
         wake_.wait_until(lock, started + kGather,
-                         [this] { return finishing_ || waiting_bytes_ >= kEnoughToWrite; });
+                         [this] { return finishing_ || enough_to_write(); });
     }
 }
 

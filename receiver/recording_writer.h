@@ -48,6 +48,9 @@ public:
 
 private:
     void run();
+    // Whether the messages waiting make a write worth starting before the
+    // millisecond is out; under the lock.
+    bool enough_to_write() const;
     int write_text(const script::TextBuffer &text);
 
     const int fd_;
