@@ -20,6 +20,7 @@ LineReader::LineReader(int fd, std::size_t longest, std::size_t block)
 
 LineReader::Status LineReader::next(std::string_view &line) {
     if (too_long_) return Status::kTooLong;
+    if (read_error_ != 0) return Status::kReadError;
     for (;;) {
         const char *const held = buffer_.get() + start_;
         const std::size_t size = end_ - start_;
@@ -38,6 +39,7 @@ LineReader::Status LineReader::next(std::string_view &line) {
             return Status::kTooLong;
         }
         if (fill()) continue;
+        if (read_error_ != 0) return Status::kReadError;
         if (size == 0) return Status::kEnd;
         // The last line, without a line end.
         line = std::string_view(buffer_.get() + start_, size);
@@ -67,7 +69,10 @@ std::size_t LineReader::read_some(char *to, std::size_t room) {
         for (;;) {
             const ssize_t n = ::read(fd_, to, room);
             if (n >= 0) return static_cast<std::size_t>(n);
-            if (errno != EINTR) return 0;
+            if (errno != EINTR) {
+                read_error_ = errno;
+                return 0;
+            }
         }
     }
     std::streambuf *const stream = in_->rdbuf();

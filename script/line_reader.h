@@ -19,21 +19,25 @@ constexpr std::size_t kLineReaderBlock = std::size_t{64} << 10;
 // stops at the limit instead of filling the memory.
 class LineReader {
 public:
-    enum class Status { kLine, kEnd, kTooLong };
+    enum class Status { kLine, kEnd, kTooLong, kReadError };
 
     // Takes the stream's lines one at a time: the stream is left just after
     // the last line given (or the limit).
     explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
     // Reads the file descriptor (not owned) in blocks of up to `block` bytes,
     // with one read(2) whenever the lines held run out: a pipe's lines come
-    // as soon as they are written. An error of the file ends its lines.
+    // as soon as they are written.
     explicit LineReader(int fd, std::size_t longest = kLongestScriptLine,
                         std::size_t block = kLineReaderBlock);
 
     // The next line, without its "\n" (a last line may have none), valid
     // until the next call. After kTooLong the reader stops: every later call
-    // returns kTooLong too.
+    // returns kTooLong too. A read(2) that fails gives kReadError, never the
+    // bytes of a line it cut, and so does every later call.
     Status next(std::string_view &line);
+
+    // The errno of the read that failed, after kReadError.
+    int read_error() const { return read_error_; }
 
     // The number of the line last returned or found too long, from 1.
     int number() const { return number_; }
@@ -60,6 +64,7 @@ private:
     int number_ = 0;
     bool ended_ = false;  // the stream has no more
     bool too_long_ = false;
+    int read_error_ = 0;
 };
 
 }  // namespace tavlo::script

@@ -1,6 +1,9 @@
 // The messages of a script, read one at a time from a stream.
 #include "script_reader.h"
 
+#include <cstring>
+#include <string>
+
 namespace tavlo::script {
 
 ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &error) {
@@ -14,6 +17,12 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         if (status == LineReader::Status::kEnd) break;
         if (status == LineReader::Status::kTooLong) {
             error_ = ScriptError{lines_.number(), "a line is longer than 1 MiB (1048576 bytes)"};
+            break;
+        }
+        // Not the end of the script: what the failed read held is unknown.
+        if (status == LineReader::Status::kReadError) {
+            error_ = ScriptError{lines_.number() + 1, std::string("cannot read the script: ") +
+                                                          std::strerror(lines_.read_error())};
             break;
         }
         // Blank lines and comments, whatever the comment holds.

@@ -4,12 +4,17 @@
 #include "line_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "script_reader.h"
 #include "temporary_files.h"
 #include "unique_fd.h"
 
@@ -104,6 +109,26 @@ TEST(LineReader, APipesLineComesBeforeTheBlockFills) {
     ASSERT_EQ(reader.next(line), Status::kLine);
     EXPECT_EQ(line, "sec");
     EXPECT_EQ(reader.next(line), Status::kEnd);
+}
+
+// A read that fails is no end of the script: the message it cut is not
+// given as whole, and the reason names the line that was not read.
+TEST(LineReader, AReadThatFailsIsAnErrorNotTheEnd) {
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    tavlo::posix::UniqueFd read_end(ends[0]);
+    tavlo::posix::UniqueFd write_end(ends[1]);
+    const timeval wait{0, 50000};  // then read(2) fails with EAGAIN
+    ASSERT_EQ(setsockopt(read_end.get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait), 0);
+    const std::string text = "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\ntag B LONG LO";
+    ASSERT_EQ(write(write_end.get(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    tavlo::script::ScriptReader reader(read_end.get());
+    tavlo::script::ScriptMessage message;
+    tavlo::script::ScriptError error;
+    ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kError);
+    EXPECT_EQ(error.line, 3);
+    EXPECT_EQ(error.reason, std::string("cannot read the script: ") + std::strerror(EAGAIN));
+    EXPECT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kError);
 }
 
 }  // namespace
