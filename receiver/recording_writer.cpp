@@ -25,8 +25,8 @@ constexpr auto kGather = std::chrono::milliseconds(1);
 constexpr std::size_t kMostWaiting = 1024;
 constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
 constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
-// The room a copy keeps after a rare huge message.
-constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
+// The room a batch keeps after a rare huge message.
+constexpr std::size_t kKeptRoom = std::size_t{4} << 20;
 // How often a wait for room in a pipe asks the deadline again.
 constexpr std::chrono::milliseconds kPollSlice{100};
 
@@ -53,20 +53,17 @@ RecordingWriter::~RecordingWriter() {
 bool RecordingWriter::hand_over(const script::ReadMessage &read) {
     std::unique_lock lock(mutex_);
     room_.wait(lock, [this] {
-        return error_ != 0 || waiting_count_ == 0 ||
-               (waiting_count_ < kMostWaiting && waiting_bytes_ < kMostWaitingBytes);
+        return error_ != 0 || waiting_.size() == 0 ||
+               (waiting_.size() < kMostWaiting && waiting_.bytes() < kMostWaitingBytes);
     });
     if (error_ != 0) return false;
-    if (waiting_count_ == waiting_.size()) waiting_.emplace_back();
-    script::ReadCopy &copy = waiting_[waiting_count_++];
-    copy.assign(read);
-    waiting_bytes_ += copy.bytes();
+    waiting_.add(read);
     if (idle_ || enough_to_write()) wake_.notify_one();
     return true;
 }
 
 bool RecordingWriter::enough_to_write() const {
-    return waiting_bytes_ >= kEnoughToWrite || waiting_count_ >= kMostWaiting / 2;
+    return waiting_.bytes() >= kEnoughToWrite || waiting_.size() >= kMostWaiting / 2;
 }
 
 int RecordingWriter::finish() {
@@ -82,25 +79,21 @@ int RecordingWriter::finish() {
 }
 
 void RecordingWriter::run() {
-    std::vector<script::ReadCopy> taken;
+    script::MessageBatch taken;
     script::TextBuffer text;
     text += first_;
     std::unique_lock lock(mutex_);
     for (;;) {
         idle_ = true;
-        wake_.wait(lock, [this] { return waiting_count_ > 0 || finishing_; });
+        wake_.wait(lock, [this] { return waiting_.size() > 0 || finishing_; });
         idle_ = false;
-        if (waiting_count_ == 0) return;
+        if (waiting_.size() == 0) return;
         const Clock::time_point started = Clock::now();
-        taken.swap(waiting_);
-        const std::size_t count = std::exchange(waiting_count_, 0);
-        waiting_bytes_ = 0;
+        std::swap(taken, waiting_);
         lock.unlock();
         room_.notify_one();
-        for (std::size_t i = 0; i < count; ++i) {
-            script::append_message(text, taken[i].read());
-            taken[i].trim(kKeptRoom);
-        }
+        for (std::size_t i = 0; i < taken.size(); ++i) script::append_message(text, taken.read(i));
+        taken.clear(kKeptRoom);
         const int error = write_text(text);
         text.clear();
         if (error != 0) failure_(error);

@@ -9,9 +9,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "read_copy.h"
+#include "message_batch.h"
 #include "script_writer.h"
 #include "write_all.h"
 
@@ -59,12 +58,10 @@ private:
     const Failure failure_;
 
     std::mutex mutex_;
-    std::condition_variable wake_;           // the thread: messages, or the finish
-    std::condition_variable room_;           // the receiver: room for a message
-    std::vector<script::ReadCopy> waiting_;  // its first waiting_count_ are handed over
-    std::size_t waiting_count_ = 0;
-    std::size_t waiting_bytes_ = 0;
-    bool idle_ = false;  // the thread waits for a message
+    std::condition_variable wake_;  // the thread: messages, or the finish
+    std::condition_variable room_;  // the receiver: room for a message
+    script::MessageBatch waiting_;  // handed over, not yet taken
+    bool idle_ = false;             // the thread waits for a message
     bool finishing_ = false;
     int error_ = 0;
     std::thread thread_;

@@ -14,6 +14,7 @@ public:
     void clear() { size_ = 0; }
     const char *data() const { return data_.get(); }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     std::string_view view() const { return {data_.get(), size_}; }
 
     // Room for `count` more bytes: write them from the pointer returned,

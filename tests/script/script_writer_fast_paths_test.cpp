@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "read_copy.h"
+#include "message_batch.h"
 #include "script_words.h"
 #include "script_writer.h"
 #include "value_text.h"
@@ -136,24 +136,39 @@ std::string text_of(const tavlo::script::ReadMessage &read) {
     return std::string(text.view());
 }
 
-TEST(ScriptWriterFastPaths, AReadCopyWritesAsTheReadItCopied) {
+TEST(ScriptWriterFastPaths, ReadsKeptInABatchWriteAsTheReads) {
     const Arrays large = arrays_of(300, 256, 40);
     const Arrays small = arrays_of(2, 40, 3);
-    tavlo::script::ReadCopy copy;
-    // The copy is kept for the next message: a smaller one after a larger
-    // one, null arrays, and a larger one again after the room was given back.
+    // The same list, names of the same size, one byte other: not shared.
+    Arrays renamed = small;
+    renamed.names[1] = 'X';
+    std::vector<tavlo::script::ReadMessage> reads = {small.read(40), renamed.read(40),
+                                                     small.read(40)};
     for (const auto &[arrays, stride] :
          {std::pair{&large, 256}, std::pair{&small, 40}, std::pair{&large, 256}}) {
-        const tavlo::script::ReadMessage read = arrays->read(stride);
-        copy.assign(read);
-        EXPECT_EQ(text_of(copy.read()), text_of(read));
-        tavlo::script::ReadMessage bare = read;
+        reads.push_back(arrays->read(stride));
+        // Null arrays and device; odd sizes that leave the next record
+        // unaligned unless the batch aligns it.
+        tavlo::script::ReadMessage bare = reads.back();
         bare.names = nullptr;
         bare.values = nullptr;
         bare.device = nullptr;
-        copy.assign(bare);
-        EXPECT_EQ(text_of(copy.read()), text_of(bare));
-        copy.trim(0);
+        reads.push_back(bare);
+    }
+    tavlo::script::MessageBatch batch;
+    // Kept for the next batch, and given back: the same each time.
+    for (const std::size_t keep : {std::size_t{1} << 30, std::size_t{0}, std::size_t{0}}) {
+        for (const auto &read : reads) batch.add(read);
+        ASSERT_EQ(batch.size(), reads.size());
+        for (std::size_t i = 0; i < reads.size(); ++i) {
+            const tavlo::script::ReadMessage kept = batch.read(i);
+            EXPECT_EQ(text_of(kept), text_of(reads[i])) << i;
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(kept.descriptors) % alignof(TypeDescriptor), 0u);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(kept.statuses) % alignof(TagStatus), 0u);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(kept.timestamps) % alignof(TimeRecord), 0u);
+        }
+        batch.clear(keep);
+        EXPECT_EQ(batch.size(), 0u);
     }
 }
 
