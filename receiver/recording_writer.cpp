@@ -25,7 +25,7 @@ constexpr auto kGather = std::chrono::milliseconds(1);
 constexpr std::size_t kMostWaiting = 1024;
 constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
 constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
-// The room a batch keeps after a rare huge message.
+// The room a batch and its text keep after a rare huge message.
 constexpr std::size_t kKeptRoom = std::size_t{4} << 20;
 // How often a wait for room in a pipe asks the deadline again.
 constexpr std::chrono::milliseconds kPollSlice{100};
@@ -96,6 +96,7 @@ void RecordingWriter::run() {
         taken.clear(kKeptRoom);
         const int error = write_text(text);
         text.clear();
+        if (text.capacity() > kKeptRoom) text = script::TextBuffer();
         if (error != 0) failure_(error);
         lock.lock();
         if (error != 0) {
