@@ -28,7 +28,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         // Blank lines and comments, whatever the comment holds.
         const char *first = line_.data();
         const char *const end = first + line_.size();
-        while (first != end && (*first == ' ' || *first == '\t' || *first == '\r')) ++first;
+        while (first != end && is_token_blank(*first)) ++first;
         if (first == end || *first == '#') continue;
         if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};

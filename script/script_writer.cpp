@@ -1,12 +1,11 @@
 // The script lines of one message as a read returned it.
 #include "script_writer.h"
 
-#include <endian.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 
+#include "byte_words.h"
 #include "script_reader.h"
 #include "script_words.h"
 #include "text_tokens.h"
@@ -15,19 +14,6 @@
 namespace tavlo::script {
 
 namespace {
-
-constexpr uint64_t kBlanks = 0x2020202020202020u;
-
-// Whether the `words` 8-byte words at `bytes` are all blanks.
-bool all_blanks(const char *bytes, std::size_t words) {
-    uint64_t differ = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-        uint64_t word;
-        std::memcpy(&word, bytes + 8 * i, sizeof word);
-        differ |= word ^ kBlanks;
-    }
-    return differ == 0;
-}
 
 // The name of entry `k` for a script: the bytes up to its NUL, without the
 // blanks that pad it to its last byte, or with the NUL when it comes before
@@ -39,14 +25,11 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
     const std::size_t length = strnlen(entry, stride);
     if (length < stride - 1) return {entry, length + 1};
-    // The padding of a full entry is long: 32 blanks at a time first.
+    // The padding of a full entry is long: eight blanks at a time; the last
+    // byte that is not a blank is the highest byte of a word that differs.
     std::size_t end = stride - 1;
-    while (end >= 32 && all_blanks(entry + end - 32, 4)) end -= 32;
     for (; end >= 8; end -= 8) {
-        // The last byte that is not a blank, in the highest byte that differs.
-        uint64_t word;
-        std::memcpy(&word, entry + end - 8, sizeof word);
-        if (const uint64_t differ = le64toh(word) ^ kBlanks; differ != 0) {
+        if (const uint64_t differ = eight_bytes(entry + end - 8) ^ kEachByte * ' '; differ != 0) {
             return {entry, end - static_cast<std::size_t>(__builtin_clzll(differ)) / 8};
         }
     }

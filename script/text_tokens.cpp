@@ -93,10 +93,6 @@ const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
     return kQuoteNotClosed;
 }
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';  // kTokenBlanks
-}
-
 // What a byte of a token is when written: bare (as it is, outside quotes or
 // in), a quote (bare but for a token's first byte; escaped in quotes), a
 // blank (as it is in quotes), escaped with a backslash in quotes, or in hex
@@ -132,7 +128,7 @@ const char *split_tokens(std::string_view line, Quoting quoting,
     const char *const first = line.data();
     const char *const end = first + line.size();
     for (const char *at = first;;) {
-        while (at != end && may_end_token(*at) && is_blank(*at)) ++at;
+        while (at != end && may_end_token(*at) && is_token_blank(*at)) ++at;
         if (at == end) return nullptr;
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
@@ -146,7 +142,7 @@ const char *split_tokens(std::string_view line, Quoting quoting,
         const char *const start = at;
         for (;;) {
             at = find_token_end(first, at, end);
-            if (at == end || is_blank(*at)) break;
+            if (at == end || is_token_blank(*at)) break;
             if (*at == '\0') return kNulInToken;
             ++at;  // another control character
         }

@@ -15,6 +15,9 @@ namespace tavlo::script {
 
 // The characters between tokens.
 constexpr char kTokenBlanks[] = " \t\r";
+inline bool is_token_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 enum class Quoting { kPlain, kEscapes };
 
