@@ -2,6 +2,7 @@
 #include "script_builder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "message_codec.h"
@@ -41,6 +42,14 @@ bool read_options(const Tokens &tokens, std::size_t first, const char *const (&k
     return true;
 }
 
+// Whether a frame holds a message of `tags` tags, names `stride` bytes
+// apart and `value_bytes` of values.
+bool frame_holds(std::size_t tags, int32_t stride, uint64_t value_bytes) {
+    const uint64_t payload =
+        wire::message_payload_length(tags, static_cast<uint64_t>(stride), value_bytes);
+    return 1 + payload <= wire::kLongestFrame;
+}
+
 std::optional<int32_t> whole_32(std::string_view text) {
     const auto number = whole_number(text, kLeast32, kMost32);
     if (!number) return std::nullopt;
@@ -70,9 +79,35 @@ records::TagValue &ScriptBuilder::new_tag() {
 bool ScriptBuilder::still_fits(const records::TagValue &tag) {
     value_bytes_ += tag.value.size();
     name_stride_ = std::max(name_stride_, records::name_stride_for(tag.name));
-    const uint64_t payload =
-        wire::message_payload_length(tags_, static_cast<uint64_t>(name_stride_), value_bytes_);
-    return 1 + payload <= wire::kLongestFrame;
+    return frame_holds(tags_, name_stride_, value_bytes_);
+}
+
+bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
+    if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags)) return false;
+    records::TagValue &tag = new_tag();
+    tag.name.assign(line.name);
+    const int32_t stride = records::name_stride_for(tag.name);
+    const int32_t message_stride = std::max(name_stride_, stride);
+    if ((message_.message.name_stride == records::kCompactNameStride &&
+         stride != records::kCompactNameStride) ||
+        !frame_holds(tags_, message_stride, value_bytes_ + line.size)) {
+        --tags_;  // the slot is the general reader's, which sets all of it
+        return false;
+    }
+    tag.data_type = line.data_type;
+    tag.device_data_type = line.device_data_type;
+    if (line.data_type == TAVLO_TYPE_ASCII) {
+        tag.value.assign(line.size, 0);
+        std::memcpy(tag.value.data(), line.text.data(), line.text.size());
+    } else {
+        tag.value.assign(line.number.begin(), line.number.begin() + line.size);
+    }
+    tag.status = line.status;
+    tag.timestamp = line.timestamp;
+    value_bytes_ += line.size;
+    name_stride_ = message_stride;
+    hex_open_ = false;
+    return true;
 }
 
 // message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]

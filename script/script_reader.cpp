@@ -25,6 +25,8 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
                                                           std::strerror(lines_.read_error())};
             break;
         }
+        // Most lines of a recording: read at once, without tokens.
+        if (read_plain_tag_line(line_, plain_tag_) && builder_.take_plain_tag(plain_tag_)) continue;
         // Blank lines and comments, whatever the comment holds.
         const char *first = line_.data();
         const char *const end = first + line_.size();

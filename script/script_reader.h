@@ -33,8 +33,9 @@ public:
 private:
     LineReader lines_;
     ScriptBuilder builder_;
-    std::string_view line_;  // in lines_
-    Tokens tokens_;          // of line_, or of unescaped_
+    std::string_view line_;   // in lines_
+    PlainTagLine plain_tag_;  // of line_
+    Tokens tokens_;           // of line_, or of unescaped_
     std::string unescaped_;
     Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
     bool holding_ = false;               // tokens_ hold a message line read ahead

@@ -31,24 +31,6 @@ const Keyword kTypes[] = {{"REAL", 1},  {"SHORT", 2}, {"ASCII", 3},   {"LONG", 4
 constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
 
-constexpr uint64_t kMostEightDigits = 99999999;
-
-// The number that eight decimal digits make, or more than kMostEightDigits
-// when they are not all digits: the bytes add up in pairs, fours, eights.
-uint64_t eight_digits(const char *at) {
-    uint64_t word = eight_bytes(at);
-    // A digit is 0x30 to 0x39: its high half 3, and 3 still after adding 6.
-    constexpr uint64_t kHighHalves = kEachByte * 0xf0;
-    if ((word & kHighHalves) != kEachByte * 0x30 ||
-        ((word + kEachByte * 0x06) & kHighHalves) != kEachByte * 0x30) {
-        return kMostEightDigits + 1;
-    }
-    word -= kEachByte * 0x30;
-    word = (word * 10 + (word >> 8)) & 0x00ff00ff00ff00ffu;
-    word = (word * 100 + (word >> 16)) & 0x0000ffff0000ffffu;
-    return (word * 10000 + (word >> 32)) & 0xffffffffu;
-}
-
 // The keywords of a table by their length and first and last letters, in
 // a table of places with each keyword at the first free place from its own.
 class KeywordIndex {
@@ -76,13 +58,26 @@ public:
 
 private:
     static constexpr std::size_t kPlaces = 64;
-    // Byte by byte: a keyword is a few letters, shorter than a call to memcmp.
+    // A keyword is a few letters, compared in two loads that overlap when
+    // it is shorter than twice their size: shorter than a call to memcmp.
     static bool same_word(std::string_view keyword, std::string_view word) {
-        if (keyword.size() != word.size()) return false;
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            if (keyword[i] != word[i]) return false;
-        }
-        return true;
+        const std::size_t size = word.size();
+        if (keyword.size() != size) return false;
+        const char *const k = keyword.data();
+        const char *const w = word.data();
+        if (size > 16) return keyword == word;
+        if (size >= 8) return same<uint64_t>(k, w) && same<uint64_t>(k + size - 8, w + size - 8);
+        if (size >= 4) return same<uint32_t>(k, w) && same<uint32_t>(k + size - 4, w + size - 4);
+        if (size >= 2) return same<uint16_t>(k, w) && same<uint16_t>(k + size - 2, w + size - 2);
+        return k[0] == w[0];
+    }
+    template <typename T>
+    static bool same(const char *a, const char *b) {
+        T x;
+        T y;
+        std::memcpy(&x, a, sizeof x);
+        std::memcpy(&y, b, sizeof y);
+        return x == y;
     }
     static std::size_t place_of(std::string_view word) {
         return (word.size() * 8 + static_cast<unsigned char>(word.front()) +
