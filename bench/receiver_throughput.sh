@@ -5,10 +5,10 @@
 # grow), next to the bytes per second that cat moves through the same kind
 # of pipe, and dd in writes of one message each (the receiver flushes after
 # every message: one write each). Times are the median of several runs of
-# each; peak memory is the largest. Then the text format again with
-# --record, to a file in the scratch folder and to /dev/null (the script
-# writer without the file system), and what recording costs of the
-# receiver's throughput.
+# each; peak memory is the largest. Then the text format again, each run
+# followed by one with --record to a file in the scratch folder and one to
+# /dev/null (the script writer without the file system), and what
+# recording costs of the receiver's throughput.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -71,17 +71,43 @@ awk -v r="$text_seconds" -v c="$cat_seconds" -v d="$seconds" -v j="$json_seconds
   printf "%-28s %12s %14s %11.0f%%\n", "json / text, tag reports/s", "", "", 100 * (jt / j) / (rt / r)
 }'
 
-# The same reports with --record; each run replaces the recording.
+# What recording costs: rounds of three runs, the text alone, with --record
+# to a file and to /dev/null, so that a machine whose speed drifts (a
+# shared VM) slows all three alike; the medians of each. Each recording
+# goes to a file that is not there yet: replacing a large recording costs a
+# truncation at the start and, on ext4, a flush of the rewritten file at
+# the close, once a run and not a message; the last row shows that cost.
+one_run() {
+  local start end
+  start=$EPOCHREALTIME
+  TZ=UTC0 /usr/bin/time -f '%M' -o "$work/peak" "$@" 2>/dev/null | cat >/dev/null
+  end=$EPOCHREALTIME
+  echo "$start $end $(cat "$work/peak")" | awk '{ print $2 - $1, $3 }'
+}
+median_of() {
+  sort -n "$1" | awk '{ s[NR] = $1; if ($2 > p) p = $2 } END { print s[int((NR + 1) / 2)], p }'
+}
+: >"$work/alone"
+: >"$work/to_file"
+: >"$work/to_null"
+for ((i = 0; i < runs; ++i)); do
+  one_run "$receiver" --count "$reports" "$device" >>"$work/alone"
+  rm -f "$work/recording"
+  one_run "$receiver" --record "$work/recording" --count "$reports" "$device" >>"$work/to_file"
+  one_run "$receiver" --record /dev/null --count "$reports" "$device" >>"$work/to_null"
+done
+read -r text_seconds peak < <(median_of "$work/alone")
+row "receiver text, again" "$text_tags" "$bytes" "$text_seconds" "$peak"
+read -r record_seconds peak < <(median_of "$work/to_file")
+row "receiver --record FILE" "$text_tags" "$bytes" "$record_seconds" "$peak"
+printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
+  "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$record_seconds" 'BEGIN { print b / s / 1e6 }')"
+read -r null_seconds peak < <(median_of "$work/to_null")
+row "receiver --record /dev/null" "$text_tags" "$bytes" "$null_seconds" "$peak"
 read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record "$work/recording" --force \
   --count "$reports" "$device")
-row "receiver --record FILE" "$text_tags" "$bytes" "$seconds" "$peak"
-record_seconds=$seconds
-printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
-  "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$seconds" 'BEGIN { print b / s / 1e6 }')"
-read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record /dev/null --count "$reports" \
-  "$device")
-row "receiver --record /dev/null" "$text_tags" "$bytes" "$seconds" "$peak"
-awk -v r="$text_seconds" -v f="$record_seconds" -v n="$seconds" 'BEGIN {
+row "  --force over the last one" "$text_tags" "$bytes" "$seconds" "$peak"
+awk -v r="$text_seconds" -v f="$record_seconds" -v n="$null_seconds" 'BEGIN {
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to FILE", "", "", 100 * (1 - r / f)
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to /dev/null", "", "", 100 * (1 - r / n)
 }'

@@ -11,6 +11,8 @@
 #include <chrono>
 #include <utility>
 
+#include "name_tokens.h"
+
 namespace tavlo::receiver {
 
 namespace {
@@ -80,6 +82,7 @@ int RecordingWriter::finish() {
 
 void RecordingWriter::run() {
     script::MessageBatch taken;
+    script::NameTokens names;
     script::TextBuffer text;
     text += first_;
     std::unique_lock lock(mutex_);
@@ -92,7 +95,9 @@ void RecordingWriter::run() {
         std::swap(taken, waiting_);
         lock.unlock();
         room_.notify_one();
-        for (std::size_t i = 0; i < taken.size(); ++i) script::append_message(text, taken.read(i));
+        for (std::size_t i = 0; i < taken.size(); ++i) {
+            script::append_message(text, taken.read(i), names);
+        }
         taken.clear(kKeptRoom);
         const int error = write_text(text);
         text.clear();

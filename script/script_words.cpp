@@ -19,14 +19,15 @@ struct Keyword {
     int32_t code;
 };
 
-const Keyword kKinds[] = {{"GET", TAVLO_MSG_GET_REPLY},
-                          {"PUT", TAVLO_MSG_PUT_REPLY},
-                          {"DECLARE", TAVLO_MSG_DECLARE_REPLY},
-                          {"CANCEL", TAVLO_MSG_CANCEL_REPLY},
-                          {"UNSOLICITED", TAVLO_MSG_UNSOLICITED}};
-const Keyword kTypes[] = {{"REAL", 1},  {"SHORT", 2}, {"ASCII", 3},   {"LONG", 4},   {"DOUBLE", 5},
-                          {"TIME", 6},  {"ENUM", 8},  {"ORDINAL", 9}, {"DTIME", 10}, {"EXTID", 11},
-                          {"CBAW", 12}, {"CBST", 13}, {"EU", 14},     {"DESC", 15}};
+constexpr Keyword kKinds[] = {{"GET", TAVLO_MSG_GET_REPLY},
+                              {"PUT", TAVLO_MSG_PUT_REPLY},
+                              {"DECLARE", TAVLO_MSG_DECLARE_REPLY},
+                              {"CANCEL", TAVLO_MSG_CANCEL_REPLY},
+                              {"UNSOLICITED", TAVLO_MSG_UNSOLICITED}};
+constexpr Keyword kTypes[] = {{"REAL", 1},   {"SHORT", 2},  {"ASCII", 3}, {"LONG", 4},
+                              {"DOUBLE", 5}, {"TIME", 6},   {"ENUM", 8},  {"ORDINAL", 9},
+                              {"DTIME", 10}, {"EXTID", 11}, {"CBAW", 12}, {"CBST", 13},
+                              {"EU", 14},    {"DESC", 15}};
 
 constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
@@ -99,16 +100,53 @@ std::optional<int32_t> code_of(std::string_view word, const KeywordIndex &index,
     return std::nullopt;
 }
 
+constexpr std::size_t kLongestKeyword = 11;  // "UNSOLICITED"
+
 template <std::size_t N>
-void append_word(TextBuffer &line, int32_t code, const Keyword (&table)[N]) {
-    for (const Keyword &k : table) {
-        if (code == k.code) {
-            line += k.word;
-            return;
+constexpr std::size_t longest(const Keyword (&table)[N]) {
+    std::size_t most = 0;
+    for (const Keyword &k : table) most = std::max(most, k.word.size());
+    return most;
+}
+
+// The keywords of a table by their codes, which are small; each is copied
+// in one move of its room.
+class WordsByCode {
+public:
+    template <std::size_t N>
+    explicit WordsByCode(const Keyword (&table)[N]) {
+        for (const Keyword &k : table) {
+            Word &word = words_.at(static_cast<std::size_t>(k.code));
+            std::memcpy(word.bytes, k.word.data(), k.word.size());
+            word.size = static_cast<uint8_t>(k.word.size());
         }
     }
-    append_number(line, code);
-}
+
+    // The keyword of `code`, else its number.
+    void append(TextBuffer &line, int32_t code) const {
+        const auto place = static_cast<std::size_t>(code);
+        if (place < words_.size() && words_[place].size > 0) {
+            const Word &word = words_[place];
+            char *at = line.room(sizeof word.bytes);
+            std::memcpy(at, word.bytes, sizeof word.bytes);
+            line.commit(at + word.size);
+        } else {
+            append_number(line, code);
+        }
+    }
+
+private:
+    struct Word {
+        char bytes[kLongestKeyword] = {};
+        uint8_t size = 0;
+    };
+    std::array<Word, 16> words_{};
+};
+
+static_assert(longest(kKinds) <= kLongestKeyword && longest(kTypes) <= kLongestKeyword);
+
+const WordsByCode kKindWords(kKinds);
+const WordsByCode kTypeWords(kTypes);
 
 }  // namespace
 
@@ -159,7 +197,7 @@ std::optional<int32_t> kind_of(std::string_view word) {
 }
 
 void append_kind(TextBuffer &line, MessageKind kind) {
-    append_word(line, kind, kKinds);
+    kKindWords.append(line, kind);
 }
 
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
@@ -167,7 +205,7 @@ std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high)
 }
 
 void append_type(TextBuffer &line, int32_t code) {
-    append_word(line, code, kTypes);
+    kTypeWords.append(line, code);
 }
 
 std::optional<TimeRecord> time_of(std::string_view text) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "byte_words.h"
+#include "name_tokens.h"
 #include "script_reader.h"
 #include "script_words.h"
 #include "text_tokens.h"
@@ -15,27 +15,30 @@ namespace tavlo::script {
 
 namespace {
 
-// The name of entry `k` for a script: the bytes up to its NUL, without the
-// blanks that pad it to its last byte, or with the NUL when it comes before
-// that byte. An entry without a NUL (a caller stepping by a smaller stride
-// than the library's) keeps as many bytes as an entry can.
-std::string_view name_of(const ReadMessage &read, int32_t k) {
-    if (read.names == nullptr || read.name_stride <= 0) return {};
-    const auto stride = static_cast<std::size_t>(read.name_stride);
-    const char *entry = read.names + static_cast<std::size_t>(k) * stride;
-    const std::size_t length = strnlen(entry, stride);
-    if (length < stride - 1) return {entry, length + 1};
-    // The padding of a full entry is long: eight blanks at a time; the last
-    // byte that is not a blank is the highest byte of a word that differs.
-    std::size_t end = stride - 1;
-    for (; end >= 8; end -= 8) {
-        if (const uint64_t differ = eight_bytes(entry + end - 8) ^ kEachByte * ' '; differ != 0) {
-            return {entry, end - static_cast<std::size_t>(__builtin_clzll(differ)) / 8};
+// The tags of a message mostly share their timestamp, and many their
+// status: a record the same as the one of the tag before copies its text.
+template <typename Record>
+class RepeatedText {
+public:
+    template <typename Write>
+    void append(TextBuffer &text, const Record &record, Write &&write) {
+        if (size_ > 0 && std::memcmp(&record, &last_, sizeof record) == 0) {
+            text += std::string_view(text_, size_);
+            return;
         }
+        const std::size_t from = text.size();
+        write();
+        const std::size_t size = text.size() - from;
+        size_ = size <= sizeof text_ ? size : 0;
+        std::memcpy(text_, text.data() + from, size_);
+        last_ = record;
     }
-    while (end > 0 && entry[end - 1] == ' ') --end;
-    return {entry, end};
-}
+
+private:
+    Record last_{};
+    char text_[40];  // three numbers with their blanks, a time
+    std::size_t size_ = 0;
+};
 
 void append_option(TextBuffer &line, const char *key, int64_t value) {
     line += ' ';
@@ -44,7 +47,7 @@ void append_option(TextBuffer &line, const char *key, int64_t value) {
     append_number(line, value);
 }
 
-void append_message_line(TextBuffer &text, const ReadMessage &read) {
+void append_message_line(TextBuffer &text, const ReadMessage &read, const NameList &names) {
     text += "message ";
     append_kind(text, read.kind);
     text += ' ';
@@ -55,13 +58,7 @@ void append_message_line(TextBuffer &text, const ReadMessage &read) {
     append_number(text, read.list_id);
     append_option(text, "seq", read.sequence);
     // The simulator lays out short names in the compact layout unless told.
-    bool all_compact = read.name_stride == records::kFullNameStride;
-    for (int32_t k = 0; k < read.count && all_compact; ++k) {
-        all_compact = name_of(read, k).size() < records::kCompactNameStride;
-    }
-    if (all_compact) {
-        text += " names=256";
-    }
+    if (names.all_compact_in_full_entries()) text += " names=256";
     text += " at=";
     append_time(text, read.received);
     text += '\n';
@@ -92,8 +89,11 @@ ReadMessage read_of(const records::MessageRecords &records, TimeRecord received)
     return read;
 }
 
-void append_message(TextBuffer &text, const ReadMessage &read) {
-    append_message_line(text, read);
+void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_tokens) {
+    const NameList &names = name_tokens.of(read);
+    append_message_line(text, read, names);
+    RepeatedText<TagStatus> statuses;
+    RepeatedText<TimeRecord> stamps;
     const unsigned char *bytes = read.values;
     for (int32_t k = 0; k < read.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -102,18 +102,22 @@ void append_message(TextBuffer &text, const ReadMessage &read) {
         const std::size_t size =
             bytes != nullptr && descriptor.size > 0 ? static_cast<std::size_t>(descriptor.size) : 0;
         text += "tag ";
-        append_token(text, name_of(read, k));
+        text += names.token(k);
         text += ' ';
         const HexRest rest = append_type_and_value(text, descriptor.data_type,
                                                    descriptor.device_data_type, bytes, size);
         const TagStatus status = read.statuses != nullptr ? read.statuses[i] : TagStatus{};
-        for (const int32_t number : {status.status, status.facility, status.driver_status}) {
-            text += ' ';
-            append_number(text, number);
-        }
+        statuses.append(text, status, [&] {
+            for (const int32_t number : {status.status, status.facility, status.driver_status}) {
+                text += ' ';
+                append_number(text, number);
+            }
+        });
         const TimeRecord stamp = read.timestamps != nullptr ? read.timestamps[i] : TimeRecord{};
-        text += ' ';
-        append_time(text, time_has_text(stamp) ? stamp : TimeRecord{0, stamp.seconds});
+        stamps.append(text, stamp, [&] {
+            text += ' ';
+            append_time(text, time_has_text(stamp) ? stamp : TimeRecord{0, stamp.seconds});
+        });
         if (descriptor.element_count != 1) {
             append_option(text, "elements", descriptor.element_count);
         }
@@ -126,6 +130,11 @@ void append_message(TextBuffer &text, const ReadMessage &read) {
         }
         if (bytes != nullptr) bytes += size;
     }
+}
+
+void append_message(TextBuffer &text, const ReadMessage &read) {
+    NameTokens name_tokens;
+    append_message(text, read, name_tokens);
 }
 
 }  // namespace tavlo::script

@@ -30,6 +30,8 @@ struct ReadMessage {
     TimeRecord received{};  // when the caller got it
 };
 
+class NameTokens;
+
 // The escapes line, after which the lines of append_message() read back.
 void append_escapes_line(TextBuffer &text);
 
@@ -46,6 +48,8 @@ ReadMessage read_of(const records::MessageRecords &records, TimeRecord received)
 // value byte, status and timestamp, whatever they hold. A name entry holds a
 // name blank-padded to its last byte, NUL there; a name that ends in a NUL
 // before is written with it (\x00). No line is longer than the reader takes.
+// A recording keeps `name_tokens` from message to message.
+void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_tokens);
 void append_message(TextBuffer &text, const ReadMessage &read);
 
 }  // namespace tavlo::script

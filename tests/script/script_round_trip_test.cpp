@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -133,6 +134,18 @@ std::vector<Case> odd_reads() {
     edges.timestamps[0] = {-1, -2147483647 - 1};
     edges.timestamps[1] = {1000, 0};
     edges.timestamps[2] = {-2147483647 - 1, 2147483647};
+    // Runs of tags with the same status and timestamp, each run ended by a
+    // change of one field.
+    std::vector<Tag> runs;
+    const TagStatus statuses[] = {{-1, 0, 0}, {-1, 0, 0}, {-1, 0, 5}, {-1, 3, 5}, {-2, 3, 5}};
+    const TimeRecord stamps[] = {{100, 3600}, {100, 3600}, {100, 3601}, {200, 3601}, {200, 3601}};
+    for (std::size_t k = 0; k < std::size(statuses); ++k) {
+        runs.push_back(tag(compact_entry("R" + std::to_string(k)), 4, bytes_of(int32_t{1})));
+        runs.back().status = statuses[k];
+        runs.back().stamp = stamps[k];
+    }
+    cases.push_back({"statuses and timestamps that repeat, or change in one field",
+                     read_of(TAVLO_MSG_UNSOLICITED, "D", 40, runs)});
     return cases;
 }
 

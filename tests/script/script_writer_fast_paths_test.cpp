@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "message_batch.h"
+#include "name_tokens.h"
 #include "script_words.h"
 #include "script_writer.h"
 #include "value_text.h"
@@ -92,6 +93,7 @@ TEST(ScriptWriterFastPaths, RealAndDoubleValuesAreTheShortestTextThatReadsBack) 
 }
 
 // A read as the receiver hands it to its writer, in arrays of its own.
+// Its tags share a status and a timestamp in runs, as a device's mostly do.
 struct Arrays {
     std::string names;
     std::vector<TypeDescriptor> descriptors;
@@ -124,8 +126,8 @@ Arrays arrays_of(int tags, int32_t stride, int value_size) {
         a.descriptors.push_back({TAVLO_TYPE_ASCII, 14, value_size, 1});
         for (int i = 0; i < value_size; ++i)
             a.values.push_back(static_cast<unsigned char>('a' + k % 26));
-        a.statuses.push_back({-1, 0, k});
-        a.timestamps.push_back({k % 1000, 1700000000 + k});
+        a.statuses.push_back({-1, 0, k / 3});
+        a.timestamps.push_back({k / 2 % 1000, 1700000000 + k / 4});
     }
     return a;
 }
@@ -169,6 +171,47 @@ TEST(ScriptWriterFastPaths, ReadsKeptInABatchWriteAsTheReads) {
         }
         batch.clear(keep);
         EXPECT_EQ(batch.size(), 0u);
+    }
+}
+
+TEST(ScriptWriterFastPaths, NamesKeptFromMessageToMessageWriteAsNamesMadeAnew) {
+    const Arrays small = arrays_of(3, 40, 2);
+    Arrays renamed = small;  // one byte other in the middle of the list
+    renamed.names[41] = 'X';
+    Arrays longer = small;  // a last name that fills its entry
+    longer.names.replace(80, 39, std::string(39, 'L'));
+    const Arrays large = arrays_of(300, 256, 1);  // more than a list kept may hold
+    const Arrays wide = arrays_of(3, 256, 2);     // short names in full entries
+    std::vector<tavlo::script::ReadMessage> reads;
+    const auto add = [&](const Arrays &arrays, int32_t stride, int32_t list_id) {
+        reads.push_back(arrays.read(stride));
+        reads.back().list_id = list_id;
+    };
+    for (int round = 0; round < 2; ++round) {
+        add(small, 40, 1);
+        add(renamed, 40, 1);
+        add(small, 40, 1);
+        add(longer, 40, 1);
+        add(wide, 256, 1);  // the same list in the other layout
+        add(wide, 40, 3);   // a caller that steps by less than the entries:
+        add(wide, 256, 3);  // the same first bytes, other names
+        add(small, 40, 1);
+        add(small, 40, 2);
+        add(large, 256, 2);
+        add(small, 40, 2);
+        for (int32_t list = 100; list < 120; ++list) add(list % 2 != 0 ? small : renamed, 40, list);
+        add(small, 40, 1);
+        reads.push_back(reads.back());
+        reads.back().names = nullptr;
+        reads.push_back(reads.back());
+        reads.back().count = 2;  // fewer tags of the same list
+        reads.back().names = small.names.data();
+    }
+    tavlo::script::NameTokens kept;
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        TextBuffer text;
+        tavlo::script::append_message(text, reads[i], kept);
+        ASSERT_EQ(text.view(), text_of(reads[i])) << i;
     }
 }
 
