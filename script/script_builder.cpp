@@ -110,16 +110,36 @@ bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
     return true;
 }
 
-// message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]
-const char *ScriptBuilder::start_message(const Tokens &t) {
-    records::Message &message = message_.message;
+void ScriptBuilder::begin_message(int number) {
+    building_ = true;
+    message_line_ = number;
     tags_ = 0;
     message_.received.reset();
     value_bytes_ = 0;
     name_stride_ = records::kCompactNameStride;
     hex_open_ = false;
-    message.sequence = ++messages_;
-    message.name_stride = 0;
+    message_.message.sequence = ++messages_;
+    message_.message.name_stride = 0;
+}
+
+void ScriptBuilder::take_plain_message(const PlainMessageLine &line, int number) {
+    begin_message(number);
+    records::Message &message = message_.message;
+    message.kind = line.kind;
+    message.device = line.device;
+    message.unit = line.unit;
+    message.list_id = line.list_id;
+    message.sequence = line.sequence;
+    if (line.full_names) {
+        message.name_stride = records::kFullNameStride;
+        name_stride_ = message.name_stride;
+    }
+    message_.received = line.received;
+}
+
+// message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]
+const char *ScriptBuilder::start_message(const Tokens &t) {
+    records::Message &message = message_.message;
     if (t.size() < kMessageWords) return "a message line is: message KIND DEVICE UNIT LIST_ID";
     const auto kind = kind_of(t[1]);
     if (!kind) return "unknown message kind";
@@ -222,8 +242,7 @@ const char *ScriptBuilder::add_more(const Tokens &t) {
 bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
     const char *reason = nullptr;
     if (tokens[0] == "message") {
-        building_ = true;
-        message_line_ = number;
+        begin_message(number);
         reason = start_message(tokens);
     } else if (tokens[0] == "tag") {
         if (!building_) {

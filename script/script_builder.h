@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "message_records.h"
+#include "plain_message_line.h"
 #include "plain_tag_line.h"
 
 namespace tavlo::script {
@@ -42,6 +43,10 @@ public:
     // names=40, or the frame would be too large.
     bool take_plain_tag(const PlainTagLine &line);
 
+    // Takes message line `number` of the plain shape as take() would take
+    // its tokens: it starts a message (the one before was taken).
+    void take_plain_message(const PlainMessageLine &line, int number);
+
     // Whether a message is being built.
     bool building() const { return building_; }
 
@@ -49,6 +54,8 @@ public:
     void take_message(ScriptMessage &message);
 
 private:
+    // Starts a message of the line's number; the line's fields are set after.
+    void begin_message(int number);
     const char *start_message(const Tokens &tokens);
     const char *add_tag(const Tokens &tokens);
     const char *add_more(const Tokens &tokens);

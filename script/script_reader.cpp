@@ -6,11 +6,23 @@
 
 namespace tavlo::script {
 
+ScriptReader::Status ScriptReader::hold_message(bool plain, ScriptMessage &message) {
+    holding_ = true;
+    holding_plain_ = plain;
+    held_line_ = lines_.number();
+    builder_.take_message(message);
+    return Status::kMessage;
+}
+
 ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &error) {
     if (!error_ && holding_) {
         holding_ = false;
         ScriptError found;
-        if (!builder_.take(tokens_, held_line_, found)) error_ = found;
+        if (holding_plain_) {
+            builder_.take_plain_message(plain_message_, held_line_);
+        } else if (!builder_.take(tokens_, held_line_, found)) {
+            error_ = found;
+        }
     }
     while (!error_) {
         const LineReader::Status status = lines_.next(line_);
@@ -27,6 +39,13 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         }
         // Most lines of a recording: read at once, without tokens.
         if (read_plain_tag_line(line_, plain_tag_) && builder_.take_plain_tag(plain_tag_)) continue;
+        if (read_plain_message_line(line_, plain_message_)) {
+            if (!builder_.building()) {
+                builder_.take_plain_message(plain_message_, lines_.number());
+                continue;
+            }
+            return hold_message(true, message);
+        }
         // Blank lines and comments, whatever the comment holds.
         const char *first = line_.data();
         const char *const end = first + line_.size();
@@ -44,12 +63,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             quoting_ = Quoting::kEscapes;
             continue;
         }
-        if (tokens_[0] == "message" && builder_.building()) {
-            holding_ = true;
-            held_line_ = lines_.number();
-            builder_.take_message(message);
-            return Status::kMessage;
-        }
+        if (tokens_[0] == "message" && builder_.building()) return hold_message(false, message);
         ScriptError found;
         if (!builder_.take(tokens_, lines_.number(), found)) error_ = found;
     }

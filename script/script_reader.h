@@ -31,14 +31,20 @@ public:
     Status next(ScriptMessage &message, ScriptError &error);
 
 private:
+    // Holds the message line just read, for the next call, and hands out
+    // the message built before it.
+    Status hold_message(bool plain, ScriptMessage &message);
+
     LineReader lines_;
     ScriptBuilder builder_;
-    std::string_view line_;   // in lines_
-    PlainTagLine plain_tag_;  // of line_
-    Tokens tokens_;           // of line_, or of unescaped_
+    std::string_view line_;           // in lines_
+    PlainTagLine plain_tag_;          // of line_
+    PlainMessageLine plain_message_;  // of line_
+    Tokens tokens_;                   // of line_, or of unescaped_
     std::string unescaped_;
     Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
-    bool holding_ = false;               // tokens_ hold a message line read ahead
+    bool holding_ = false;               // a message line read ahead is held
+    bool holding_plain_ = false;         // in plain_message_, else in tokens_
     int held_line_ = 0;
     std::optional<ScriptError> error_;
 };

@@ -91,7 +91,58 @@ private:
 };
 
 const KeywordIndex kKindIndex(kKinds);
-const KeywordIndex kTypeIndex(kTypes);
+
+// The type keywords, each of up to 7 bytes packed in a word, at places
+// that a multiply and a shift of the word find without collisions: a
+// lookup is one load and one compare.
+class PackedKeywords {
+public:
+    template <std::size_t N>
+    constexpr explicit PackedKeywords(const Keyword (&table)[N]) {
+        static_assert(N <= kPlaces, "a place for each keyword");
+        // The first multiplier, of those tried, that puts each at its own place.
+        for (uint64_t multiplier = 0x9e3779b97f4a7c15u;; multiplier += 0x2545f4914f6cdd1du) {
+            multiplier_ = multiplier | 1;
+            for (Place &place : places_) place = Place{};
+            bool apart = true;
+            for (const Keyword &k : table) {
+                Place &place = places_[place_of(packed(k.word))];
+                if (place.word != 0) apart = false;
+                place = Place{packed(k.word), k.code};
+            }
+            if (apart) break;
+        }
+    }
+
+    // The code of the keyword packed in `word`, or -1.
+    int32_t find(uint64_t word) const {
+        const Place &place = places_[place_of(word)];
+        return place.word == word ? place.code : -1;
+    }
+
+    static constexpr uint64_t packed(std::string_view word) {
+        uint64_t bytes = 0;
+        for (std::size_t i = 0; i < word.size() && i < 8; ++i) {
+            bytes |= uint64_t{static_cast<unsigned char>(word[i])} << (8 * i);
+        }
+        return packed_word(bytes, word.size());
+    }
+
+private:
+    static constexpr std::size_t kPlaces = 32;
+    struct Place {
+        uint64_t word = 0;  // no packed word is 0: its length is not
+        int32_t code = -1;
+    };
+    constexpr std::size_t place_of(uint64_t word) const {
+        return static_cast<std::size_t>((word * multiplier_) >> 59);
+    }
+
+    uint64_t multiplier_ = 0;
+    std::array<Place, kPlaces> places_{};
+};
+
+constexpr PackedKeywords kTypeKeywords(kTypes);
 
 std::optional<int32_t> code_of(std::string_view word, const KeywordIndex &index, int64_t low,
                                int64_t high) {
@@ -144,6 +195,7 @@ private:
 };
 
 static_assert(longest(kKinds) <= kLongestKeyword && longest(kTypes) <= kLongestKeyword);
+static_assert(longest(kTypes) < kLongestPacked, "each type keyword packs in a word");
 
 const WordsByCode kKindWords(kKinds);
 const WordsByCode kTypeWords(kTypes);
@@ -200,8 +252,17 @@ void append_kind(TextBuffer &line, MessageKind kind) {
     kKindWords.append(line, kind);
 }
 
+int32_t type_keyword(uint64_t word) {
+    return kTypeKeywords.find(word);
+}
+
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
-    return code_of(word, kTypeIndex, low, high);
+    if (word.size() < kLongestPacked && !word.empty()) {
+        const int32_t code = kTypeKeywords.find(PackedKeywords::packed(word));
+        if (code >= 0) return code;
+    }
+    if (const auto number = whole_number(word, low, high)) return static_cast<int32_t>(*number);
+    return std::nullopt;
 }
 
 void append_type(TextBuffer &line, int32_t code) {

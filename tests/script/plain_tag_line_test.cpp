@@ -7,78 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "script_builder.h"
-#include "text_tokens.h"
+#include "plain_line_outcome.h"
 
 namespace {
 
-using tavlo::script::PlainTagLine;
-using tavlo::script::ScriptBuilder;
-using tavlo::script::ScriptError;
-using tavlo::script::ScriptMessage;
-
-// What a builder made of some lines: the message, or the first error.
-struct Outcome {
-    ScriptMessage message;
-    ScriptError error;
-    bool failed = false;
-    int quick = 0;  // lines the one-pass reader took
-};
-
-// The lines through a builder as the general reader takes them, or with
-// each line offered to the one-pass reader first, as the script reader does.
-Outcome build(const std::vector<std::string> &lines, bool quick) {
-    Outcome out;
-    ScriptBuilder builder;
-    std::vector<std::string_view> tokens;
-    std::string unescaped;
-    PlainTagLine plain;
-    for (std::size_t i = 0; i < lines.size() && !out.failed; ++i) {
-        const int number = static_cast<int>(i) + 1;
-        if (quick && read_plain_tag_line(lines[i], plain) && builder.take_plain_tag(plain)) {
-            ++out.quick;
-            continue;
-        }
-        if (const char *reason = tavlo::script::split_tokens(
-                lines[i], tavlo::script::Quoting::kEscapes, tokens, unescaped)) {
-            out.error = ScriptError{number, reason};
-            out.failed = true;
-        } else if (!tokens.empty()) {
-            out.failed = !builder.take(tokens, number, out.error);
-        }
-    }
-    if (!out.failed && builder.building()) builder.take_message(out.message);
-    return out;
-}
-
-// Both ways the same, every field of every tag.
-void expect_same_outcome(const std::vector<std::string> &lines) {
-    const Outcome general = build(lines, false);
-    const Outcome quick = build(lines, true);
-    std::string shown;
-    for (const std::string &line : lines) shown += testing::PrintToString(line) + "\n";
-    ASSERT_EQ(quick.failed, general.failed) << shown << general.error.reason;
-    if (general.failed) {
-        EXPECT_EQ(quick.error.line, general.error.line) << shown;
-        EXPECT_EQ(quick.error.reason, general.error.reason) << shown;
-        return;
-    }
-    const auto &a = quick.message.message.tags;
-    const auto &b = general.message.message.tags;
-    ASSERT_EQ(a.size(), b.size()) << shown;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        EXPECT_EQ(a[k].name, b[k].name) << shown;
-        EXPECT_EQ(a[k].data_type, b[k].data_type) << shown;
-        EXPECT_EQ(a[k].device_data_type, b[k].device_data_type) << shown;
-        EXPECT_EQ(a[k].value, b[k].value) << shown;
-        EXPECT_EQ(a[k].element_count, b[k].element_count) << shown;
-        EXPECT_EQ(a[k].status.status, b[k].status.status) << shown;
-        EXPECT_EQ(a[k].status.facility, b[k].status.facility) << shown;
-        EXPECT_EQ(a[k].status.driver_status, b[k].status.driver_status) << shown;
-        EXPECT_EQ(a[k].timestamp.seconds, b[k].timestamp.seconds) << shown;
-        EXPECT_EQ(a[k].timestamp.milliseconds, b[k].timestamp.milliseconds) << shown;
-    }
-}
+using tavlo::script::build;
+using tavlo::script::expect_same_outcome;
+using tavlo::script::Outcome;
 
 const std::string kMessage = "message UNSOLICITED SIMPLANT 1 101 seq=3 at=1796807712.539";
 
