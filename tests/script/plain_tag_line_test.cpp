@@ -205,3 +205,27 @@ TEST(PlainTagLine, RandomLinesGiveWhatTheGeneralReaderGives) {
 }
 
 }  // namespace
+
+// A type keyword is the whole token: not a part of it, nor one with NUL
+// bytes after it, which only escapes put in a token.
+TEST(PlainTagLine, TypeKeywordsAreWholeTokens) {
+    const std::string tail = " 1 -1 0 0 0";
+    for (const std::string type : {"RE", "REALS", "\"REAL\\x00\"", "\"EU\\x00\\x00\"", "\"\""}) {
+        for (const std::string &line :
+             {"tag A " + type + " REAL" + tail, "tag A REAL " + type + tail}) {
+            const Outcome general = build({kMessage, line}, false);
+            EXPECT_TRUE(general.failed) << line;
+            EXPECT_EQ(general.error.line, 2) << line;
+            expect_same_outcome({kMessage, line});
+        }
+    }
+    // The keywords themselves, each both ways.
+    for (const std::string type : {"REAL", "SHORT", "ASCII", "LONG", "DOUBLE", "TIME"}) {
+        for (const std::string device :
+             {"ENUM", "ORDINAL", "DTIME", "EXTID", "CBAW", "CBST", "EU", "DESC", "REAL", "TIME"}) {
+            const std::string line = "tag A " + type + " " + device + " 1 -1 0 0 0";
+            EXPECT_EQ(build({kMessage, line}, true).quick, 1) << line;
+            expect_same_outcome({kMessage, line});
+        }
+    }
+}
