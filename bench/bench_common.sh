@@ -64,6 +64,12 @@ stop_devsim() {
   devsim_pid=
 }
 
+# The lines "seconds peak_kib" of runs in file $1: the median seconds and
+# the largest peak.
+median_of_runs() {
+  sort -n "$1" | awk '{ s[NR] = $1; if ($2 > p) p = $2 } END { print s[int((NR + 1) / 2)], p }'
+}
+
 # VmRSS of process $1 in KiB, and its peak (VmHWM).
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 peak_rss() { awk '/^VmHWM/ { print $2 }' "/proc/$1/status"; }

@@ -84,9 +84,6 @@ one_run() {
   end=$EPOCHREALTIME
   echo "$start $end $(cat "$work/peak")" | awk '{ print $2 - $1, $3 }'
 }
-median_of() {
-  sort -n "$1" | awk '{ s[NR] = $1; if ($2 > p) p = $2 } END { print s[int((NR + 1) / 2)], p }'
-}
 : >"$work/alone"
 : >"$work/to_file"
 : >"$work/to_null"
@@ -96,13 +93,13 @@ for ((i = 0; i < runs; ++i)); do
   one_run "$receiver" --record "$work/recording" --count "$reports" "$device" >>"$work/to_file"
   one_run "$receiver" --record /dev/null --count "$reports" "$device" >>"$work/to_null"
 done
-read -r text_seconds peak < <(median_of "$work/alone")
+read -r text_seconds peak < <(median_of_runs "$work/alone")
 row "receiver text, again" "$text_tags" "$bytes" "$text_seconds" "$peak"
-read -r record_seconds peak < <(median_of "$work/to_file")
+read -r record_seconds peak < <(median_of_runs "$work/to_file")
 row "receiver --record FILE" "$text_tags" "$bytes" "$record_seconds" "$peak"
 printf '%-28s %12s %14s %12.1f\n' "  the recording's MB/s" "" "" \
   "$(awk -v b="$(stat -c %s "$work/recording")" -v s="$record_seconds" 'BEGIN { print b / s / 1e6 }')"
-read -r null_seconds peak < <(median_of "$work/to_null")
+read -r null_seconds peak < <(median_of_runs "$work/to_null")
 row "receiver --record /dev/null" "$text_tags" "$bytes" "$null_seconds" "$peak"
 read -r seconds peak < <(TZ=UTC0 median_run "$receiver" --record "$work/recording" --force \
   --count "$reports" "$device")
