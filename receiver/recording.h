@@ -1,6 +1,6 @@
 // The receiver's recording: every message a read returns, of every kind, in
 // the simulator's script format, written by a thread of its own within a
-// millisecond of its coming, in writes of whole messages.
+// quarter of a millisecond of its coming, in writes of whole messages.
 #pragma once
 
 #include <cstdint>

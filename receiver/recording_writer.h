@@ -17,8 +17,8 @@
 namespace tavlo::receiver {
 
 // A message handed over is written at once when the thread waits for one;
-// the messages that come while it writes go out together, a millisecond
-// after the write before at the latest, each time in one write of whole
+// the messages that come while it writes go out together, a quarter of a
+// millisecond after the write before at the latest, each time in one write of whole
 // messages. The receiver waits only when the thread is far behind (the
 // file takes less than the device sends).
 class RecordingWriter {
@@ -47,8 +47,8 @@ public:
 
 private:
     void run();
-    // Whether the messages waiting make a write worth starting before the
-    // millisecond is out; under the lock.
+    // Whether the messages waiting make a write worth starting before their
+    // gathering time is out; under the lock.
     bool enough_to_write() const;
     int write_text(const script::TextBuffer &text);
 
