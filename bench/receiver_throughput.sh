@@ -20,17 +20,21 @@ runs=${3:-3}
 use_release_build "$build"
 device=sim:0:1700000000
 
-# Runs the command $runs times with its output into a pipe read by cat;
-# prints "median_seconds peak_kib".
+# Runs the command once with its output into a pipe read by cat; prints
+# "seconds peak_kib".
+one_run() {
+  local start end
+  start=$EPOCHREALTIME
+  /usr/bin/time -f '%M' -o "$work/peak" "$@" 2>/dev/null | cat >/dev/null
+  end=$EPOCHREALTIME
+  echo "$start $end $(cat "$work/peak")" | awk '{ print $2 - $1, $3 }'
+}
+
+# Runs the command $runs times so; prints "median_seconds peak_kib".
 median_run() {
-  local i start end
-  for ((i = 0; i < runs; ++i)); do
-    start=$EPOCHREALTIME
-    /usr/bin/time -f '%M' -o "$work/peak" "$@" 2>/dev/null | cat >/dev/null
-    end=$EPOCHREALTIME
-    echo "$start $end $(cat "$work/peak")"
-  done | awk '{ print $2 - $1, $3 }' | sort -n |
-    awk '{ s[NR] = $1; if ($2 > p) p = $2 } END { print s[int((NR + 1) / 2)], p }'
+  local i
+  for ((i = 0; i < runs; ++i)); do one_run "$@"; done >"$work/runs"
+  median_of_runs "$work/runs"
 }
 
 # One row of the table: name, tag reports (or -), bytes, seconds, peak KiB.
@@ -77,21 +81,15 @@ awk -v r="$text_seconds" -v c="$cat_seconds" -v d="$seconds" -v j="$json_seconds
 # goes to a file that is not there yet: replacing a large recording costs a
 # truncation at the start and, on ext4, a flush of the rewritten file at
 # the close, once a run and not a message; the last row shows that cost.
-one_run() {
-  local start end
-  start=$EPOCHREALTIME
-  TZ=UTC0 /usr/bin/time -f '%M' -o "$work/peak" "$@" 2>/dev/null | cat >/dev/null
-  end=$EPOCHREALTIME
-  echo "$start $end $(cat "$work/peak")" | awk '{ print $2 - $1, $3 }'
-}
 : >"$work/alone"
 : >"$work/to_file"
 : >"$work/to_null"
 for ((i = 0; i < runs; ++i)); do
-  one_run "$receiver" --count "$reports" "$device" >>"$work/alone"
+  TZ=UTC0 one_run "$receiver" --count "$reports" "$device" >>"$work/alone"
   rm -f "$work/recording"
-  one_run "$receiver" --record "$work/recording" --count "$reports" "$device" >>"$work/to_file"
-  one_run "$receiver" --record /dev/null --count "$reports" "$device" >>"$work/to_null"
+  TZ=UTC0 one_run "$receiver" --record "$work/recording" --count "$reports" "$device" \
+    >>"$work/to_file"
+  TZ=UTC0 one_run "$receiver" --record /dev/null --count "$reports" "$device" >>"$work/to_null"
 done
 read -r text_seconds peak < <(median_of_runs "$work/alone")
 row "receiver text, again" "$text_tags" "$bytes" "$text_seconds" "$peak"

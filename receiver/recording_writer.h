@@ -18,9 +18,9 @@ namespace tavlo::receiver {
 
 // A message handed over is written at once when the thread waits for one;
 // the messages that come while it writes go out together, a quarter of a
-// millisecond after the write before at the latest, each time in one write of whole
-// messages. The receiver waits only when the thread is far behind (the
-// file takes less than the device sends).
+// millisecond after the write before at the latest, each time in one write
+// of whole messages. The receiver waits only when the thread is far behind
+// (the file takes less than the device sends).
 class RecordingWriter {
 public:
     // Asked before each wait for room in a pipe: none to wait as long as
