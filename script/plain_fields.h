@@ -1,7 +1,7 @@
 // The fields of a line of the plain shape a recording is written in: bare
-// tokens one space apart, plain decimal numbers and times, each read in one
-// pass. Anything else is left to the general reader, which says what is
-// wrong with it.
+// tokens one space apart, found in one pass, and numbers and times read as
+// the general reader reads them. Anything else is left to the general
+// reader, which says what is wrong with it.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "byte_words.h"
+#include "script_words.h"
 #include "tavlo.h"
 
 namespace tavlo::script {
@@ -67,23 +68,14 @@ inline std::size_t plain_tokens(std::string_view line, std::string_view *tokens,
     return count + 1;
 }
 
-// Digits, a minus sign before them at most, from `low` to `high`.
+// A whole number from `low` to `high`, and a time SECONDS or SECONDS.MMM,
+// read by the general reader's own functions (each with a quick way for
+// plain digits), so that a field reads the same on both paths.
 inline bool plain_whole(std::string_view text, int64_t low, int64_t high, int64_t &value) {
-    const char *at = text.data();
-    const char *const end = at + text.size();
-    const bool negative = at != end && *at == '-';
-    if (negative) ++at;
-    // Up to 18 digits add up in 64 bits; longer runs of leading zeros are
-    // the general reader's.
-    if (at == end || end - at > 18) return false;
-    uint64_t magnitude = 0;
-    for (; at != end; ++at) {
-        const auto digit = static_cast<unsigned>(*at - '0');
-        if (digit > 9) return false;
-        magnitude = magnitude * 10 + digit;
-    }
-    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-    return value >= low && value <= high;
+    const auto number = whole_number(text, low, high);
+    if (!number) return false;
+    value = *number;
+    return true;
 }
 
 inline bool plain_32(std::string_view text, int32_t &value) {
@@ -93,31 +85,10 @@ inline bool plain_32(std::string_view text, int32_t &value) {
     return true;
 }
 
-// SECONDS or SECONDS.MMM: up to 10 digits of seconds, 3 of milliseconds.
 inline bool plain_time(std::string_view text, TimeRecord &time) {
-    const char *at = text.data();
-    const char *const end = at + text.size();
-    const char *const seconds_end = text.size() > 4 && end[-4] == '.' ? end - 4 : end;
-    if (at == seconds_end || seconds_end - at > 10) return false;
-    uint64_t seconds = 0;
-    if (seconds_end - at >= 8) {
-        seconds = eight_digits(at);
-        if (seconds > kMostEightDigits) return false;
-        at += 8;
-    }
-    for (; at != seconds_end; ++at) {
-        const auto digit = static_cast<unsigned>(*at - '0');
-        if (digit > 9) return false;
-        seconds = seconds * 10 + digit;
-    }
-    if (seconds > kPlainMost32) return false;
-    time = TimeRecord{0, static_cast<int32_t>(seconds)};
-    if (seconds_end == end) return true;
-    const auto d0 = static_cast<unsigned>(end[-3] - '0');
-    const auto d1 = static_cast<unsigned>(end[-2] - '0');
-    const auto d2 = static_cast<unsigned>(end[-1] - '0');
-    if (d0 > 9 || d1 > 9 || d2 > 9) return false;
-    time.milliseconds = static_cast<int32_t>(d0 * 100 + d1 * 10 + d2);
+    const auto read = time_of(text);
+    if (!read) return false;
+    time = *read;
     return true;
 }
 

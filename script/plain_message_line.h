@@ -22,8 +22,8 @@ struct PlainMessageLine {
 
 // Reads "message KIND DEVICE UNIT LIST_ID seq=N [names=256] at=SECONDS.MMM"
 // when the line has that plain shape: bare tokens one space apart (none
-// quoted, none holding a control character), KIND a keyword, plain decimal
-// numbers (a minus sign at most), the time SECONDS or SECONDS.MMM, the
+// quoted, none holding a control character), KIND a keyword, whole numbers
+// and the time SECONDS or SECONDS.MMM as the general reader reads them, the
 // options in that order. False for any other line and for a field that does
 // not read: the general reader takes those, and says what is wrong.
 bool read_plain_message_line(std::string_view line, PlainMessageLine &message);

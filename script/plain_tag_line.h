@@ -27,8 +27,8 @@ struct PlainTagLine {
 // Reads "tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS
 // TIMESTAMP" when the line has the plain shape: bare tokens one space apart
 // (none quoted, none holding a control character), TYPE a text type's
-// keyword or ASCII:N, plain decimal numbers (a minus sign at most), times
-// SECONDS or SECONDS.MMM, no options. False for any other line and for a
+// keyword or ASCII:N, whole numbers and times SECONDS or SECONDS.MMM as the
+// general reader reads them, no options. False for any other line and for a
 // field that does not read: the general reader takes those, and says what
 // is wrong.
 bool read_plain_tag_line(std::string_view line, PlainTagLine &tag);
