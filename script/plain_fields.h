@@ -1,6 +1,8 @@
-// The fields of a line of the plain shape a recording is written in: bare
-// tokens one space apart, found in one pass, and numbers and times read as
-// the general reader reads them. Anything else is left to the general
+// The fields of a line of the plain shape a recording is written in, read
+// in one pass from the line's start: bare fields one space apart, the last
+// at the line's end. Whole numbers and times of plain digits are read here
+// for the general reader too (whole_number(), time_of()), so that a field
+// reads the same on both paths. Anything else is left to the general
 // reader, which says what is wrong with it.
 #pragma once
 
@@ -10,7 +12,6 @@
 #include <string_view>
 
 #include "byte_words.h"
-#include "script_words.h"
 #include "tavlo.h"
 
 namespace tavlo::script {
@@ -24,72 +25,147 @@ inline uint64_t low_bytes(uint64_t word) {
     return ~(((word & kEachByte * 0x7f) + kEachByte * (0x80 - 0x21)) | word) & kEachByte * 0x80;
 }
 
-// The tokens of a line of the plain shape: up to `most` bare tokens one
-// space apart, none in quotes. The bytes up to the space are found eight
-// at a time, each the end of a token. Returns how many, or 0 when the line
-// is not of that shape or holds more.
-inline std::size_t plain_tokens(std::string_view line, std::string_view *tokens, std::size_t most) {
-    const char *const first = line.data();
-    const std::size_t size = line.size();
-    std::size_t count = 0;
-    std::size_t start = 0;
-    // Ends the token at `end`, which must hold a space, when it is not the last.
-    const auto end_tokens = [&](std::size_t at, uint64_t ends) {
-        for (; ends != 0; ends &= ends - 1) {
-            const std::size_t end = at + static_cast<std::size_t>(__builtin_ctzll(ends)) / 8;
-            if (count == most - 1 || end == start || first[start] == '"' || first[end] != ' ') {
-                return false;
+// Reads the fields of a line one after another. Each read takes a field and
+// the one space after it, or the line's end; a field that is not what the
+// read asks for, or that any other byte ends, fails the read, and the line
+// is not of the plain shape.
+class PlainFields {
+public:
+    explicit PlainFields(std::string_view line)
+        : at_(line.data()), end_(line.data() + line.size()) {}
+
+    // Whether the line goes on with `text` (a space in it is the line's own);
+    // if so, takes it.
+    bool starts(std::string_view text) {
+        if (static_cast<std::size_t>(end_ - at_) < text.size() ||
+            text.compare(0, text.size(), at_, text.size()) != 0) {
+            return false;
+        }
+        at_ += text.size();
+        return true;
+    }
+
+    // A bare token: bytes above the space, the first not a quote.
+    bool token(std::string_view &token) {
+        const char *const stop = token_end();
+        if (stop == at_ || *at_ == '"') return false;
+        token = std::string_view(at_, static_cast<std::size_t>(stop - at_));
+        return end_field(stop);
+    }
+
+    // The field from here when it is short (1 to 7 bytes) and eight bytes
+    // from here are the line's: its bytes in `word` as packed_word() takes
+    // them (the first lowest), and its size. Nothing is taken.
+    bool short_field(uint64_t &word, std::size_t &size) const {
+        if (end_ - at_ < 8) return false;
+        word = eight_bytes(at_);
+        const uint64_t ends = low_bytes(word);
+        if (ends == 0) return false;
+        size = static_cast<std::size_t>(__builtin_ctzll(ends)) / 8;
+        return size > 0 && *at_ != '"';
+    }
+
+    // Takes a field of `size` bytes, as short_field() found it.
+    bool skip(std::size_t size) { return end_field(at_ + size); }
+
+    // A whole number from `low` to `high`: up to 10 digits, a minus sign
+    // before them at most. Longer runs (of leading zeros) and plus signs are
+    // the general reader's.
+    bool whole(int64_t low, int64_t high, int64_t &value) {
+        const char *at = at_;
+        const bool negative = at != end_ && *at == '-';
+        if (negative) ++at;
+        const char *const first = at;
+        uint64_t magnitude = 0;
+        if (!digits(at, 10, magnitude) || at == first) return false;
+        const int64_t number =
+            negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        if (number < low || number > high) return false;
+        value = number;
+        return end_field(at);
+    }
+
+    bool whole_32(int32_t &value) {
+        int64_t number = 0;
+        if (!whole(kPlainLeast32, kPlainMost32, number)) return false;
+        value = static_cast<int32_t>(number);
+        return true;
+    }
+
+    // SECONDS or SECONDS.MMM: up to 10 digits of seconds, at most the
+    // largest 32-bit number, and 3 of milliseconds.
+    bool time(TimeRecord &time) {
+        const char *at = at_;
+        uint64_t seconds = 0;
+        std::size_t most = 10;
+        // Eight digits at once, as recorded seconds start.
+        if (end_ - at >= 8) {
+            const uint64_t eight = eight_digits(at);
+            if (eight <= kMostEightDigits) {
+                seconds = eight;
+                at += 8;
+                most -= 8;
             }
-            tokens[count++] = std::string_view(first + start, end - start);
-            start = end + 1;
+        }
+        if (!digits(at, most, seconds) || at == at_ ||
+            seconds > static_cast<uint64_t>(kPlainMost32)) {
+            return false;
+        }
+        uint64_t milliseconds = 0;
+        if (at != end_ && *at == '.') {
+            const char *const first = ++at;
+            if (!digits(at, 3, milliseconds) || at - first != 3) return false;
+        }
+        time = TimeRecord{static_cast<int32_t>(milliseconds), static_cast<int32_t>(seconds)};
+        return end_field(at);
+    }
+
+    // The last field read ended the line.
+    bool ended() const { return ended_; }
+
+private:
+    static unsigned digit(char c) { return static_cast<unsigned>(c - '0'); }
+
+    // The digits from `at` on, added up after those of `number`; `at` is
+    // left after them. False when there are more than `most`.
+    bool digits(const char *&at, std::size_t most, uint64_t &number) const {
+        for (; at != end_ && digit(*at) <= 9; ++at) {
+            if (most-- == 0) return false;
+            number = number * 10 + digit(*at);
         }
         return true;
-    };
-    std::size_t at = 0;
-    for (; size - at >= 8; at += 8) {
-        if (!end_tokens(at, low_bytes(eight_bytes(first + at)))) return 0;
     }
-    if (at != size) {
-        // The last bytes: in the last eight of the line, those before `at`
-        // shifted out, or in a line shorter than that one by one.
-        const auto left = static_cast<unsigned>(size - at);
-        uint64_t word = 0;
-        if (size >= 8) {
-            word = eight_bytes(first + size - 8) >> (8 * (8 - left));
-        } else {
-            for (unsigned i = 0; i < left; ++i) {
-                word |= uint64_t{static_cast<unsigned char>(first[at + i])} << (8 * i);
+
+    // The first byte up to the space from here on, or the line's end: eight
+    // at a time while eight are the line's.
+    const char *token_end() const {
+        const char *at = at_;
+        for (; end_ - at >= 8; at += 8) {
+            if (const uint64_t ends = low_bytes(eight_bytes(at))) {
+                return at + __builtin_ctzll(ends) / 8;
             }
         }
-        if (!end_tokens(at, low_bytes(word) & ((uint64_t{1} << (8 * left)) - 1))) return 0;
+        while (at != end_ && static_cast<unsigned char>(*at) > ' ') ++at;
+        return at;
     }
-    if (start == size || first[start] == '"') return 0;
-    tokens[count] = std::string_view(first + start, size - start);
-    return count + 1;
-}
 
-// A whole number from `low` to `high`, and a time SECONDS or SECONDS.MMM,
-// read by the general reader's own functions (each with a quick way for
-// plain digits), so that a field reads the same on both paths.
-inline bool plain_whole(std::string_view text, int64_t low, int64_t high, int64_t &value) {
-    const auto number = whole_number(text, low, high);
-    if (!number) return false;
-    value = *number;
-    return true;
-}
+    // The field read ends at `stop`: the line ends there, or one space
+    // follows, which is taken. (Once the line has ended, every field is
+    // empty, and none reads.)
+    bool end_field(const char *stop) {
+        if (stop == end_) {
+            at_ = stop;
+            ended_ = true;
+            return true;
+        }
+        if (*stop != ' ') return false;
+        at_ = stop + 1;
+        return true;
+    }
 
-inline bool plain_32(std::string_view text, int32_t &value) {
-    int64_t number = 0;
-    if (!plain_whole(text, kPlainLeast32, kPlainMost32, number)) return false;
-    value = static_cast<int32_t>(number);
-    return true;
-}
-
-inline bool plain_time(std::string_view text, TimeRecord &time) {
-    const auto read = time_of(text);
-    if (!read) return false;
-    time = *read;
-    return true;
-}
+    const char *at_;
+    const char *end_;
+    bool ended_ = false;
+};
 
 }  // namespace tavlo::script

@@ -59,7 +59,11 @@ std::optional<int32_t> whole_32(std::string_view text) {
 }  // namespace
 
 void ScriptBuilder::take_message(ScriptMessage &message) {
-    message_.message.tags.resize(tags_);
+    // The tags left over from a longer message wait for a longer one, with
+    // the room of their names and values.
+    std::vector<records::TagValue> &tags = message_.message.tags;
+    for (std::size_t k = tags_; k < tags.size(); ++k) spare_tags_.push_back(std::move(tags[k]));
+    tags.resize(tags_);
     std::swap(message, message_);
     building_ = false;
 }
@@ -67,8 +71,12 @@ void ScriptBuilder::take_message(ScriptMessage &message) {
 records::TagValue &ScriptBuilder::new_tag() {
     std::vector<records::TagValue> &tags = message_.message.tags;
     if (tags_ == tags.size()) {
-        ++tags_;
-        return tags.emplace_back();
+        if (spare_tags_.empty()) {
+            ++tags_;
+            return tags.emplace_back();
+        }
+        tags.push_back(std::move(spare_tags_.back()));
+        spare_tags_.pop_back();
     }
     // The name and value are set by add_tag(), over the old ones in place.
     records::TagValue &tag = tags[tags_++];
@@ -85,7 +93,9 @@ bool ScriptBuilder::still_fits(const records::TagValue &tag) {
 bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
     if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags)) return false;
     records::TagValue &tag = new_tag();
-    tag.name.assign(line.name);
+    // A tag slot used before mostly held the same name: a recording's
+    // lists repeat.
+    if (tag.name != line.name) tag.name.assign(line.name);
     const int32_t stride = records::name_stride_for(tag.name);
     const int32_t message_stride = std::max(name_stride_, stride);
     if ((message_.message.name_stride == records::kCompactNameStride &&

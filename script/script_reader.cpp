@@ -38,8 +38,11 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             break;
         }
         // Most lines of a recording: read at once, without tokens.
-        if (read_plain_tag_line(line_, plain_tag_) && builder_.take_plain_tag(plain_tag_)) continue;
-        if (read_plain_message_line(line_, plain_message_)) {
+        if (plain_first_ && read_plain_tag_line(line_, plain_tag_) &&
+            builder_.take_plain_tag(plain_tag_)) {
+            continue;
+        }
+        if (plain_first_ && read_plain_message_line(line_, plain_message_)) {
             if (!builder_.building()) {
                 builder_.take_plain_message(plain_message_, lines_.number());
                 continue;

@@ -22,7 +22,13 @@ class ScriptReader {
 public:
     enum class Status { kMessage, kEnd, kError };
 
-    explicit ScriptReader(std::istream &text) : lines_(text) {}
+    // How lines are read: the lines of the plain shape a recording is
+    // written in by the one-pass readers, or every line by the general
+    // reader (slower; the same messages and errors, which checks the others).
+    enum class Lines { kPlainFirst, kGeneralOnly };
+
+    explicit ScriptReader(std::istream &text, Lines lines = Lines::kPlainFirst)
+        : lines_(text), plain_first_(lines == Lines::kPlainFirst) {}
     // Reads the file descriptor (not owned) in blocks, as LineReader does.
     explicit ScriptReader(int fd) : lines_(fd) {}
 
@@ -47,6 +53,7 @@ private:
     bool holding_plain_ = false;         // in plain_message_, else in tokens_
     int held_line_ = 0;
     std::optional<ScriptError> error_;
+    bool plain_first_ = true;
 };
 
 }  // namespace tavlo::script

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string_view>
 
-#include "byte_words.h"
+#include "plain_fields.h"
 
 namespace tavlo::script {
 
@@ -212,30 +212,11 @@ int hex_digit(char c) {
 std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t high) {
     // A plus sign may lead, as strtoll() has it.
     if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-    // Up to 18 digits add up in 64 bits as they come: the numbers of a
-    // script, read digit by digit.
-    const bool negative = !text.empty() && text[0] == '-';
-    const std::size_t digits = text.size() - (negative ? 1 : 0);
-    if (digits > 0 && digits <= 18) {
-        const char *at = text.data() + (negative ? 1 : 0);
-        const char *const end = text.data() + text.size();
-        uint64_t magnitude = 0;
-        for (; end - at >= 8; at += 8) {
-            const uint64_t eight = eight_digits(at);
-            if (eight > kMostEightDigits) return std::nullopt;
-            magnitude = magnitude * (kMostEightDigits + 1) + eight;
-        }
-        for (; at != end; ++at) {
-            const auto digit = static_cast<unsigned>(*at - '0');
-            if (digit > 9) return std::nullopt;
-            magnitude = magnitude * 10 + digit;
-        }
-        const int64_t value =
-            negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-        if (value < low || value > high) return std::nullopt;
-        return value;
-    }
+    // The plain digits of a script in one pass; from_chars() takes the rest
+    // (long runs of leading zeros) and says what is wrong.
     int64_t value = 0;
+    PlainFields plain(text);
+    if (plain.whole(low, high, value) && plain.ended()) return value;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
         value > high) {
@@ -270,31 +251,14 @@ void append_type(TextBuffer &line, int32_t code) {
 }
 
 std::optional<TimeRecord> time_of(std::string_view text) {
-    // Plain digits, as recorded, in one pass: up to 10 of seconds, then
-    // none or a dot and 3 of milliseconds.
-    const char *at = text.data();
-    const char *const end = at + text.size();
-    uint64_t whole = end - at >= 8 ? eight_digits(at) : kMostEightDigits + 1;
-    if (whole <= kMostEightDigits) {
-        at += 8;
-    } else {
-        whole = 0;
-    }
-    for (; at != end && at - text.data() < 10 && static_cast<unsigned>(*at - '0') <= 9; ++at) {
-        whole = whole * 10 + static_cast<unsigned>(*at - '0');
-    }
-    if (at != text.data() && whole <= kMost32) {
-        if (at == end) return TimeRecord{0, static_cast<int32_t>(whole)};
-        if (end - at == 4 && at[0] == '.' && static_cast<unsigned>(at[1] - '0') <= 9 &&
-            static_cast<unsigned>(at[2] - '0') <= 9 && static_cast<unsigned>(at[3] - '0') <= 9) {
-            return TimeRecord{(at[1] - '0') * 100 + (at[2] - '0') * 10 + (at[3] - '0'),
-                              static_cast<int32_t>(whole)};
-        }
-    }
+    // Plain digits, as recorded, in one pass.
+    TimeRecord time{};
+    PlainFields plain(text);
+    if (plain.time(time) && plain.ended()) return time;
     const auto dot = text.find('.');
     const auto seconds = whole_number(text.substr(0, dot), kLeast32, kMost32);
     if (!seconds) return std::nullopt;
-    TimeRecord time{0, static_cast<int32_t>(*seconds)};
+    time = TimeRecord{0, static_cast<int32_t>(*seconds)};
     if (dot == std::string_view::npos) return time;
     const std::string_view millis = text.substr(dot + 1);
     const auto ms = whole_number(millis, 0, 999);
