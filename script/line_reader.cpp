@@ -18,36 +18,27 @@ LineReader::LineReader(int fd, std::size_t longest, std::size_t block)
       block_(std::max<std::size_t>(block, 1)),
       buffer_(new char[longest + 1]) {}
 
-LineReader::Status LineReader::next(std::string_view &line) {
-    if (too_long_) return Status::kTooLong;
-    if (read_error_ != 0) return Status::kReadError;
+LineReader::Status LineReader::next_read(std::string_view &line) {
     for (;;) {
-        const char *const held = buffer_.get() + start_;
-        const std::size_t size = end_ - start_;
-        if (const void *found = std::memchr(held + scanned_, '\n', size - scanned_)) {
-            const auto length = static_cast<std::size_t>(static_cast<const char *>(found) - held);
-            line = std::string_view(held, length);
-            start_ += length + 1;
-            scanned_ = 0;
-            ++number_;
-            return Status::kLine;
-        }
-        scanned_ = size;
-        if (size > longest_) {
+        if (too_long_) return Status::kTooLong;
+        if (read_error_ != 0) return Status::kReadError;
+        if (end_ - start_ > longest_) {
             ++number_;
             too_long_ = true;
             return Status::kTooLong;
         }
-        if (fill()) continue;
-        if (read_error_ != 0) return Status::kReadError;
-        if (size == 0) return Status::kEnd;
-        // The last line, without a line end.
-        line = std::string_view(buffer_.get() + start_, size);
-        start_ = end_;
-        scanned_ = 0;
-        ++number_;
-        return Status::kLine;
+        if (!fill()) break;
+        if (held_line(line)) return Status::kLine;
     }
+    if (read_error_ != 0) return Status::kReadError;
+    const std::size_t size = end_ - start_;
+    if (size == 0) return Status::kEnd;
+    // The last line, without a line end.
+    line = std::string_view(buffer_.get() + start_, size);
+    start_ = end_;
+    scanned_ = 0;
+    ++number_;
+    return Status::kLine;
 }
 
 bool LineReader::fill() {

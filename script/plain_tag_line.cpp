@@ -15,19 +15,24 @@ namespace {
 
 constexpr std::size_t kTagNameField = 256;  // a name's bytes and its NUL
 
-// A type keyword, as type_of() has them, or a plain number from `low` to
-// `high`.
-bool type_code(PlainFields &fields, int64_t low, int64_t high, int32_t &code) {
+// A type given by its number, as type_of() has it, from `low` to `high`.
+bool type_number(PlainFields &fields, int64_t low, int64_t high, int32_t &code) {
+    int64_t number = 0;
+    if (!fields.whole(low, high, number)) return false;
+    code = static_cast<int32_t>(number);
+    return true;
+}
+
+// A type keyword, as type_of() has them (what a recording holds), or its
+// number.
+inline bool type_code(PlainFields &fields, int64_t low, int64_t high, int32_t &code) {
     uint64_t word = 0;
     std::size_t size = 0;
     if (fields.short_field(word, size)) {
         code = type_keyword(packed_word(word, size));
         if (code >= 0) return fields.skip(size);
     }
-    int64_t number = 0;
-    if (!fields.whole(low, high, number)) return false;
-    code = static_cast<int32_t>(number);
-    return true;
+    return type_number(fields, low, high, code);
 }
 
 // A TYPE of a text type: its keyword or code, or ASCII:N with its size, as
