@@ -93,8 +93,8 @@ bool ScriptBuilder::still_fits(const records::TagValue &tag) {
 bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
     if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags)) return false;
     records::TagValue &tag = new_tag();
-    // A tag slot used before mostly held the same name: a recording's
-    // lists repeat.
+    // A slot used before holds the name of a tag of an earlier message:
+    // the same name when a device sends the same list again.
     if (tag.name != line.name) tag.name.assign(line.name);
     const int32_t stride = records::name_stride_for(tag.name);
     const int32_t message_stride = std::max(name_stride_, stride);
