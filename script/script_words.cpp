@@ -213,7 +213,7 @@ std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t 
     // A plus sign may lead, as strtoll() has it.
     if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
     // The plain digits of a script in one pass; from_chars() takes the rest
-    // (long runs of leading zeros) and says what is wrong.
+    // (long runs of leading zeros) and turns down what is no number.
     int64_t value = 0;
     PlainFields plain(text);
     if (plain.whole(low, high, value) && plain.ended()) return value;
