@@ -1,7 +1,6 @@
 // The tag lines of a recording, read in one pass.
 #include "plain_tag_line.h"
 
-#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -60,15 +59,12 @@ void put_number(PlainTagLine &tag, T number) {
 }
 
 // A floating-point number as from_chars() reads it whole; the general
-// reader takes what it does not (a plus sign, hex, a number out of range).
+// reader takes what it does not.
 template <typename T>
 bool plain_floating(PlainFields &fields, PlainTagLine &tag) {
     std::string_view text;
-    if (!fields.token(text)) return false;
     T number = 0;
-    const char *const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number);
-    if (error != std::errc() || stop != end) return false;
+    if (!fields.token(text) || !plain_floating_number(text, number)) return false;
     put_number(tag, number);
     return true;
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -39,9 +38,7 @@ T value_at(const unsigned char *bytes) {
 // (a plus sign, hex, a number out of range) goes to strtof() or strtod().
 template <typename T>
 bool read_floating(std::string_view token, T (*parse)(const char *, char **), T &number) {
-    const char *const end_of_token = token.data() + token.size();
-    const auto [stop, error] = std::from_chars(token.data(), end_of_token, number);
-    if (error == std::errc() && stop == end_of_token) return true;
+    if (plain_floating_number(token, number)) return true;
     const std::string text(token);
     errno = 0;
     char *end = nullptr;
