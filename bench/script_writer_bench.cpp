@@ -39,7 +39,7 @@ void BM_WriteARecording(benchmark::State &state) {
     for (auto _ : state) {
         bytes = 0;
         for (std::size_t i = 0; i < messages.size(); ++i) {
-            const TimeRecord received{static_cast<int32_t>(i % 1000), 1796807320};
+            const int64_t received = 1796807320000 + static_cast<int64_t>(i % 1000);
             batch.add(tavlo::script::read_of(messages[i], received));
             if (batch.size() < kBatch && i + 1 < messages.size()) continue;
             for (std::size_t k = 0; k < batch.size(); ++k) {

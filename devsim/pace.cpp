@@ -29,7 +29,7 @@ bool Pace::paced() const {
     return options_.pace == PaceKind::kRecorded ? options_.speed > 0 : options_.interval_ms > 0;
 }
 
-int64_t Pace::next_due(const std::optional<TimeRecord> &received, int64_t now) {
+int64_t Pace::next_due(const std::optional<int64_t> &received, int64_t now) {
     const bool first = first_;
     first_ = false;
     if (first || !paced()) {
@@ -38,7 +38,7 @@ int64_t Pace::next_due(const std::optional<TimeRecord> &received, int64_t now) {
         due_ = std::max(due_ + options_.interval_ms, now);
     }
     if (options_.pace != PaceKind::kRecorded || !received) return due_;
-    const int64_t ms = int64_t{received->seconds} * 1000 + received->milliseconds;
+    const int64_t ms = *received;
     if (!base_ms_ || ms < last_ms_) {
         base_ms_ = ms;
         base_due_ = due_;

@@ -29,7 +29,7 @@ public:
     //    it (the script starts again, the recording's clock went back), goes
     //    right after the message before; the distances of those after it
     //    count from it.
-    int64_t next_due(const std::optional<TimeRecord> &received, int64_t now);
+    int64_t next_due(const std::optional<int64_t> &received, int64_t now);
 
 private:
     const DevsimOptions &options_;

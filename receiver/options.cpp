@@ -141,6 +141,13 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         result.stop =
             cli::usage_error(kProgram, o.append ? "--append" : "--force", "needs --record");
     }
+    // Standard output carries the report: a recording there would be mixed
+    // into it, and a file named - is rarely what was meant.
+    if (!result.stop && o.record_path == "-") {
+        result.stop = cli::usage_error(kProgram, "--record",
+                                       "- is no file name here: standard output has the report "
+                                       "(./- is a file named -)");
+    }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
     }

@@ -64,15 +64,15 @@ void say_write_failed(int error) {
 
 // Readies a regular file of `size` bytes that --append adds to: refuses a
 // file that is not a recording, and takes off the message that a write cut
-// short left at its end; else ends its last line. False after one line on
-// standard error.
-bool prepare_append(off_t size) {
+// short left at its end (`size` is then the size left); else ends its last
+// line. False after one line on standard error.
+bool prepare_append(off_t &size) {
     const posix::UniqueFd file(open(g_recording.path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file) {
         say("cannot record to", std::strerror(errno));
         return false;
     }
-    if (!starts_like_a_script(file.get())) {
+    if (!is_recording(file.get())) {
         say("cannot record to", "it is not a recording");
         return false;
     }
@@ -87,15 +87,13 @@ bool prepare_append(off_t size) {
         std::fprintf(stderr,
                      "%s: the recording %s ended in a cut message; removed its %lld bytes\n",
                      kProgramName, g_recording.path.c_str(), static_cast<long long>(size - *start));
+        size = *start;
     }
     return true;
 }
 
-TimeRecord time_record_of(std::chrono::system_clock::time_point time) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
-    const auto seconds = std::chrono::floor<std::chrono::seconds>(ms);
-    return TimeRecord{static_cast<int32_t>((ms - seconds).count()),
-                      static_cast<int32_t>(seconds.count())};
+int64_t milliseconds_of(std::chrono::system_clock::time_point time) {
+    return std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
 }  // namespace
@@ -122,15 +120,21 @@ bool open_recording(const char *path, RecordMode mode) {
         return false;
     }
     g_recording.fd = file.get();
-    // The escapes line goes out with the first message.
+    // The first lines go out with the first message: those of a recording,
+    // or after the messages of the file added to, the escapes line again.
     g_recording.first.clear();
-    if (mode == RecordMode::kAppend && S_ISREG(status.st_mode) && status.st_size > 0 &&
-        !prepare_append(status.st_size)) {
+    off_t size = S_ISREG(status.st_mode) ? status.st_size : 0;
+    if (mode == RecordMode::kAppend && size > 0 && !prepare_append(size)) {
         g_recording.fd = -1;
         return false;
     }
+    const bool adds = mode == RecordMode::kAppend && size > 0;
     g_recording.fd = file.release();
-    script::append_escapes_line(g_recording.first);
+    if (adds) {
+        script::append_escapes_line(g_recording.first);
+    } else {
+        script::append_recording_start(g_recording.first);
+    }
     g_recording.writer = std::make_unique<RecordingWriter>(
         g_recording.fd, std::string(g_recording.first.view()), write_deadline, say_write_failed);
     return true;
@@ -152,7 +156,7 @@ bool record_message(const ReceivedMessage &message) {
     read.values = static_cast<const unsigned char *>(slots.values);
     read.statuses = slots.statuses;
     read.timestamps = slots.timestamps;
-    read.received = time_record_of(message.received);
+    read.received = milliseconds_of(message.received);
     if (g_recording.writer->hand_over(read)) return true;
     g_recording.failed = true;
     return false;

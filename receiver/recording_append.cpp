@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,6 @@ namespace tavlo::receiver {
 namespace {
 
 constexpr std::string_view kMessageStart = "message ";
-constexpr std::string_view kEscapesWhole = "escapes\n";  // with its line end
 
 // Up to `count` bytes of the file at `at`; fewer at its end or after an error.
 std::string bytes_at(int fd, off_t at, std::size_t count) {
@@ -64,44 +64,73 @@ bool starts_with(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;
 }
 
+// Whether `line`, with its line end, ends just before `at`: a whole line.
+bool line_before(int fd, off_t at, std::string_view line) {
+    const auto size = static_cast<off_t>(line.size()) + 1;
+    return at >= size && bytes_at(fd, at - size, line.size() + 1) == std::string(line) + "\n" &&
+           (at == size || bytes_at(fd, at - size - 1, 1) == "\n");
+}
+
+// Where the write that holds the escapes line at `at` begins: at the file's
+// start when the line that marks a recording comes before it, else there.
+off_t escapes_write_start(int fd, off_t at) {
+    const auto marked = static_cast<off_t>(sizeof script::kRecordingLine);  // with its line end
+    return at == marked && line_before(fd, at, script::kRecordingLine) ? 0 : at;
+}
+
+// Where the write that holds the message line at `start` begins: at the
+// first lines before it (escapes_write_start()) when they are there.
+off_t write_start(int fd, off_t start) {
+    if (!line_before(fd, start, script::kEscapesLine)) return start;
+    return escapes_write_start(fd, start - static_cast<off_t>(sizeof script::kEscapesLine));
+}
+
 }  // namespace
 
-bool starts_like_a_script(int fd) {
-    constexpr std::size_t kHead = 4096;
+bool is_recording(int fd) {
+    constexpr std::size_t kHead = 64;
     const std::string head = bytes_at(fd, 0, kHead);
     const std::size_t line_end = head.find('\n');
     const std::string_view line = std::string_view(head).substr(0, line_end);
-    const std::size_t first = line.find_first_not_of(script::kTokenBlanks);
-    if (first == std::string_view::npos || line[first] == '#') return true;
-    const std::string_view word =
-        line.substr(first, line.find_first_of(script::kTokenBlanks, first) - first);
-    if (word == script::kEscapesLine || word == "message") return true;
+    if (line == script::kRecordingLine || line == script::kEscapesLine) return true;
     // A recording cut short in its first line.
-    const bool whole_file = line_end == std::string::npos && head.size() < kHead;
-    return whole_file && word.size() == line.size() - first &&
-           (starts_with(script::kEscapesLine, word) || starts_with("message", word));
+    return line_end == std::string::npos && head.size() < kHead &&
+           (starts_with(script::kRecordingLine, line) || starts_with(script::kEscapesLine, line));
+}
+
+// Whether the last message of the recording that `fd` reads, whose message
+// line starts at `start`, was cut short after the end of one of its lines.
+bool cut_after_a_line_end(int fd, off_t start) {
+    if (lseek(fd, start, SEEK_SET) != start) return false;
+    script::ScriptReader reader = script::ScriptReader::recording_from(fd);
+    script::ScriptMessage message;
+    script::ScriptError error;
+    while (reader.next(message, error) == script::ScriptReader::Status::kMessage) {
+    }
+    return error.cut_short;
 }
 
 std::optional<off_t> cut_write_start(int fd, off_t size) {
-    if (size == 0 || bytes_at(fd, size - 1, 1) == "\n") return size;
-    // The last line, cut short: the start of a message line or of the
-    // escapes line, or a line of the message after its message line.
+    if (size == 0) return size;
+    if (bytes_at(fd, size - 1, 1) == "\n") {
+        const off_t start = message_line_before(fd, size);
+        if (start < 0 || !cut_after_a_line_end(fd, start)) return size;
+        return write_start(fd, start);
+    }
+    // The last line, cut short: the start of a recording's first lines or
+    // of a message line, or a line of the message after its message line.
     off_t start = line_start_before(fd, size);
     if (start < 0) return std::nullopt;
-    const std::string last = bytes_at(fd, start, kMessageStart.size());
+    const std::string last =
+        bytes_at(fd, start, static_cast<std::size_t>(std::min<off_t>(size - start, 64)));
     if (last.empty()) return std::nullopt;
-    if (starts_with(kEscapesWhole, last)) return start;
-    if (!starts_with(kMessageStart, last)) {
+    if (start == 0 && starts_with(script::kRecordingLine, last)) return 0;
+    if (starts_with(script::kEscapesLine, last)) return escapes_write_start(fd, start);
+    if (!starts_with(last, kMessageStart) && !starts_with(kMessageStart, last)) {
         start = message_line_before(fd, start);
         if (start < 0) return std::nullopt;
     }
-    const auto escapes_size = static_cast<off_t>(kEscapesWhole.size());
-    if (start >= escapes_size &&
-        bytes_at(fd, start - escapes_size, kEscapesWhole.size()) == kEscapesWhole &&
-        (start == escapes_size || bytes_at(fd, start - escapes_size - 1, 1) == "\n")) {
-        return start - escapes_size;
-    }
-    return start;
+    return write_start(fd, start);
 }
 
 }  // namespace tavlo::receiver

@@ -8,17 +8,21 @@
 
 namespace tavlo::receiver {
 
-// Whether the first line of the file that `fd` reads may start a script: a
-// blank line, a comment, the escapes line or a message line. An empty file
-// may too.
-bool starts_like_a_script(int fd);
+// Whether the file that `fd` reads is a recording: its first line marks it
+// as one or, in a recording made before that line was written, is the
+// escapes line. An empty file is one too, and so is a file cut short in
+// the middle of that first line.
+bool is_recording(int fd);
 
 // Where the last write of the recording that `fd` reads, of `size` bytes,
-// begins when the file ends in the middle of a line: each message goes out
-// in one write (the first of a recording with the escapes line before it),
-// so such a file ends in a write cut short, from its message line (or that
-// escapes line) on. `size` when the file ends at a line end; nullopt when
-// it ends in the middle of a line that follows no message line.
+// begins when the file ends in a message cut short: each message goes out
+// in one write (the first of a recording with the first lines before it),
+// so such a file ends in a write cut short, from its message line (or those
+// first lines) on. A message is cut short when the file ends in the middle
+// of one of its lines, or ends after fewer of its tags than its tags=, or
+// before the last bytes of its last value. `size` when the last message is
+// whole; nullopt when the file ends in the middle of a line that follows no
+// message line.
 std::optional<off_t> cut_write_start(int fd, off_t size);
 
 }  // namespace tavlo::receiver

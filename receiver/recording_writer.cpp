@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -88,6 +89,7 @@ void RecordingWriter::run() {
     script::MessageBatch taken;
     script::NameTokens names;
     script::TextBuffer text;
+    std::vector<std::size_t> ends;  // of the messages in text
     text += first_;
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -99,14 +101,20 @@ void RecordingWriter::run() {
         std::swap(taken, waiting_);
         lock.unlock();
         room_.notify_one();
+        ends.clear();
         for (std::size_t i = 0; i < taken.size(); ++i) {
             script::append_message(text, taken.read(i), names);
+            ends.push_back(text.size());
         }
         taken.clear(kKeptRoom);
-        const int error = write_text(text);
+        std::size_t written = 0;
+        const int error = write_text(text, written);
         text.clear();
         if (text.capacity() > kKeptRoom) text = script::TextBuffer();
-        if (error != 0) failure_(error);
+        if (error != 0) {
+            keep_whole_messages(ends, written);
+            failure_(error);
+        }
         lock.lock();
         if (error != 0) {
             error_ = error;
@@ -118,7 +126,18 @@ void RecordingWriter::run() {
     }
 }
 
-int RecordingWriter::write_text(const script::TextBuffer &text) {
+bool RecordingWriter::keep_whole_messages(const std::vector<std::size_t> &ends,
+                                          std::size_t written) {
+    struct stat status {};
+    if (written == 0) return true;
+    if (fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    const auto whole = std::upper_bound(ends.begin(), ends.end(), written);
+    const std::size_t kept = whole == ends.begin() ? 0 : *(whole - 1);
+    const off_t end = status.st_size - static_cast<off_t>(written - kept);
+    return end >= 0 && ftruncate(fd_, end) == 0;
+}
+
+int RecordingWriter::write_text(const script::TextBuffer &text, std::size_t &written) {
     const char *data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -126,6 +145,7 @@ int RecordingWriter::write_text(const script::TextBuffer &text) {
         if (n > 0) {
             data += n;
             left -= static_cast<std::size_t>(n);
+            written += static_cast<std::size_t>(n);
             continue;
         }
         if (n == 0) return EIO;  // a write of nothing would repeat for ever

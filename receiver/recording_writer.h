@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "message_batch.h"
 #include "script_writer.h"
@@ -50,7 +51,15 @@ private:
     // Whether the messages waiting make a write worth starting before their
     // gathering time is out; under the lock.
     bool enough_to_write() const;
-    int write_text(const script::TextBuffer &text);
+    // Writes `text`; 0, or the error of the write that failed, with the
+    // bytes written before it in `written`.
+    int write_text(const script::TextBuffer &text, std::size_t &written);
+    // After a write that failed: takes a regular file back to the end of its
+    // last whole message, of those `ends` gives the ends of in the text whose
+    // first `written` bytes were written. False where the file cannot be cut
+    // (a pipe, a device): its reader sees the message cut short by its tags=
+    // or its last line.
+    bool keep_whole_messages(const std::vector<std::size_t> &ends, std::size_t written);
 
     const int fd_;
     std::string first_;

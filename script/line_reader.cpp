@@ -38,6 +38,7 @@ LineReader::Status LineReader::next_read(std::string_view &line) {
     start_ = end_;
     scanned_ = 0;
     ++number_;
+    unended_ = true;
     return Status::kLine;
 }
 

@@ -46,6 +46,9 @@ public:
     // The number of the line last returned or found too long, from 1.
     int number() const { return number_; }
 
+    // Whether the line last returned is the stream's last and has no "\n".
+    bool unended() const { return unended_; }
+
 private:
     // The next line among the bytes held, if one is there whole; the bytes
     // looked at are not looked at again.
@@ -88,6 +91,7 @@ private:
     int number_ = 0;
     bool ended_ = false;  // the stream has no more
     bool too_long_ = false;
+    bool unended_ = false;
     int read_error_ = 0;
 };
 

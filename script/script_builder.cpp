@@ -91,7 +91,9 @@ bool ScriptBuilder::still_fits(const records::TagValue &tag) {
 }
 
 bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
-    if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags)) return false;
+    if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags) || !more_lines_whole()) {
+        return false;
+    }
     records::TagValue &tag = new_tag();
     // A slot used before holds the name of a tag of an earlier message:
     // the same name when a device sends the same list again.
@@ -117,6 +119,7 @@ bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
     value_bytes_ += line.size;
     name_stride_ = message_stride;
     hex_open_ = false;
+    more_given_.reset();
     return true;
 }
 
@@ -128,26 +131,32 @@ void ScriptBuilder::begin_message(int number) {
     value_bytes_ = 0;
     name_stride_ = records::kCompactNameStride;
     hex_open_ = false;
+    more_given_.reset();
+    tags_given_.reset();
     message_.message.sequence = ++messages_;
     message_.message.name_stride = 0;
 }
 
-void ScriptBuilder::take_plain_message(const PlainMessageLine &line, int number) {
-    begin_message(number);
-    records::Message &message = message_.message;
-    message.kind = line.kind;
-    message.device = line.device;
-    message.unit = line.unit;
-    message.list_id = line.list_id;
-    message.sequence = line.sequence;
-    if (line.full_names) {
-        message.name_stride = records::kFullNameStride;
-        name_stride_ = message.name_stride;
-    }
-    message_.received = line.received;
+bool ScriptBuilder::check_more_lines(ScriptError &error) const {
+    if (more_lines_whole()) return true;
+    error = ScriptError{tag_line_, "the tag has " + std::to_string(more_lines_) +
+                                       " more lines, not the " + std::to_string(*more_given_) +
+                                       " of its more="};
+    return false;
 }
 
-// message KIND DEVICE UNIT LIST_ID [seq=N] [names=40|256] [at=SECONDS.MMM]
+bool ScriptBuilder::check_whole(ScriptError &error) const {
+    if (!check_more_lines(error)) return false;
+    if (tags_given_ && static_cast<std::size_t>(*tags_given_) != tags_) {
+        error = ScriptError{message_line_, "the message has " + std::to_string(tags_) +
+                                               " tag lines, not the " +
+                                               std::to_string(*tags_given_) + " of its tags="};
+        return false;
+    }
+    return true;
+}
+
+// message KIND DEVICE UNIT LIST_ID [seq=N] [tags=N] [names=40|256] [at=SECONDS.MMM]
 const char *ScriptBuilder::start_message(const Tokens &t) {
     records::Message &message = message_.message;
     if (t.size() < kMessageWords) return "a message line is: message KIND DEVICE UNIT LIST_ID";
@@ -163,10 +172,10 @@ const char *ScriptBuilder::start_message(const Tokens &t) {
     message.unit = *unit;
     message.list_id = *list_id;
 
-    static const char *const kKeys[] = {"seq", "names", "at"};
-    std::optional<std::string_view> options[3];
+    static const char *const kKeys[] = {"seq", "names", "at", "tags"};
+    std::optional<std::string_view> options[4];
     if (!read_options(t, kMessageWords, kKeys, options)) {
-        return "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, "
+        return "a message line ends in options seq=N, tags=N, names=40|256, at=SECONDS.MMM, "
                "each at most once";
     }
     if (options[0]) {
@@ -181,14 +190,20 @@ const char *ScriptBuilder::start_message(const Tokens &t) {
         name_stride_ = message.name_stride;
     }
     if (options[2]) {
-        message_.received = time_of(*options[2]);
+        message_.received = received_time_of(*options[2]);
         if (!message_.received) return "at= needs SECONDS or SECONDS.MMM";
+    }
+    if (options[3]) {
+        tags_given_ = whole_32(*options[3]);
+        if (!tags_given_ || *tags_given_ < 0 || *tags_given_ > wire::kMostTags) {
+            return "tags= needs a whole number from 0 to 65536";
+        }
     }
     return nullptr;
 }
 
 // tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS TIMESTAMP
-//     [elements=N] [stamp-ms=N]
+//     [elements=N] [stamp-ms=N] [more=N]
 const char *ScriptBuilder::add_tag(const Tokens &t) {
     if (t.size() < kTagWords) {
         return "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
@@ -220,10 +235,10 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
     if (!timestamp) return "a TIMESTAMP must be SECONDS or SECONDS.MMM";
     tag.timestamp = *timestamp;
 
-    static const char *const kKeys[] = {"elements", "stamp-ms"};
-    std::optional<std::string_view> options[2];
+    static const char *const kKeys[] = {"elements", "stamp-ms", "more"};
+    std::optional<std::string_view> options[3];
     if (!read_options(t, kTagWords, kKeys, options)) {
-        return "a tag line ends in options elements=N, stamp-ms=N, each at most once";
+        return "a tag line ends in options elements=N, stamp-ms=N, more=N, each at most once";
     }
     if (options[0]) {
         const auto elements = whole_32(*options[0]);
@@ -234,6 +249,14 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
         const auto ms = whole_32(*options[1]);
         if (!ms) return "stamp-ms= needs a 32-bit whole number";
         tag.timestamp.milliseconds = *ms;
+    }
+    more_lines_ = 0;
+    more_given_.reset();
+    if (options[2]) {
+        more_given_ = whole_32(*options[2]);
+        if (!hex_open_ || !more_given_ || *more_given_ < 0) {
+            return "more= needs a CODE:SIZE value and a whole number from 0";
+        }
     }
     return nullptr;
 }
@@ -246,6 +269,7 @@ const char *ScriptBuilder::add_more(const Tokens &t) {
     const auto bytes = hex_bytes(t[1], value.data() + hex_given_, value.size() - hex_given_);
     if (!bytes) return "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes";
     hex_given_ += *bytes;
+    ++more_lines_;
     return nullptr;
 }
 
@@ -257,9 +281,12 @@ bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
     } else if (tokens[0] == "tag") {
         if (!building_) {
             reason = "a tag line before the first message line";
+        } else if (!check_more_lines(error)) {
+            return false;
         } else if (tags_ >= static_cast<std::size_t>(wire::kMostTags)) {
             reason = "a message holds at most 65536 tags";
         } else {
+            tag_line_ = number;
             reason = add_tag(tokens);
             if (reason == nullptr && !still_fits(message_.message.tags[tags_ - 1])) {
                 error = ScriptError{message_line_, "the message does not fit in a frame of 16 MiB"};

@@ -6,9 +6,36 @@
 
 namespace tavlo::script {
 
-ScriptReader::Status ScriptReader::hold_message(bool plain, ScriptMessage &message) {
+namespace {
+
+// Blank lines and comments, whatever the comment holds.
+bool skipped(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(kTokenBlanks);
+    return first == std::string_view::npos || line[first] == '#';
+}
+
+// Whether a line cut short is the start of a message line: the message
+// before it may be whole. ("m" alone may be the start of a more line.)
+bool starts_a_message_line(std::string_view line) {
+    constexpr std::string_view kStart = "message ";
+    return line.size() >= 2 &&
+           (kStart.substr(0, line.size()) == line || line.substr(0, kStart.size()) == kStart);
+}
+
+}  // namespace
+
+ScriptReader ScriptReader::recording_from(int fd) {
+    ScriptReader reader(fd);
+    reader.quoting_ = Quoting::kEscapes;
+    return reader;
+}
+
+ScriptReader::Status ScriptReader::hold_message(ScriptMessage &message, ScriptError &error) {
+    if (!builder_.check_whole(error)) {
+        error_ = error;
+        return Status::kError;
+    }
     holding_ = true;
-    holding_plain_ = plain;
     held_line_ = lines_.number();
     builder_.take_message(message);
     return Status::kMessage;
@@ -18,11 +45,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
     if (!error_ && holding_) {
         holding_ = false;
         ScriptError found;
-        if (holding_plain_) {
-            builder_.take_plain_message(plain_message_, held_line_);
-        } else if (!builder_.take(tokens_, held_line_, found)) {
-            error_ = found;
-        }
+        if (!builder_.take(tokens_, held_line_, found)) error_ = found;
     }
     while (!error_) {
         const LineReader::Status status = lines_.next(line_);
@@ -37,23 +60,25 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
                                                           std::strerror(lines_.read_error())};
             break;
         }
+        if (lines_.unended() && !skipped(line_)) {
+            error_ = ScriptError{lines_.number(),
+                                 "the last line has no line end: the file is cut short", true};
+            // The message before a message line cut short goes out when
+            // it is whole; the error comes after it.
+            ScriptError found;
+            if (builder_.building() && starts_a_message_line(line_) &&
+                builder_.check_whole(found)) {
+                builder_.take_message(message);
+                return Status::kMessage;
+            }
+            break;
+        }
         // Most lines of a recording: read at once, without tokens.
         if (plain_first_ && read_plain_tag_line(line_, plain_tag_) &&
             builder_.take_plain_tag(plain_tag_)) {
             continue;
         }
-        if (plain_first_ && read_plain_message_line(line_, plain_message_)) {
-            if (!builder_.building()) {
-                builder_.take_plain_message(plain_message_, lines_.number());
-                continue;
-            }
-            return hold_message(true, message);
-        }
-        // Blank lines and comments, whatever the comment holds.
-        const char *first = line_.data();
-        const char *const end = first + line_.size();
-        while (first != end && is_token_blank(*first)) ++first;
-        if (first == end || *first == '#') continue;
+        if (skipped(line_)) continue;
         if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};
             break;
@@ -66,17 +91,24 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             quoting_ = Quoting::kEscapes;
             continue;
         }
-        if (tokens_[0] == "message" && builder_.building()) return hold_message(false, message);
+        if (tokens_[0] == "message" && builder_.building()) return hold_message(message, error);
         ScriptError found;
         if (!builder_.take(tokens_, lines_.number(), found)) error_ = found;
+    }
+    if (!error_ && builder_.building()) {
+        ScriptError found;
+        if (builder_.check_whole(found)) {
+            builder_.take_message(message);
+            return Status::kMessage;
+        }
+        found.cut_short = true;  // the last message, which the end of the file cut
+        error_ = found;
     }
     if (error_) {
         error = *error_;
         return Status::kError;
     }
-    if (!builder_.building()) return Status::kEnd;
-    builder_.take_message(message);
-    return Status::kMessage;
+    return Status::kEnd;
 }
 
 }  // namespace tavlo::script

@@ -12,19 +12,25 @@
 
 namespace tavlo::script {
 
+// The first line of a file the receiver records, which says that it is a
+// recording (to --append, say). A comment, so that every reader takes it.
+constexpr char kRecordingLine[] = "# recorded by tavlo_t_receiver";
+
 // The line from which quoted tokens take escapes (text_tokens.h).
 constexpr char kEscapesLine[] = "escapes";
 
 // Reads a script message by message, holding no more than the message being
 // built and one line: a script of any length streams, its first message
-// ready as soon as its lines are read.
+// ready as soon as its lines are read. A last line without a line end is a
+// line in error: the receiver ends every line it writes, so such a file was
+// cut short (a full disk, a kill, a copy still in progress).
 class ScriptReader {
 public:
     enum class Status { kMessage, kEnd, kError };
 
-    // How lines are read: the lines of the plain shape a recording is
-    // written in by the one-pass readers, or every line by the general
-    // reader (slower; the same messages and errors, which checks the others).
+    // How lines are read: the tag lines of the plain shape a recording is
+    // written in by the one-pass reader, or every line by the general
+    // reader (slower; the same messages and errors, which checks the other).
     enum class Lines { kPlainFirst, kGeneralOnly };
 
     explicit ScriptReader(std::istream &text, Lines lines = Lines::kPlainFirst)
@@ -32,25 +38,27 @@ public:
     // Reads the file descriptor (not owned) in blocks, as LineReader does.
     explicit ScriptReader(int fd) : lines_(fd) {}
 
+    // The rest of a recording from one of its message lines on, as it
+    // reads after the lines before it: with escapes.
+    static ScriptReader recording_from(int fd);
+
     // The next message. After kError, with the line in error and the
     // reason, every later call gives the same error.
     Status next(ScriptMessage &message, ScriptError &error);
 
 private:
     // Holds the message line just read, for the next call, and hands out
-    // the message built before it.
-    Status hold_message(bool plain, ScriptMessage &message);
+    // the message built before it, when it is whole.
+    Status hold_message(ScriptMessage &message, ScriptError &error);
 
     LineReader lines_;
     ScriptBuilder builder_;
-    std::string_view line_;           // in lines_
-    PlainTagLine plain_tag_;          // of line_
-    PlainMessageLine plain_message_;  // of line_
-    Tokens tokens_;                   // of line_, or of unescaped_
+    std::string_view line_;   // in lines_
+    PlainTagLine plain_tag_;  // of line_
+    Tokens tokens_;           // of line_, or of unescaped_
     std::string unescaped_;
     Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
-    bool holding_ = false;               // a message line read ahead is held
-    bool holding_plain_ = false;         // in plain_message_, else in tokens_
+    bool holding_ = false;               // a message line read ahead is held in tokens_
     int held_line_ = 0;
     std::optional<ScriptError> error_;
     bool plain_first_ = true;

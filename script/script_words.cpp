@@ -271,16 +271,44 @@ bool time_has_text(const TimeRecord &time) {
     return time.milliseconds >= 0 && time.milliseconds <= 999;
 }
 
-void append_time(TextBuffer &line, const TimeRecord &time) {
-    append_number(line, time.seconds);
-    if (time.milliseconds == 0) return;
-    const int ms = time.milliseconds;
+namespace {
+
+// ".MMM" after the seconds of a time, or nothing for 0 milliseconds.
+void append_milliseconds(TextBuffer &line, int ms) {
+    if (ms == 0) return;
     char *at = line.room(4);
     at[0] = '.';
     at[1] = static_cast<char>('0' + ms / 100);
     at[2] = static_cast<char>('0' + ms / 10 % 10);
     at[3] = static_cast<char>('0' + ms % 10);
     line.commit(at + 4);
+}
+
+}  // namespace
+
+void append_time(TextBuffer &line, const TimeRecord &time) {
+    append_number(line, time.seconds);
+    append_milliseconds(line, time.milliseconds);
+}
+
+std::optional<int64_t> received_time_of(std::string_view text) {
+    constexpr int64_t kMostSeconds = (int64_t{1} << 53) / 1000;
+    const auto dot = text.find('.');
+    const auto seconds = whole_number(text.substr(0, dot), -kMostSeconds, kMostSeconds);
+    if (!seconds) return std::nullopt;
+    if (dot == std::string_view::npos) return *seconds * 1000;
+    const std::string_view millis = text.substr(dot + 1);
+    const auto ms = whole_number(millis, 0, 999);
+    if (millis.size() != 3 || !ms) return std::nullopt;
+    return *seconds * 1000 + *ms;
+}
+
+void append_received_time(TextBuffer &line, int64_t milliseconds) {
+    // Seconds rounded down, so that the milliseconds after them are 0 to 999.
+    const int64_t seconds =
+        milliseconds >= 0 ? milliseconds / 1000 : -((999 - milliseconds) / 1000);
+    append_number(line, seconds);
+    append_milliseconds(line, static_cast<int>(milliseconds - seconds * 1000));
 }
 
 std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, std::size_t room) {

@@ -42,6 +42,12 @@ std::optional<TimeRecord> time_of(std::string_view text);
 bool time_has_text(const TimeRecord &time);
 void append_time(TextBuffer &line, const TimeRecord &time);
 
+// A time the receiver got a message, in milliseconds since 1970 as 64 bits
+// hold them: SECONDS or SECONDS.MMM, seconds of any sign (-1.500 is 500
+// milliseconds before 1970), or nothing beyond 2^53 milliseconds either way.
+std::optional<int64_t> received_time_of(std::string_view text);
+void append_received_time(TextBuffer &line, int64_t milliseconds);
+
 // The value of a hex digit, or -1.
 int hex_digit(char c);
 

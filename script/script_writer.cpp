@@ -57,21 +57,28 @@ void append_message_line(TextBuffer &text, const ReadMessage &read, const NameLi
     text += ' ';
     append_number(text, read.list_id);
     append_option(text, "seq", read.sequence);
+    append_option(text, "tags", std::max(read.count, 0));
     // The simulator lays out short names in the compact layout unless told.
     if (names.all_compact_in_full_entries()) text += " names=256";
     text += " at=";
-    append_time(text, read.received);
+    append_received_time(text, read.received);
     text += '\n';
 }
 
 }  // namespace
+
+void append_recording_start(TextBuffer &text) {
+    text += kRecordingLine;
+    text += '\n';
+    append_escapes_line(text);
+}
 
 void append_escapes_line(TextBuffer &text) {
     text += kEscapesLine;
     text += '\n';
 }
 
-ReadMessage read_of(const records::MessageRecords &records, TimeRecord received) {
+ReadMessage read_of(const records::MessageRecords &records, int64_t received) {
     ReadMessage read;
     read.kind = records.kind;
     read.device = records.device.c_str();
@@ -122,6 +129,9 @@ void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_
             append_option(text, "elements", descriptor.element_count);
         }
         if (!time_has_text(stamp)) append_option(text, "stamp-ms", stamp.milliseconds);
+        // How many more lines follow, which shows a value cut short.
+        const std::size_t more_lines = (rest.to - rest.from + kHexBytesALine - 1) / kHexBytesALine;
+        if (more_lines > 0) append_option(text, "more", static_cast<int64_t>(more_lines));
         text += '\n';
         for (std::size_t at = rest.from; at < rest.to; at += kHexBytesALine) {
             text += "more ";

@@ -27,20 +27,24 @@ struct ReadMessage {
     const unsigned char *values = nullptr;        // the sizes of the descriptors added up
     const TagStatus *statuses = nullptr;
     const TimeRecord *timestamps = nullptr;
-    TimeRecord received{};  // when the caller got it
+    int64_t received = 0;  // when the caller got it, in milliseconds since 1970
 };
 
 class NameTokens;
 
-// The escapes line, after which the lines of append_message() read back.
+// The first lines of a recording: the line that marks the file as one, and
+// the escapes line, after which the lines of append_message() read back.
+void append_recording_start(TextBuffer &text);
+// The escapes line alone, for a recording added to.
 void append_escapes_line(TextBuffer &text);
 
 // The read of the arrays of `records`, stepping through its names by its
 // own stride.
-ReadMessage read_of(const records::MessageRecords &records, TimeRecord received);
+ReadMessage read_of(const records::MessageRecords &records, int64_t received);
 
 // Appends the lines of the message: a message line with its sequence number,
-// its time and its name layout where the simulator would choose another, a
+// its count of tags (which shows a message cut short), its time and its name
+// layout where the simulator would choose another, a
 // tag line for each tag, and more lines for the bytes of long hex values.
 // Read back, the message lays out to the same bytes as far as a caller that
 // steps by `name_stride` sees them: each name up to its NUL, the descriptor

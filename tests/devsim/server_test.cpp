@@ -327,20 +327,20 @@ TEST(RecordedPace, AMessageWithoutATimeOrWithAnEarlierOneGoesRightAfterTheOneBef
     options.pace = devsim::PaceKind::kRecorded;
     options.speed = 2;
     devsim::Pace pace(options);
-    const std::optional<TimeRecord> none;
+    const std::optional<int64_t> none;
     struct Step {
-        std::optional<TimeRecord> received;
-        int64_t now;  // when the message before went out
+        std::optional<int64_t> received;  // milliseconds
+        int64_t now;                      // when the message before went out
         int64_t due;
     };
     const Step steps[] = {
-        {none, 5000, 5000},                 // no time: the distances count from the next
-        {TimeRecord{0, 10}, 5001, 5000},    // right after the one before
-        {TimeRecord{500, 10}, 5002, 5250},  // 500 ms recorded at speed 2
-        {none, 5300, 5250},                 // right after the one before
-        {TimeRecord{0, 11}, 5301, 5500},    // 1000 ms from the first with a time
-        {TimeRecord{0, 9}, 9000, 5500},     // earlier: right after, late as it is
-        {TimeRecord{400, 9}, 9001, 5700},   // 400 ms from it
+        {none, 5000, 5000},   // no time: the distances count from the next
+        {10000, 5001, 5000},  // right after the one before
+        {10500, 5002, 5250},  // 500 ms recorded at speed 2
+        {none, 5300, 5250},   // right after the one before
+        {11000, 5301, 5500},  // 1000 ms from the first with a time
+        {9000, 9000, 5500},   // earlier: right after, late as it is
+        {9400, 9001, 5700},   // 400 ms from it
     };
     for (const Step &s : steps) EXPECT_EQ(pace.next_due(s.received, s.now), s.due) << s.now;
 }
@@ -351,19 +351,19 @@ TEST(RecordedPace, ADistancePastTheRangeOfTimesIsNeverDue) {
     constexpr int64_t kLatest = std::numeric_limits<int64_t>::max();
     struct Case {
         double speed;
-        TimeRecord first;
-        TimeRecord second;
+        int64_t first;  // milliseconds
+        int64_t second;
         int64_t now;  // when the first went out
         int64_t due;  // the second's
     };
     const Case cases[] = {
-        {1e-22, {0, 0}, {1, 0}, 5000, kLatest},
-        {1000 / 0x1p63, {0, 0}, {0, 1}, 5000, kLatest},  // 2^63 ms
-        {1000 / 0x1p62, {0, 0}, {0, 1}, 5000, 5000 + (int64_t{1} << 62)},
-        {1, {0, 0}, {999, 2147483647}, kLatest - 10, kLatest},
-        {1, {0, 0}, {999, 2147483647}, -1000, 2147483647999 - 1000},
-        {0.000001, {0, 100}, {0, 101}, 0, 1000000000},
-        {4.9e-324, {0, 100}, {0, 100}, 7, 7},  // no distance at all
+        {1e-22, 0, 1, 5000, kLatest},
+        {1000 / 0x1p63, 0, 1000, 5000, kLatest},  // 2^63 ms
+        {1000 / 0x1p62, 0, 1000, 5000, 5000 + (int64_t{1} << 62)},
+        {1, 0, 2147483647999, kLatest - 10, kLatest},
+        {1, 0, 2147483647999, -1000, 2147483647999 - 1000},
+        {0.000001, 100000, 101000, 0, 1000000000},
+        {4.9e-324, 100000, 100000, 7, 7},  // no distance at all
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.speed);

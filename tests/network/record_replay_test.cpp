@@ -117,7 +117,7 @@ TEST(RecordReplay, AScriptOfEveryOddityComesBackTheSameTwice) {
               std::string::npos);
     EXPECT_NE(first.out.find("\nValue= ab      \n"), std::string::npos);
     EXPECT_NE(first.out.find("\nInvalid timestamp"), std::string::npos);
-    EXPECT_NE(first.recording.find("\nmessage -5 \"\" 0 0 seq=4 at="), std::string::npos);
+    EXPECT_NE(first.recording.find("\nmessage -5 \"\" 0 0 seq=4 tags=0 at="), std::string::npos);
 }
 
 // Twenty-one messages recorded 500 ms apart come at a tenth of that: in
@@ -135,7 +135,7 @@ TEST(RecordReplay, TheRecordedPaceIsKeptAtTenTimesTheSpeed) {
         {"--script", folder.write("paced.script", script), "--pace", "recorded", "--speed", "10"});
     const Recorded recorded = record(replay.address(), 21, folder.file("again.script"), "text");
     replay.stop();
-    static const std::regex line("message GET P 1 2 seq=(\\d+) at=(\\d+)\\.?(\\d*)\n");
+    static const std::regex line("message GET P 1 2 seq=(\\d+) tags=1 at=(\\d+)\\.?(\\d*)\n");
     std::vector<long> offsets_ms;
     int sequence = 0;
     for (auto it = std::sregex_iterator(recorded.recording.begin(), recorded.recording.end(), line);
@@ -166,9 +166,11 @@ std::vector<int> json_sequences(const std::string &out) {
     return numbers;
 }
 
-// A recording cut short anywhere in its last message, appended to and
-// replayed: every whole message comes back, the cut one does not, and the
-// replay reaches the end of the script.
+// A recording cut short anywhere in its last message (in a line, or at a
+// line end as a full disk or a kill may leave it): replayed as it is, every
+// whole message comes back and the cut one is a line in error (status 3);
+// appended to and replayed, every whole message comes back, the cut one
+// does not, and the replay reaches the end of the script.
 TEST(RecordReplay, AnAppendAfterACutKeepsEveryWholeMessageForTheReplay) {
     const TemporaryDirectory folder;
     const std::string whole = folder.file("whole.script");
@@ -177,28 +179,47 @@ TEST(RecordReplay, AnAppendAfterACutKeepsEveryWholeMessageForTheReplay) {
     std::size_t third = 0;  // the start of the third message line
     for (int n = 0; n < 3; ++n) third = recording.find("\nmessage ", third) + 1;
     const std::size_t third_tags = recording.find("\ntag ", third) + 1;
+    const std::size_t fourth_tag = [&] {
+        std::size_t at = third_tags;
+        for (int n = 0; n < 3; ++n) at = recording.find('\n', at) + 1;
+        return at;
+    }();
+    const std::size_t escapes = recording.find("\nescapes\n") + 1;
     struct Case {
         std::size_t size;  // the recording cut to
         int whole_messages;
     };
     const Case cases[] = {
-        {3, 0},                     // in the escapes line
-        {20, 0},                    // in the first message line
+        {3, 0},                     // in the line that marks a recording
+        {escapes + 3, 0},           // in the escapes line
+        {escapes + 14, 0},          // in the first message line
         {third + 4, 2},             // in "message" of the third
         {third + 30, 2},            // in its message line
         {third_tags - 1, 2},        // its message line without its end
+        {third_tags, 2},            // its message line, whole
         {third_tags + 10, 2},       // in its first tag line
+        {fourth_tag, 2},            // after three of its tags, whole
         {recording.size() - 1, 2},  // its last tag line without its end
         {recording.size(), 3},      // nothing cut
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.size);
         const std::string path = folder.write("cut.script", recording.substr(0, c.size));
+        const bool cut = c.size < recording.size();
+        if (cut && c.whole_messages > 0) {
+            Devsim as_cut({"--script", path, "--interval", "0"});
+            const auto shown = run_process(
+                receiver_spec({"--format", "json", "--count", std::to_string(c.whole_messages),
+                               "--timeout", "20", as_cut.address()}));
+            EXPECT_EQ(json_sequences(shown.out), (std::vector<int>{1, 2}));
+            EXPECT_TRUE(as_cut.child().wait_for_output(": the script ends here\n"));
+            EXPECT_EQ(as_cut.stop().exit_status, 3);
+        }
         const auto appended =
             run_process(receiver_spec({"--append", "--record", path, "--format", "json", "--count",
                                        "2", "sim:0:1700000000"}));
         EXPECT_EQ(appended.exit_status, 0) << appended.err;
-        if (c.size < recording.size()) {
+        if (cut) {
             const std::size_t kept = c.whole_messages == 0 ? 0 : third;
             const std::string line = "tavlo_t_receiver: the recording " + path +
                                      " ended in a cut message; removed its " +
@@ -219,6 +240,42 @@ TEST(RecordReplay, AnAppendAfterACutKeepsEveryWholeMessageForTheReplay) {
         EXPECT_NE(ended.out.find("all messages of the script sent\n"), std::string::npos)
             << ended.out;
     }
+}
+
+// A write that fails part of the way (a full disk; here a limit on the
+// file's size) takes the file back to its last whole message: the
+// recording fails with status 5, and what it holds replays to its end.
+TEST(RecordReplay, AWriteThatFailsLeavesOnlyWholeMessages) {
+    const TemporaryDirectory folder;
+    const std::string path = folder.file("limited.script");
+    tavlo::testing::ProcessSpec spec =
+        receiver_spec({"--record", path, "--format", "json", "sim:0:1700000000"});
+    // 90 blocks of 512 bytes, and the signal of a file too large ignored so
+    // that the write fails instead.
+    spec.argv.insert(spec.argv.begin(),
+                     {"/bin/sh", "-c", "ulimit -f 90 && trap '' XFSZ && exec \"$0\" \"$@\""});
+    const auto limited = run_process(spec);
+    EXPECT_EQ(limited.exit_status, 5) << limited.err;
+    EXPECT_EQ(limited.err.rfind(
+                  "tavlo_t_receiver: cannot write the recording " + path + ": File too large\n", 0),
+              0u)
+        << limited.err;
+    const std::string recording = read_file(path);
+    EXPECT_LT(recording.size(), 90u * 512);
+    EXPECT_GT(recording.size(), 80u * 512);
+    std::size_t recorded = 0;
+    for (auto at = recording.find("\nmessage "); at != std::string::npos;
+         at = recording.find("\nmessage ", at + 1)) {
+        ++recorded;
+    }
+    Devsim replay({"--script", path, "--interval", "0"});
+    const auto shown =
+        run_process(receiver_spec({"--format", "json", "--count", std::to_string(recorded),
+                                   "--timeout", "20", replay.address()}));
+    EXPECT_EQ(shown.exit_status, 0) << shown.err;
+    EXPECT_EQ(json_sequences(shown.out).size(), recorded);
+    EXPECT_TRUE(replay.child().wait_for_output("all messages of the script sent\n"));
+    EXPECT_EQ(replay.stop().exit_status, 0);
 }
 
 // A line in error met after the start ends the replay there: the simulator

@@ -23,16 +23,21 @@ TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
     };
     const Case cases[] = {
         {"message GET P 1 2 seq=1 seq=2",
-         "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, each at most once"},
+         "a message line ends in options seq=N, tags=N, names=40|256, at=SECONDS.MMM, each at most "
+         "once"},
         {"message GET P 1 2 speed=3",
-         "a message line ends in options seq=N, names=40|256, at=SECONDS.MMM, each at most once"},
+         "a message line ends in options seq=N, tags=N, names=40|256, at=SECONDS.MMM, each at most "
+         "once"},
         {"message GET P 1 2 seq=2147483648", "seq= needs a 32-bit whole number"},
         {"message GET P 1 2 names=41", "names= is 40 or 256"},
         {"message GET P 1 2 at=1.5", "at= needs SECONDS or SECONDS.MMM"},
         {"message GET \"P\\x00\" 1 2", "a device name holds no NUL"},
         {"escapes please", "an escapes line holds the word alone"},
-        {tag + " elements", "a tag line ends in options elements=N, stamp-ms=N, each at most once"},
+        {tag + " elements",
+         "a tag line ends in options elements=N, stamp-ms=N, more=N, each at most once"},
         {tag + " elements=x", "elements= needs a 32-bit whole number"},
+        {"message GET P 1 2 tags=65537", "tags= needs a whole number from 0 to 65536"},
+        {tag + " more=1", "more= needs a CODE:SIZE value and a whole number from 0"},
         {tag + " stamp-ms=-2147483649", "stamp-ms= needs a 32-bit whole number"},
         {"tag " + std::string(256, 'n') + " REAL REAL 1 -1 0 0 0",
          "a tag name has at most 255 bytes"},
@@ -77,6 +82,49 @@ TEST(ScriptReader, NamesGiveTheirLayoutAndWhatTheyHold) {
     EXPECT_FALSE(tavlo::script::parse_script(text, messages, error));
     EXPECT_EQ(error.line, 6);
     EXPECT_EQ(error.reason, "a name of 40 bytes or more does not fit names=40");
+}
+
+// A file cut short (a full disk, a kill, a copy in progress) is an error of
+// the message it cut, wherever the cut is, and never a shorter message.
+TEST(ScriptReader, AMessageCutShortIsALineInError) {
+    const std::string tag = "tag A LONG LONG 1 -1 0 0 0\n";
+    const std::string hex(2 * 65536, '1');
+    const std::string big = "tag B 7:200000 EU " + hex + " -1 0 0 0 more=2\nmore " + hex + "\n";
+    struct Case {
+        std::string text;
+        int line;  // 0: the file reads
+        std::string reason;
+        bool cut_short;
+    };
+    const Case cases[] = {
+        {"message GET P 1 2 tags=2\n" + tag + tag, 0, "", false},
+        {"message GET P 1 2 tags=2\n" + tag, 1,
+         "the message has 1 tag lines, not the 2 of its tags=", true},
+        {"message GET P 1 2 tags=0\n" + tag + "message GET P 1 2\n", 1,
+         "the message has 1 tag lines, not the 0 of its tags=", false},
+        {"message GET P 1 2\n" + tag + "tag A LONG LONG 1 -1 0 0 170", 3,
+         "the last line has no line end: the file is cut short", true},
+        {"message GET P 1 2\n" + tag + "# a comment at the end", 0, "", false},
+        {"message GET P 1 2 tags=1\n" + big, 2,
+         "the tag has 1 more lines, not the 2 of its more=", true},
+        {"message GET P 1 2\n" + big + tag, 2,
+         "the tag has 1 more lines, not the 2 of its more=", false},
+        {"message GET P 1 2\n" + big + "more " + hex.substr(0, 200) + "\n" + tag, 0, "", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 80));
+        std::istringstream text(c.text);
+        ScriptReader reader(text);
+        ScriptMessage message;
+        ScriptError error;
+        ScriptReader::Status status;
+        while ((status = reader.next(message, error)) == ScriptReader::Status::kMessage) {
+        }
+        EXPECT_EQ(status, c.line == 0 ? ScriptReader::Status::kEnd : ScriptReader::Status::kError);
+        EXPECT_EQ(error.line, c.line);
+        EXPECT_EQ(error.reason, c.reason);
+        EXPECT_EQ(error.cut_short, c.cut_short);
+    }
 }
 
 // A million messages are not read before the first goes out: the reader

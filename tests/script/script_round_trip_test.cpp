@@ -154,8 +154,8 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
         SCOPED_TRACE(c.what);
         const MessageRecords &read = c.read;
         tavlo::script::TextBuffer written;
-        tavlo::script::append_escapes_line(written);
-        tavlo::script::append_message(written, tavlo::script::read_of(read, {250, 1700000000}));
+        tavlo::script::append_recording_start(written);
+        tavlo::script::append_message(written, tavlo::script::read_of(read, 1700000000250));
         const std::string text(written.view());
         // The reader's limit on a line holds.
         for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
@@ -170,7 +170,7 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
             << error.line << ": " << error.reason << "\n"
             << text.substr(0, 2000);
         EXPECT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kEnd);
-        EXPECT_EQ(message.received, (TimeRecord{250, 1700000000}));
+        EXPECT_EQ(message.received, 1700000000250);
         MessageRecords again;
         tavlo::records::lay_out(message.message, again);
         EXPECT_EQ(again.kind, read.kind);
@@ -203,18 +203,19 @@ TEST(ScriptRoundTrip, ValuesAreWrittenInTheirPlainestText) {
     MessageRecords stamped = read;
     stamped.timestamps[1] = {-3, 60};
     tavlo::script::TextBuffer text;
-    tavlo::script::append_message(text, tavlo::script::read_of(stamped, {7, 1700000000}));
-    EXPECT_EQ(text.view(),
-              "message UNSOLICITED \"PLANT 9\" -2 2147483647 seq=-5 names=256 at=1700000000.007\n"
-              "tag \"TANK \\\"A\\\"\" REAL EU 0.1 -1 0 0 3600\n"
-              "tag N DOUBLE EU -nan -1 0 0 60 stamp-ms=-3\n"
-              "tag C 1:4 EU 0100c07f -1 0 0 3600 elements=2\n"
-              "tag Z DOUBLE EU -0 -1 0 0 3600\n"
-              "tag E DOUBLE EU 1e+300 -1 0 0 3600\n"
-              "tag P ASCII:6 EU \"a \\x00b\" -1 0 0 3600\n"
-              "tag Q ASCII EU \"q\\x09\" -1 0 0 3600\n"
-              "tag S 7:4 EU 0001 -1 0 0 3600\n"
-              "tag \"W\\x00\" TIME EU 86400.005 -1 0 0 3600\n");
+    tavlo::script::append_message(text, tavlo::script::read_of(stamped, 1700000000007));
+    EXPECT_EQ(
+        text.view(),
+        "message UNSOLICITED \"PLANT 9\" -2 2147483647 seq=-5 tags=9 names=256 at=1700000000.007\n"
+        "tag \"TANK \\\"A\\\"\" REAL EU 0.1 -1 0 0 3600\n"
+        "tag N DOUBLE EU -nan -1 0 0 60 stamp-ms=-3\n"
+        "tag C 1:4 EU 0100c07f -1 0 0 3600 elements=2\n"
+        "tag Z DOUBLE EU -0 -1 0 0 3600\n"
+        "tag E DOUBLE EU 1e+300 -1 0 0 3600\n"
+        "tag P ASCII:6 EU \"a \\x00b\" -1 0 0 3600\n"
+        "tag Q ASCII EU \"q\\x09\" -1 0 0 3600\n"
+        "tag S 7:4 EU 0001 -1 0 0 3600\n"
+        "tag \"W\\x00\" TIME EU 86400.005 -1 0 0 3600\n");
 }
 
 std::vector<std::string> tokens_of(
@@ -223,6 +224,31 @@ std::vector<std::string> tokens_of(
     std::string unescaped;
     EXPECT_EQ(tavlo::script::split_tokens(line, quoting, tokens, unescaped), nullptr) << line;
     return {tokens.begin(), tokens.end()};
+}
+
+// Receive times in 64 bits: past 2038 and before 1970 they come back as
+// they were, never wrapped.
+TEST(ScriptRoundTrip, ReceiveTimesComeBackPast2038) {
+    const std::pair<int64_t, const char *> times[] = {
+        {0, " at=0\n"},
+        {2147483647566, " at=2147483647.566\n"},
+        {2147483648066, " at=2147483648.066\n"},
+        {4102444800001, " at=4102444800.001\n"},
+        {-1500, " at=-2.500\n"},
+    };
+    for (const auto &[ms, text] : times) {
+        const MessageRecords read = read_of(TAVLO_MSG_GET_REPLY, "P", 40, {});
+        tavlo::script::TextBuffer written;
+        tavlo::script::append_message(written, tavlo::script::read_of(read, ms));
+        const std::string line(written.view());
+        EXPECT_EQ(line.substr(line.find(" at=")), text);
+        std::istringstream in(line);
+        tavlo::script::ScriptReader reader(in);
+        tavlo::script::ScriptMessage message;
+        tavlo::script::ScriptError error;
+        ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kMessage);
+        EXPECT_EQ(message.received, ms);
+    }
 }
 
 TEST(TextTokens, EveryByteComesBackAndOldTokensKeepTheirMeaning) {
