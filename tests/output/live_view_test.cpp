@@ -155,6 +155,36 @@ TEST(LiveView, EachStopSignalEndsAFilteredViewAndRestoresTheTerminal) {
     }
 }
 
+// What went to standard error while the view was up is on the terminal
+// once it is gone: the reason a run failed, the library's log lines.
+TEST(LiveView, ShowsWhatWentToStandardErrorAfterTheViewEnds) {
+    if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
+    struct Case {
+        std::string arguments;
+        std::vector<std::string> after;
+    };
+    const Case cases[] = {
+        {"--record /dev/full " + kPlant,
+         {"cannot write the recording /dev/full: No space left on device",
+          "view ended with status 5"}},
+        // Nothing listens on port 1: every connect fails, and is logged.
+        {"--timeout 2 127.0.0.1:1",
+         {"TAVLO TAVLOUNSOL: facility=20 error=", "view ended with status 0"}},
+    };
+    for (const Case &c : cases) {
+        TemporaryDirectory dir("tavlo_view");
+        TerminalSession terminal(view_command(dir, c.arguments), 150, 40);
+        ASSERT_NE(showing(terminal, {"terminal modes restored"}, false, {"LIST   NAME"}), "")
+            << c.arguments << "\n"
+            << terminal.visible();
+        // The history too: the lines may have scrolled off the screen.
+        const std::string screen = terminal.screen();
+        for (const std::string &text : c.after) {
+            EXPECT_TRUE(holds(screen, text)) << c.arguments << "\n" << screen;
+        }
+    }
+}
+
 const char kScript[] =
     "message DECLARE PLANT9 2 7\n"
     "tag \"TANK LEVEL\" REAL EU 0 -1 0 0 3600\n"
