@@ -102,12 +102,6 @@ std::string TerminalSession::visible(bool escapes) const {
     return result.ok ? result.out : "(capture-pane failed: " + result.err + ")";
 }
 
-std::string TerminalSession::title() const {
-    const Result result = tmux({"display-message", "-p", "-t", kSession, "#{pane_title}"});
-    if (!result.ok) return "(display-message failed: " + result.err + ")";
-    return result.out.substr(0, result.out.find('\n'));
-}
-
 std::string TerminalSession::wait_until(const std::function<bool(const std::string &)> &ready,
                                         double limit_seconds, bool escapes) const {
     const double deadline = now_seconds() + limit_seconds;

@@ -46,9 +46,6 @@ public:
     // escape sequences of its colours and attributes.
     std::string visible(bool escapes = false) const;
 
-    // The pane's title, as the program in it may set it (OSC 0 or 2).
-    std::string title() const;
-
     // Polls the visible screen until `ready` holds for it; gives up after
     // `limit_seconds` (a guard against hangs). Returns the screen for which
     // it held, "" when it never did.
