@@ -1,11 +1,13 @@
-// A hostile device's text report: on a terminal (tmux) its control bytes
-// show as \xHH and do nothing, unless --raw; into a pipe every byte goes out
-// as it came.
+// The text report made safe for a terminal: the escaper's bytes, UTF-8 left
+// whole and split between pieces of the report; a hostile device's report
+// on a terminal (tmux), escaped unless --raw, and into a pipe as it came.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "child_process.h"
+#include "control_escapes.h"
 #include "devsim_runner.h"
 #include "temporary_files.h"
 #include "terminal_session.h"
@@ -13,6 +15,33 @@
 namespace {
 
 using namespace tavlo::testing;
+
+TEST(ControlEscapes, EscapeWhatATerminalActsOnWholeOrSplit) {
+    const struct {
+        std::vector<std::string> pieces;  // written one after the other
+        std::string shown;
+    } cases[] = {
+        {{std::string("a\tb\n\x1b[2J\x07\r\x00\x7f\\", 13)},
+         "a\tb\n\\x1b[2J\\x07\\x0d\\x00\\x7f\\"},
+        // Lone C1, U+009B and U+00A0 in UTF-8, Latin-1.
+        {{"\x9b\x80 \xc2\x9b \xc2\xa0 \xe9t"}, "\\x9b\\x80 \\xc2\\x9b \xc2\xa0 \xe9t"},
+        {{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+         "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+        // Overlong, surrogate, beyond U+10FFFF, cut by a control.
+        {{"\xc0\x9b \xe0\x80\x80 \xed\xa0\x80 \xf4\x90\x80 \xe2\x82\x1b"},
+         "\xc0\\x9b \xe0\\x80\\x80 \xed\xa0\\x80 \xf4\\x90\\x80 \xe2\\x82\\x1b"},
+        // Split between pieces, and cut short at the end.
+        {{"\xe2", "\x82", "\xac!", "x\xc2", "\x9b", "\xf0\x9f\x98"},
+         "\xe2\x82\xac!x\\xc2\\x9b\xf0\\x9f\\x98"},
+    };
+    for (const auto &c : cases) {
+        tavlo::receiver::ControlEscaper escaper;
+        std::string out;
+        for (const std::string &piece : c.pieces) escaper.escape(piece.data(), piece.size(), out);
+        escaper.finish(out);
+        EXPECT_EQ(out, c.shown) << c.pieces[0];
+    }
+}
 
 // A device name that clears the screen, a tag name that retitles the
 // window, an ASCII value that writes the clipboard (OSC 52).
@@ -26,8 +55,8 @@ TEST(TerminalReport, ControlBytesShowEscapedOnATerminalWorkWithRawAndPassIntoAPi
     ProcessSpec spec;
     spec.argv = {TAVLO_RECEIVER_PATH, "--count", "1", devsim.address()};
     const ProcessResult plain = run_process(spec);
-    EXPECT_NE(plain.out.find(": T\x1b]0;pwned\x07"), std::string::npos) << plain.out;
     EXPECT_NE(plain.out.find("Device: EVIL\x1b[2J Unit:"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find(": T\x1b]0;pwned\x07"), std::string::npos) << plain.out;
     spec.argv.insert(spec.argv.begin() + 1, "--raw");
     EXPECT_EQ(run_process(spec).out, plain.out);
 
@@ -39,13 +68,12 @@ TEST(TerminalReport, ControlBytesShowEscapedOnATerminalWorkWithRawAndPassIntoAPi
                                  150, 40);
         ASSERT_TRUE(terminal.wait_for("ended with 0")) << terminal.visible();
         const std::string screen = terminal.visible();
+        for (const char *shown : {"Device: EVIL\\x1b[2J Unit:   2", ": T\\x1b]0;pwned\\x07\n",
+                                  "Value= x\\x1b]52;c;cm0gLXJmIH4=\\x07y"}) {
+            EXPECT_EQ(screen.find(shown) != std::string::npos, raw.empty()) << shown << screen;
+        }
         // --raw: the terminal cleared the screen after "Device: EVIL".
-        const bool escaped = raw.empty();
-        EXPECT_EQ(screen.find("Device: EVIL\\x1b[2J Unit:   2") != std::string::npos, escaped);
-        EXPECT_EQ(screen.find(": T\\x1b]0;pwned\\x07\n") != std::string::npos, escaped);
-        EXPECT_EQ(screen.find("Value= x\\x1b]52;c;cm0gLXJmIH4=\\x07y") != std::string::npos,
-                  escaped);
-        EXPECT_EQ(screen.find("Device: EVIL") == std::string::npos, !escaped) << screen;
+        EXPECT_EQ(screen.find("Device: EVIL") == std::string::npos, !raw.empty()) << screen;
     }
 }
 
