@@ -1,6 +1,5 @@
-// The text report made safe for a terminal: the escaper's bytes, UTF-8 left
-// whole and split between pieces of the report; a hostile device's report
-// on a terminal (tmux), escaped unless --raw, and into a pipe as it came.
+// The text report made safe for a terminal: which bytes the escaper takes,
+// and a hostile device's report on a terminal (tmux) and into a pipe.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,10 +22,9 @@ TEST(ControlEscapes, EscapeWhatATerminalActsOnWholeOrSplit) {
     } cases[] = {
         {{std::string("a\tb\n\x1b[2J\x07\r\x00\x7f\\", 13)},
          "a\tb\n\\x1b[2J\\x07\\x0d\\x00\\x7f\\"},
-        // Lone C1, U+009B and U+00A0 in UTF-8, Latin-1.
-        {{"\x9b\x80 \xc2\x9b \xc2\xa0 \xe9t"}, "\\x9b\\x80 \\xc2\\x9b \xc2\xa0 \xe9t"},
-        {{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
-         "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+        // Lone C1, U+009B, U+00A0 and others in UTF-8, Latin-1.
+        {{"\x9b\x80 \xc2\x9b \xc2\xa0 \xc3\xa9\xf0\x9f\x98\x80 \xe9t"},
+         "\\x9b\\x80 \\xc2\\x9b \xc2\xa0 \xc3\xa9\xf0\x9f\x98\x80 \xe9t"},
         // Overlong, surrogate, beyond U+10FFFF, cut by a control.
         {{"\xc0\x9b \xe0\x80\x80 \xed\xa0\x80 \xf4\x90\x80 \xe2\x82\x1b"},
          "\xc0\\x9b \xe0\\x80\\x80 \xed\xa0\\x80 \xf4\\x90\\x80 \xe2\\x82\\x1b"},
@@ -56,7 +54,6 @@ TEST(TerminalReport, ControlBytesShowEscapedOnATerminalWorkWithRawAndPassIntoAPi
     spec.argv = {TAVLO_RECEIVER_PATH, "--count", "1", devsim.address()};
     const ProcessResult plain = run_process(spec);
     EXPECT_NE(plain.out.find("Device: EVIL\x1b[2J Unit:"), std::string::npos) << plain.out;
-    EXPECT_NE(plain.out.find(": T\x1b]0;pwned\x07"), std::string::npos) << plain.out;
     spec.argv.insert(spec.argv.begin() + 1, "--raw");
     EXPECT_EQ(run_process(spec).out, plain.out);
 
