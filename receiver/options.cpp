@@ -149,7 +149,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
     }
     if (view) o.output.format = format_row("view");
-    // The JSON lines and the live view show no byte raw in any case.
+    // The JSON lines and the live view have escapes of their own.
     if (!result.stop && o.raw && o.output.format != format_row("text")) {
         result.stop = cli::usage_error(kProgram, "--raw", "is for the text report alone");
     }
