@@ -28,7 +28,7 @@ _tavlo_t_receiver() {
     esac
     $split && return
     if [[ $cur == -* ]]; then
-        _tavlo_offer --format --view --kind --list --tag --count --timeout --record \
+        _tavlo_offer --format --view --raw --kind --list --tag --count --timeout --record \
             --append --force --stats --help --version --
         return
     fi

@@ -1,4 +1,6 @@
 // tavlo_t_receiver: connects to a device and prints every message it sends.
+#include <unistd.h>
+
 #include "options.h"
 #include "receiver.h"
 #include "recording.h"
@@ -17,7 +19,11 @@ int main(int argc, char **argv) {
                                                                      : RecordMode::kNew)) {
         return kExitRecordingFailed;
     }
-    open_report_output();
+    // A device's control bytes could work the terminal the report goes to.
+    const bool to_terminal =
+        kOutputFormats[options.output.format].name == "text" && isatty(STDOUT_FILENO) != 0;
+    open_report_output(to_terminal && !options.raw ? ReportBytes::kControlsEscaped
+                                                   : ReportBytes::kAsTheyAre);
     install_stop_handlers();
     if (options.timeout_seconds) arm_timeout(*options.timeout_seconds);
     return close_report_output(close_recording(run_receiver(options)));

@@ -30,6 +30,9 @@ constexpr char kHelpText[] =
     "                 current (q quits, arrow and page keys scroll); standard\n"
     "                 output must be a terminal, and the library's log lines\n"
     "                 show in the header instead of on the screen\n"
+    "  --raw          on a terminal too, the text report's bytes as they came;\n"
+    "                 without it a device's control bytes show there as \\xHH\n"
+    "                 (into a pipe or a file every byte goes out as it came)\n"
     "  --kind LIST    show only messages of these kinds: get, put, declare,\n"
     "                 cancel, unsolicited or a number (--kind unsolicited,get)\n"
     "  --list LIST    show only messages of these list ids (--list 101,102)\n"
@@ -124,6 +127,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                   [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); }),
         tag_patterns(filter.tag_patterns),
         cli::flag("view", view),
+        cli::flag("raw", o.raw),
         cli::flag("stats", o.output.stats),
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
@@ -152,6 +156,10 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
     }
     if (view) o.output.format = format_row("view");
+    // The JSON lines and the live view have escapes of their own.
+    if (!result.stop && o.raw && o.output.format != format_row("text")) {
+        result.stop = cli::usage_error(kProgram, "--raw", "is for the text report alone");
+    }
     if (const auto unavailable = kOutputFormats[o.output.format].unavailable;
         !result.stop && unavailable != nullptr) {
         if (const std::string problem = unavailable(); !problem.empty()) {

@@ -21,6 +21,7 @@ struct Options {
     std::string record_path;  // --record: "" for none
     bool append = false;      // --append: add to a recording that exists
     bool force = false;       // --force: replace a recording that exists
+    bool raw = false;         // --raw: no escapes in the text report on a terminal
 };
 
 struct ParsedCommandLine {

@@ -155,6 +155,26 @@ TEST(LiveView, EachStopSignalEndsAFilteredViewAndRestoresTheTerminal) {
     }
 }
 
+// What went to standard error while the view was up is on the terminal once
+// it is gone: why a run failed, the log of connects to a port without a server.
+TEST(LiveView, ShowsWhatWentToStandardErrorAfterTheViewEnds) {
+    if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
+    // The view's arguments, a line after it, its status.
+    const std::string cases[][3] = {
+        {"--record /dev/full " + kPlant,
+         "cannot write the recording /dev/full: No space left on device\n", "status 5"},
+        {"--timeout 2 127.0.0.1:1", "TAVLO TAVLOUNSOL: facility=20 error=", "status 0"},
+    };
+    for (const auto &[arguments, line, status] : cases) {
+        TemporaryDirectory dir("tavlo_view");
+        TerminalSession terminal(view_command(dir, arguments), 150, 40);
+        ASSERT_NE(showing(terminal, {"ended with " + status + "\n"}, false, {"LIST   NAME"}), "")
+            << terminal.visible();
+        // The history too: the line may have scrolled off the screen.
+        EXPECT_TRUE(holds(terminal.screen(), line)) << arguments << "\n" << terminal.screen();
+    }
+}
+
 const char kScript[] =
     "message DECLARE PLANT9 2 7\n"
     "tag \"TANK LEVEL\" REAL EU 0 -1 0 0 3600\n"

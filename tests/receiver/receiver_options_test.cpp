@@ -48,6 +48,8 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         // The live view needs a terminal; the tests' standard output is a pipe.
         {{"--view", "PLANT7"}, kNoView},
         {{"--format", "view", "--count", "1", "PLANT7"}, kNoView},
+        {{"--raw", "--format", "json", "PLANT7"},
+         "tavlo_t_receiver: --raw: is for the text report alone\n"},
         {{"--kind", "get,reply", "PLANT7"},
          "tavlo_t_receiver: --kind: expects get, put, declare, cancel, unsolicited or a whole "
          "number, not 'reply'\n"},

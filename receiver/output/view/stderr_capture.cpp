@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "write_all.h"
 
@@ -18,6 +19,13 @@ namespace {
 // bounded whatever is written.
 constexpr std::size_t kLongestLine = 4096;
 constexpr std::chrono::seconds kLongestForward{1};
+// What the terminal gets after the view: the end of what was written, where
+// the reason a run failed is.
+constexpr std::size_t kKeptBytes = 64 * 1024;
+
+posix::WriteDeadline forward_deadline() {
+    return std::chrono::steady_clock::now() + kLongestForward;
+}
 
 }  // namespace
 
@@ -38,7 +46,8 @@ bool StderrCapture::start() {
     }
     close(ends[1]);
     pipe_ = ends[0];
-    forward_ = isatty(saved_) == 0;
+    terminal_ = isatty(saved_) != 0;
+    forward_ = !terminal_;
     return true;
 }
 
@@ -55,10 +64,12 @@ void StderrCapture::read_pipe() {
         if (forward_) {
             // A reader that does not read holds the view up for a second at
             // most, and the lines are lost for it.
-            const posix::WriteDeadline until = std::chrono::steady_clock::now() + kLongestForward;
+            const posix::WriteDeadline until = forward_deadline();
             if (posix::write_all(saved_, buffer, size, [until] { return until; }) != 0) {
                 forward_ = false;
             }
+        } else if (terminal_) {
+            keep(buffer, size);
         }
         pending_.append(buffer, size);
     }
@@ -66,6 +77,37 @@ void StderrCapture::read_pipe() {
         pending_.resize(kLongestLine);
         pending_ += '\n';
     }
+}
+
+void StderrCapture::keep(const char *data, std::size_t size) {
+    kept_.append(data, size);
+    // Cut down now and then rather than at every read: each cut moves the
+    // bytes kept.
+    if (kept_.size() > 2 * kKeptBytes) {
+        const std::size_t cut = kept_.size() - kKeptBytes;
+        kept_.erase(0, cut);
+        left_out_ += cut;
+    }
+}
+
+void StderrCapture::write_kept() {
+    if (kept_.size() > kKeptBytes) {
+        left_out_ += kept_.size() - kKeptBytes;
+        kept_.erase(0, kept_.size() - kKeptBytes);
+    }
+    if (left_out_ > 0) {
+        // From the first whole line on.
+        const std::size_t end = kept_.find('\n');
+        const std::size_t cut = end == std::string::npos ? kept_.size() : end + 1;
+        kept_.erase(0, cut);
+        left_out_ += cut;
+        kept_.insert(0, "tavlo_t_receiver: --view: " + std::to_string(left_out_) +
+                            " earlier bytes of standard error left out\n");
+    }
+    const posix::WriteDeadline until = forward_deadline();
+    posix::write_all(STDERR_FILENO, kept_.data(), kept_.size(), [until] { return until; });
+    kept_.clear();
+    left_out_ = 0;
 }
 
 void StderrCapture::stop() {
@@ -78,6 +120,7 @@ void StderrCapture::stop() {
     saved_ = -1;
     pipe_ = -1;
     pending_.clear();
+    write_kept();
 }
 
 }  // namespace tavlo::receiver::view

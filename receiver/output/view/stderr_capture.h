@@ -1,6 +1,7 @@
 // Standard error kept off the live view's screen: while the view is shown,
-// what the process writes there (the client library's log lines) goes into
-// a pipe that the view reads line by line.
+// what the process writes there (the client library's log lines, the
+// reason a run failed) goes into a pipe that the view reads line by line,
+// and onto the terminal once the view is gone.
 #pragma once
 
 #include <string>
@@ -33,17 +34,25 @@ public:
         pending_.erase(0, start);
     }
 
-    // Puts standard error back; what was left in the pipe goes on to it
-    // when it is not a terminal.
+    // Puts standard error back. When it is a terminal, what was written
+    // while the view was up goes out on it then (the last 64 KiB of it at
+    // most, after a line that says how much was left out); else what was
+    // left in the pipe goes on to it.
     void stop();
 
 private:
     void read_pipe();
+    // Keeps `data` for the terminal, the latest bytes within the bound.
+    void keep(const char *data, std::size_t size);
+    void write_kept();
 
-    int saved_ = -1;  // the standard error from before
-    int pipe_ = -1;   // the pipe's read end
+    int saved_ = -1;         // the standard error from before
+    int pipe_ = -1;          // the pipe's read end
+    bool terminal_ = false;  // standard error is the view's terminal
     bool forward_ = false;
-    std::string pending_;  // read, not yet handed on
+    std::string pending_;       // read, not yet handed on
+    std::string kept_;          // for the terminal after the view: its latest bytes
+    std::size_t left_out_ = 0;  // bytes before those, not kept
 };
 
 }  // namespace tavlo::receiver::view
