@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "byte_order.h"
+#include "client_text.h"
 #include "handshake.h"
 #include "message_codec.h"
 #include "wire_format.h"
@@ -258,7 +259,7 @@ void Server::receive_hello(Connection &c, int64_t now) {
     } else {
         wire::encode_welcome(reply);
         c.welcomed = true;
-        say("client %d connected (application %s)\n", c.id, hello->app_id.c_str());
+        say("client %d connected (application %s)\n", c.id, loggable(hello->app_id).c_str());
     }
     queue(c, reply.data(), reply.size(), now);
 }

@@ -21,9 +21,9 @@ namespace {
 namespace devsim = tavlo::devsim;
 namespace wire = tavlo::wire;
 
-std::vector<unsigned char> hello_frame() {
+std::vector<unsigned char> hello_frame(const std::string &app_id = "TEST") {
     std::vector<unsigned char> hello;
-    wire::encode_hello("TEST", wire::kProtocolVersion, hello);
+    wire::encode_hello(app_id, wire::kProtocolVersion, hello);
     return hello;
 }
 
@@ -256,6 +256,10 @@ TEST(Handshake, OnlyOneHelloOfItsSizeWithinTwoSecondsKeepsAConnection) {
         {"a bad magic", changed(5, 'X'), 0, broke},
         {"a byte after the hello", changed(hello.size(), 0), 0, welcomed + broke},
         {"a hello", hello, -1, welcomed},
+        // Control bytes that would retitle and clear a terminal, DEL and
+        // UTF-8 come as \xHH; printable ASCII, backslash too, as it is.
+        {"a hostile application id", hello_frame("X\033]0;pwned\007\033[2J\x7f\xc3\xa9 ~\\"), -1,
+         "client 1 connected (application X\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\xc3\\xa9 ~\\)\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
