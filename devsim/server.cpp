@@ -149,6 +149,7 @@ void Server::fetch(int64_t now) {
         }
         return;
     }
+    if (source_->starts_pass()) pace_.start_pass();
     next_due_ms_ = pace_.next_due(next_.received, now);
 }
 

@@ -291,20 +291,33 @@ std::unique_ptr<devsim::MessageSource> script_source(const std::string &path, in
     return source;
 }
 
+// The same four messages with a clock set back 11 s after the second.
+const char kSetBack[] =
+    "message GET P 1 2 at=100\ntag A LONG LONG 1 -1 0 0 0\n"
+    "message GET P 1 2 at=101\ntag A LONG LONG 2 -1 0 0 0\n"
+    "message GET P 1 2 at=90\ntag A LONG LONG 3 -1 0 0 0\n"
+    "message GET P 1 2 at=92\ntag A LONG LONG 4 -1 0 0 0\n";
+
 TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
-    const tavlo::testing::TemporaryFile script(kRecorded);
+    const tavlo::testing::TemporaryFile plain(kRecorded);
+    const tavlo::testing::TemporaryFile set_back(kSetBack);
+    constexpr auto recorded = devsim::PaceKind::kRecorded;
     struct Case {
+        const tavlo::testing::TemporaryFile &script;
         devsim::PaceKind pace;
         double speed;
         int64_t interval_ms;
         std::vector<int64_t> arrived_ms;  // from the first, over two passes
     };
     const Case cases[] = {
-        {devsim::PaceKind::kRecorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
-        {devsim::PaceKind::kRecorded, 10, 1000, {0, 10, 35, 100, 100, 110, 135, 200}},
-        {devsim::PaceKind::kRecorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
-        {devsim::PaceKind::kRecorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
+        {plain, recorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
+        {plain, recorded, 10, 1000, {0, 10, 35, 100, 100, 110, 135, 200}},
+        {plain, recorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
+        {plain, recorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {plain, devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
+        // The second pass starts right after the first pass's last message,
+        // not at its time's distance from the time the clock went back to.
+        {set_back, recorded, 1, 1000, {0, 1000, 1000, 3000, 3000, 4000, 4000, 6000}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.speed);
@@ -312,7 +325,7 @@ TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
         options.pace = c.pace;
         options.speed = c.speed;
         options.interval_ms = c.interval_ms;
-        Rig rig(options, script_source(script.path(), 2));
+        Rig rig(options, script_source(c.script.path(), 2));
         Client &client = rig.join();
         rig.run_until([&client] { return client.numbers.size() >= 8; }, 10000);
         ASSERT_EQ(client.numbers.size(), 8u) << rig.log();
