@@ -33,6 +33,9 @@ constexpr char kDevsimHelp[] =
     "                     to 1000000 (default 1; 0: as fast as the clients read)\n"
     "  --loop N           play the script N times (default 1; 0: for ever); other\n"
     "                     than 1, the script must be a regular file\n"
+    "  --exit-at-end      with --script: once every client was handed the last\n"
+    "                     message, close the connections and exit (status 0, or\n"
+    "                     3 when a line in error ended the script)\n"
     "  --verbose          print a line for every message sent to a client\n"
     "  --slow-client drop|wait\n"
     "                     drop a client that cannot keep up (default), or make\n"
@@ -141,6 +144,12 @@ std::optional<cli::Stop> check_combination(const DevsimOptions &o,
     if (given.count("loop") && !script) {
         return cli::usage_error(kProgram, "--loop", "needs --script");
     }
+    if (o.exit_at_end && !script) {
+        return cli::usage_error(kProgram, "--exit-at-end", "needs --script");
+    }
+    if (o.exit_at_end && o.loop == 0) {
+        return cli::usage_error(kProgram, "--exit-at-end", "does nothing with --loop 0");
+    }
     if (given.count("speed") && !recorded) {
         return cli::usage_error(kProgram, "--speed", "needs --pace recorded");
     }
@@ -187,6 +196,7 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
             [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; }),
         speed_option(o.speed),
         cli::whole("loop", o.loop, 0, kMost),
+        cli::flag("exit-at-end", o.exit_at_end),
         cli::flag("verbose", o.verbose),
         cli::one_of("slow-client", {"drop", "wait"},
                     [&o](std::size_t k) {

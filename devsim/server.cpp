@@ -85,12 +85,22 @@ bool Server::holds_up(const Connection &c) const {
     return c.backlog() >= kPaceMark && (!paced() || !dropping());
 }
 
-// At full speed a client that holds everyone up is dropped once it took no
-// byte for the link's silence limit: when that is, if it applies.
+// At full speed a client that holds everyone up, and once the stream is
+// over a client that holds up the end, is dropped once it took no byte for
+// the link's silence limit: when that is, if it applies.
 bool Server::stuck_deadline(const Connection &c, int64_t &deadline) const {
-    if (paced() || !dropping() || !c.receiving() || c.backlog() == 0) return false;
+    if ((paced() && !stream_over()) || !dropping() || !c.receiving() || c.backlog() == 0) {
+        return false;
+    }
     deadline = c.last_taken_ms + wire::kSilenceLimitMs;
     return true;
+}
+
+// No message comes any more: --count of them were made, or the script
+// ended and the simulator ends with it.
+bool Server::stream_over() const {
+    return (options_.count > 0 && produced_ >= options_.count) ||
+           (options_.exit_at_end && exhausted_);
 }
 
 bool Server::may_produce(int64_t now) const {
@@ -347,10 +357,13 @@ bool Server::step() {
     }
     // At full speed, fill every queue up to its mark before polling.
     for (int batch = 0; batch < 64 && may_produce(now); ++batch) produce(now);
-    const bool done = options_.count > 0 && produced_ >= options_.count;
-    if (done && std::all_of(connections_.begin(), connections_.end(),
-                            [](const auto &c) { return c->gone || c->backlog() == 0; })) {
-        say("stopped after %lld messages\n", static_cast<long long>(produced_));
+    if (stream_over() && std::all_of(connections_.begin(), connections_.end(),
+                                     [](const auto &c) { return c->gone || c->backlog() == 0; })) {
+        if (exhausted_) {
+            say("stopped at the end of the script\n");
+        } else {
+            say("stopped after %lld messages\n", static_cast<long long>(produced_));
+        }
         return false;
     }
     send_heartbeats(now);

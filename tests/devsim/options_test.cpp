@@ -45,7 +45,11 @@ TEST(DevsimOptions, AnOptionThatWouldDoNothingIsRefused) {
         {{"--count", "3", "--oversize-at", "3"}, "--oversize-at: does nothing with --count 3"},
         {{"--count", "3", "--truncate-at", "3"}, "--truncate-at: does nothing with --count 3"},
         {{"--count", "3", "--close-after", "4"}, "--close-after: does nothing with --count 3"},
+        {{"--exit-at-end"}, "--exit-at-end: needs --script"},
+        {{"--script", "s", "--loop", "0", "--exit-at-end"},
+         "--exit-at-end: does nothing with --loop 0"},
         // Each option at work: taken.
+        {{"--script", "s", "--loop", "2", "--exit-at-end"}, ""},
         {{"--script", "s", "--pace", "interval", "--interval", "0", "--loop", "1"}, ""},
         {{"--script", "s", "--pace", "recorded", "--max-queue", "8"}, ""},
         {{"--start", "0", "--interval", "1", "--max-queue", "8", "--slow-client", "drop"}, ""},

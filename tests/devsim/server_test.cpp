@@ -131,14 +131,16 @@ public:
     // returns the driven time it ran.
     int64_t run_until(const std::function<bool()> &done, int64_t limit_ms) {
         const int64_t start = now_;
-        for (int steps = 0; steps < 2000000 && now_ - start < limit_ms && !done(); ++steps) {
-            server_->step();
+        for (int steps = 0; !ended_ && steps < 2000000 && now_ - start < limit_ms && !done();
+             ++steps) {
+            ended_ = !server_->step();
             read_all();
         }
         return now_ - start;
     }
 
     devsim::Server &server() { return *server_; }
+    bool ended() const { return ended_; }
 
     std::string log() {
         std::fflush(log_);
@@ -156,6 +158,7 @@ private:
     std::FILE *log_ = open_memstream(&log_text_, &log_size_);
     std::unique_ptr<devsim::Server> server_;
     int port_ = 0;
+    bool ended_ = false;  // step() said the server is done
     std::vector<std::unique_ptr<Client>> clients_;
 };
 
@@ -428,6 +431,57 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         const std::string log = rig.log();
         EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
         EXPECT_EQ(rig.server().script_broken(), c.path == broken);
+    }
+}
+
+// With --exit-at-end the server ends once every client was handed the
+// script's last message, after a line in error too; a client that takes
+// nothing is dropped 5 s after the end, unless everyone waits for it.
+TEST(ExitAtEnd, TheServerEndsOnceEveryClientWasHandedTheLastMessage) {
+    const tavlo::testing::TemporaryDirectory folder;
+    const std::string good = folder.write("good", kRecorded);
+    const std::string broken = folder.write(
+        "broken", "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\nmessage GET P 1 2\ntag A\n");
+    std::string quarter_mib = "message GET P 1 2\n";
+    for (const char *name : {"A", "B", "C", "D"}) {
+        quarter_mib += std::string("tag ") + name + " ASCII:65536 DESC x -1 0 0 0\n";
+    }
+    // 40 passes of it: more than the sockets hold, less than --max-queue.
+    const std::string big = folder.write("big", quarter_mib);
+    const std::string end = "stopped at the end of the script\n";
+    const std::string took_nothing = "client 1 dropped: took nothing for 5 s\n";
+    struct Case {
+        std::string path;
+        int64_t passes;
+        devsim::SlowClient mode;
+        std::size_t messages;  // that the client reads; 0: it reads nothing
+        std::string log_end;   // "": the server does not end
+    };
+    const Case cases[] = {
+        {good, 2, devsim::SlowClient::kDrop, 8, "all messages of the script sent\n" + end},
+        {broken, 1, devsim::SlowClient::kDrop, 1, "the script ends here\n" + end},
+        {big, 40, devsim::SlowClient::kDrop, 0, took_nothing + end},
+        {big, 40, devsim::SlowClient::kWait, 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.messages));
+        devsim::DevsimOptions options;
+        options.interval_ms = c.messages == 0 ? 10 : 0;
+        options.slow_client = c.mode;
+        options.exit_at_end = true;
+        Rig rig(options, script_source(c.path, c.passes));
+        Client &client = rig.join(4096);
+        client.paused = c.messages == 0;
+        const int64_t took = rig.run_until([] { return false; }, 20000);
+        const std::string log = rig.log();
+        EXPECT_EQ(rig.ended(), !c.log_end.empty()) << log;
+        EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
+        if (c.messages > 0) {
+            EXPECT_EQ(client.numbers.size(), c.messages);
+            EXPECT_EQ(rig.server().script_broken(), c.path == broken);
+        } else if (rig.ended()) {
+            EXPECT_GE(took, 5000);
+        }
     }
 }
 
