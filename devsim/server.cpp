@@ -85,13 +85,10 @@ bool Server::holds_up(const Connection &c) const {
     return c.backlog() >= kPaceMark && (!paced() || !dropping());
 }
 
-// At full speed a client that holds everyone up, and once the stream is
-// over a client that holds up the end, is dropped once it took no byte for
-// the link's silence limit: when that is, if it applies.
+// At full speed a client that holds everyone up is dropped once it took no
+// byte for the link's silence limit: when that is, if it applies.
 bool Server::stuck_deadline(const Connection &c, int64_t &deadline) const {
-    if ((paced() && !stream_over()) || !dropping() || !c.receiving() || c.backlog() == 0) {
-        return false;
-    }
+    if (paced() || !dropping() || !c.receiving() || c.backlog() == 0) return false;
     deadline = c.last_taken_ms + wire::kSilenceLimitMs;
     return true;
 }

@@ -259,8 +259,7 @@ TEST(Handshake, OnlyOneHelloOfItsSizeWithinTwoSecondsKeepsAConnection) {
         {"a bad magic", changed(5, 'X'), 0, broke},
         {"a byte after the hello", changed(hello.size(), 0), 0, welcomed + broke},
         {"a hello", hello, -1, welcomed},
-        // Control bytes that would retitle and clear a terminal, DEL and
-        // UTF-8 come as \xHH; printable ASCII, backslash too, as it is.
+        // Terminal controls, DEL and UTF-8 as \xHH, printable ASCII as it is.
         {"a hostile application id", hello_frame("X\033]0;pwned\007\033[2J\x7f\xc3\xa9 ~\\"), -1,
          "client 1 connected (application X\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\xc3\\xa9 ~\\)\n"},
     };
@@ -294,7 +293,8 @@ std::unique_ptr<devsim::MessageSource> script_source(const std::string &path, in
     return source;
 }
 
-// The same four messages with a clock set back 11 s after the second.
+// The same four messages with a clock set back 11 s after the second: the
+// second pass still starts right after the first pass's last message.
 const char kSetBack[] =
     "message GET P 1 2 at=100\ntag A LONG LONG 1 -1 0 0 0\n"
     "message GET P 1 2 at=101\ntag A LONG LONG 2 -1 0 0 0\n"
@@ -302,25 +302,21 @@ const char kSetBack[] =
     "message GET P 1 2 at=92\ntag A LONG LONG 4 -1 0 0 0\n";
 
 TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
-    const tavlo::testing::TemporaryFile plain(kRecorded);
-    const tavlo::testing::TemporaryFile set_back(kSetBack);
     constexpr auto recorded = devsim::PaceKind::kRecorded;
     struct Case {
-        const tavlo::testing::TemporaryFile &script;
         devsim::PaceKind pace;
         double speed;
         int64_t interval_ms;
         std::vector<int64_t> arrived_ms;  // from the first, over two passes
+        const char *script = kRecorded;
     };
     const Case cases[] = {
-        {plain, recorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
-        {plain, recorded, 10, 1000, {0, 10, 35, 100, 100, 110, 135, 200}},
-        {plain, recorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
-        {plain, recorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {plain, devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
-        // The second pass starts right after the first pass's last message,
-        // not at its time's distance from the time the clock went back to.
-        {set_back, recorded, 1, 1000, {0, 1000, 1000, 3000, 3000, 4000, 4000, 6000}},
+        {devsim::PaceKind::kRecorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
+        {devsim::PaceKind::kRecorded, 10, 1000, {0, 10, 35, 100, 100, 110, 135, 200}},
+        {devsim::PaceKind::kRecorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
+        {devsim::PaceKind::kRecorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
+        {recorded, 1, 1000, {0, 1000, 1000, 3000, 3000, 4000, 4000, 6000}, kSetBack},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.speed);
@@ -328,7 +324,8 @@ TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
         options.pace = c.pace;
         options.speed = c.speed;
         options.interval_ms = c.interval_ms;
-        Rig rig(options, script_source(c.script.path(), 2));
+        const tavlo::testing::TemporaryFile script(c.script);
+        Rig rig(options, script_source(script.path(), 2));
         Client &client = rig.join();
         rig.run_until([&client] { return client.numbers.size() >= 8; }, 10000);
         ASSERT_EQ(client.numbers.size(), 8u) << rig.log();
@@ -407,7 +404,9 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         int64_t passes;
         std::size_t messages;
         std::string log_end;
+        bool exit_at_end = false;  // and so the server ends
     };
+    const std::string end = "stopped at the end of the script\n";
     const Case cases[] = {
         {broken, 3, 1,
          broken + ":4: a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY "
@@ -415,14 +414,18 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         {empty, 0, 0, "all messages of the script sent\n"},
         {good, 3, 12, "all messages of the script sent\n"},
         {good, 0, 400, ""},
+        {broken, 3, 1, "the script ends here\n" + end, true},
+        {good, 3, 12, "all messages of the script sent\n" + end, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path + " " + std::to_string(c.passes));
         devsim::DevsimOptions options;
         options.interval_ms = 0;
+        options.exit_at_end = c.exit_at_end;
         Rig rig(options, script_source(c.path, c.passes));
         Client &client = rig.join();
         rig.run_until([&] { return client.numbers.size() >= c.messages + 1; }, 2000);
+        EXPECT_EQ(rig.ended(), c.exit_at_end);
         if (c.passes > 0) {
             EXPECT_EQ(client.numbers.size(), c.messages);
         } else {
@@ -431,57 +434,6 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         const std::string log = rig.log();
         EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
         EXPECT_EQ(rig.server().script_broken(), c.path == broken);
-    }
-}
-
-// With --exit-at-end the server ends once every client was handed the
-// script's last message, after a line in error too; a client that takes
-// nothing is dropped 5 s after the end, unless everyone waits for it.
-TEST(ExitAtEnd, TheServerEndsOnceEveryClientWasHandedTheLastMessage) {
-    const tavlo::testing::TemporaryDirectory folder;
-    const std::string good = folder.write("good", kRecorded);
-    const std::string broken = folder.write(
-        "broken", "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\nmessage GET P 1 2\ntag A\n");
-    std::string quarter_mib = "message GET P 1 2\n";
-    for (const char *name : {"A", "B", "C", "D"}) {
-        quarter_mib += std::string("tag ") + name + " ASCII:65536 DESC x -1 0 0 0\n";
-    }
-    // 40 passes of it: more than the sockets hold, less than --max-queue.
-    const std::string big = folder.write("big", quarter_mib);
-    const std::string end = "stopped at the end of the script\n";
-    const std::string took_nothing = "client 1 dropped: took nothing for 5 s\n";
-    struct Case {
-        std::string path;
-        int64_t passes;
-        devsim::SlowClient mode;
-        std::size_t messages;  // that the client reads; 0: it reads nothing
-        std::string log_end;   // "": the server does not end
-    };
-    const Case cases[] = {
-        {good, 2, devsim::SlowClient::kDrop, 8, "all messages of the script sent\n" + end},
-        {broken, 1, devsim::SlowClient::kDrop, 1, "the script ends here\n" + end},
-        {big, 40, devsim::SlowClient::kDrop, 0, took_nothing + end},
-        {big, 40, devsim::SlowClient::kWait, 0, ""},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.path + " " + std::to_string(c.messages));
-        devsim::DevsimOptions options;
-        options.interval_ms = c.messages == 0 ? 10 : 0;
-        options.slow_client = c.mode;
-        options.exit_at_end = true;
-        Rig rig(options, script_source(c.path, c.passes));
-        Client &client = rig.join(4096);
-        client.paused = c.messages == 0;
-        const int64_t took = rig.run_until([] { return false; }, 20000);
-        const std::string log = rig.log();
-        EXPECT_EQ(rig.ended(), !c.log_end.empty()) << log;
-        EXPECT_EQ(log.substr(log.size() - std::min(log.size(), c.log_end.size())), c.log_end);
-        if (c.messages > 0) {
-            EXPECT_EQ(client.numbers.size(), c.messages);
-            EXPECT_EQ(rig.server().script_broken(), c.path == broken);
-        } else if (rig.ended()) {
-            EXPECT_GE(took, 5000);
-        }
     }
 }
 

@@ -238,35 +238,4 @@ TEST(RecordReplay, AScriptThatEndsInErrorMidReplayEndsTheSimulatorWithStatus3) {
     EXPECT_EQ(ended.exit_status, 3) << ended.out;
 }
 
-// With --exit-at-end a replay job ends on its own: the receiver at its
-// --count, the simulator once it handed over the whole script, with status
-// 0, or 3 when a line in error ended the script.
-TEST(RecordReplay, AReplayWithExitAtEndEndsByItselfWithTheScriptsStatus) {
-    const TemporaryDirectory folder;
-    const std::string plant = folder.file("plant.script");
-    const Recorded recorded = record("sim:0:1700000000", 40, plant, "text");
-    const std::string broken =
-        folder.write("broken.script",
-                     "message GET P 1 2\ntag A LONG LONG 1 -1 0 0 0\nmessage GET P 1 2\ntag A\n");
-    struct Case {
-        std::string path;
-        int count;  // messages shown
-        int status;
-    };
-    const Case cases[] = {{plant, 40, 0}, {broken, 1, 3}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.path);
-        Devsim replay({"--script", c.path, "--interval", "0", "--exit-at-end"});
-        const auto shown =
-            run_process(receiver_spec({"--count", std::to_string(c.count), replay.address()}));
-        EXPECT_EQ(shown.exit_status, 0) << shown.err;
-        if (c.path == plant) {
-            EXPECT_EQ(shown.out, recorded.out);
-        }
-        const auto ended = replay.child().finish(20);
-        EXPECT_FALSE(ended.timed_out);
-        EXPECT_EQ(ended.exit_status, c.status) << ended.out;
-    }
-}
-
 }  // namespace
