@@ -50,7 +50,7 @@ _tavlo_devsim() {
     esac
     $split && return
     _tavlo_offer --port --bind --interval --count --start --first-message \
-        --clients --script --pace --speed --loop --verbose --slow-client \
+        --clients --script --pace --speed --loop --exit-at-end --verbose --slow-client \
         --max-queue --help --version --close-after --corrupt-at --truncate-at \
         --stall-at --oversize-at --
 }

@@ -1,6 +1,8 @@
 // The simulator's command line.
 #include "devsim_options.h"
 
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "number_reading.h"
@@ -31,6 +33,9 @@ constexpr char kDevsimHelp[] =
     "                     to 1000000 (default 1; 0: as fast as the clients read)\n"
     "  --loop N           play the script N times (default 1; 0: for ever); other\n"
     "                     than 1, the script must be a regular file\n"
+    "  --exit-at-end      with --script: once every client was handed the last\n"
+    "                     message, close the connections and exit (status 0, or\n"
+    "                     3 when a line in error ended the script)\n"
     "  --verbose          print a line for every message sent to a client\n"
     "  --slow-client drop|wait\n"
     "                     drop a client that cannot keep up (default), or make\n"
@@ -66,30 +71,110 @@ constexpr double kFastest = 1e6;
 constexpr double kSlowest = 1e-6;
 
 // --speed: 0, or from kSlowest to kFastest.
-cli::Option speed_option(double &speed, bool &given) {
-    return {"speed", true, [&speed, &given](const char *value) {
+cli::Option speed_option(double &speed) {
+    return {"speed", true, [&speed](const char *value) {
                 double f = 0;
                 if (!cli::read_decimal_number(value, 0, kFastest, f).empty() ||
                     (f > 0 && f < kSlowest)) {
                     return std::string("expects 0 or a decimal number from 0.000001 to 1000000");
                 }
                 speed = f;
-                given = true;
                 return std::string();
             }};
 }
 
-// The options that only a script, or only recorded pacing, can use.
-std::optional<cli::Stop> check_script_options(const DevsimOptions &o, bool speed_given) {
-    if (o.pace == PaceKind::kRecorded && o.script.empty()) {
-        return cli::usage_error(kProgram, "--pace", "recorded needs --script");
+// Makes every option's action note, in `given`, that the option was given.
+void note_given(std::vector<cli::Option> &options, std::set<std::string> &given) {
+    for (cli::Option &row : options) {
+        row.action = [action = std::move(row.action), name = std::string(row.name),
+                      &given](const char *value) {
+            given.insert(name);
+            return action(value);
+        };
     }
-    if (o.loop != 1 && o.script.empty())
-        return cli::usage_error(kProgram, "--loop", "needs --script");
-    if (speed_given && o.pace != PaceKind::kRecorded) {
-        return cli::usage_error(kProgram, "--speed", "needs --pace recorded");
+}
+
+// "--NAME VALUE", the way a refusal names the option that makes another
+// do nothing.
+std::string written(const char *name, int64_t value) {
+    return std::string("--") + name + " " + std::to_string(value);
+}
+
+// The first fault of the command line that no message of the stream can
+// meet: one at a message before --first-message or past --count, or
+// --close-after more messages than --count.
+std::optional<cli::Stop> check_faults(const DevsimOptions &o) {
+    const Faults &f = o.faults;
+    const std::pair<const char *, const std::optional<int64_t> &> at[] = {
+        {"corrupt-at", f.corrupt_at},
+        {"truncate-at", f.truncate_at},
+        {"stall-at", f.stall_at},
+        {"oversize-at", f.oversize_at},
+    };
+    for (const auto &[name, number] : at) {
+        if (!number) continue;
+        const std::string option = std::string("--") + name;
+        if (*number < o.first_message) {
+            return cli::usage_error(
+                kProgram, option, "does nothing with " + written("first-message", o.first_message));
+        }
+        if (o.count > 0 && *number >= o.first_message + o.count) {
+            return cli::usage_error(kProgram, option,
+                                    "does nothing with " + written("count", o.count));
+        }
+    }
+    if (o.count > 0 && f.close_after > o.count) {
+        return cli::usage_error(kProgram, "--close-after",
+                                "does nothing with " + written("count", o.count));
     }
     return std::nullopt;
+}
+
+// The first option of the command line that does nothing with the others
+// given: what only a script, only recorded pacing, only the plant or only a
+// pace that drops slow clients can use.
+std::optional<cli::Stop> check_combination(const DevsimOptions &o,
+                                           const std::set<std::string> &given) {
+    const bool script = !o.script.empty();
+    const bool recorded = o.pace == PaceKind::kRecorded;
+    if (given.count("pace") && !script) {
+        return cli::usage_error(kProgram, "--pace",
+                                recorded ? "recorded needs --script" : "interval needs --script");
+    }
+    if (given.count("loop") && !script) {
+        return cli::usage_error(kProgram, "--loop", "needs --script");
+    }
+    if (o.exit_at_end && !script) {
+        return cli::usage_error(kProgram, "--exit-at-end", "needs --script");
+    }
+    if (o.exit_at_end && o.loop == 0) {
+        return cli::usage_error(kProgram, "--exit-at-end", "does nothing with --loop 0");
+    }
+    if (given.count("speed") && !recorded) {
+        return cli::usage_error(kProgram, "--speed", "needs --pace recorded");
+    }
+    if (given.count("start") && script) {
+        return cli::usage_error(kProgram, "--start", "does nothing with --script");
+    }
+    if (given.count("interval") && recorded) {
+        return cli::usage_error(kProgram, "--interval", "does nothing with --pace recorded");
+    }
+    if (given.count("max-queue")) {
+        // A client too far behind is dropped only when a message is due at
+        // a pace, and only with --slow-client drop.
+        std::string other;
+        if (o.slow_client == SlowClient::kWait) {
+            other = "--slow-client wait";
+        } else if (!recorded && o.interval_ms == 0) {
+            other = "--interval 0";
+        } else if (recorded && o.speed == 0) {
+            other = "--speed 0";
+        }
+        if (!other.empty()) {
+            return cli::usage_error(kProgram, "--max-queue", "does nothing with " + other);
+        }
+    }
+    return check_faults(o);
 }
 
 }  // namespace
@@ -97,8 +182,7 @@ std::optional<cli::Stop> check_script_options(const DevsimOptions &o, bool speed
 ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
     ParsedDevsimCommandLine result;
     DevsimOptions &o = result.options;
-    bool speed_given = false;
-    const std::vector<cli::Option> options = {
+    std::vector<cli::Option> options = {
         cli::whole("port", o.port, 0, 65535),
         cli::text("bind", o.bind_address),
         cli::whole("interval", o.interval_ms, 0, 3600000),
@@ -110,8 +194,9 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::one_of(
             "pace", {"interval", "recorded"},
             [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; }),
-        speed_option(o.speed, speed_given),
+        speed_option(o.speed),
         cli::whole("loop", o.loop, 0, kMost),
+        cli::flag("exit-at-end", o.exit_at_end),
         cli::flag("verbose", o.verbose),
         cli::one_of("slow-client", {"drop", "wait"},
                     [&o](std::size_t k) {
@@ -126,8 +211,10 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
         cli::whole("stall-at", o.faults.stall_at, 0, kMost),
         cli::whole("oversize-at", o.faults.oversize_at, 0, kMost),
     };
+    std::set<std::string> given;
+    note_given(options, given);
     result.stop = cli::read_options_alone(kProgram, options, argc, argv).stop;
-    if (!result.stop) result.stop = check_script_options(o, speed_given);
+    if (!result.stop) result.stop = check_combination(o, given);
     return result;
 }
 

@@ -44,8 +44,9 @@ struct DevsimOptions {
     int64_t clients = 1;  // clients to wait for before the first message
     std::string script;
     PaceKind pace = PaceKind::kInterval;
-    double speed = 1;  // recorded distances are divided by it; 0: as fast as clients read
-    int64_t loop = 1;  // passes through the script; 0: for ever
+    double speed = 1;          // recorded distances are divided by it; 0: as fast as clients read
+    int64_t loop = 1;          // passes through the script; 0: for ever
+    bool exit_at_end = false;  // end once every client was handed the script's last message
     bool verbose = false;
     SlowClient slow_client = SlowClient::kDrop;
     // Paced, a client with more than this waiting for it when a message is

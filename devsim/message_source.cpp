@@ -36,7 +36,10 @@ bool ScriptSource::next(script::ScriptMessage &message) {
     }
     for (;;) {
         switch (file_.next(message, problem_)) {
-            case script::ScriptReader::Status::kMessage: pass_sent_ = true; return true;
+            case script::ScriptReader::Status::kMessage:
+                starts_pass_ = !pass_sent_;
+                pass_sent_ = true;
+                return true;
             case script::ScriptReader::Status::kError: return false;
             case script::ScriptReader::Status::kEnd: break;
         }

@@ -19,6 +19,9 @@ public:
     // Why next() gave no message: "" at the end of the messages, else the
     // problem that ended them.
     virtual std::string problem() const { return ""; }
+    // Whether the message next() gave last began a pass other than the
+    // first: the script read again from its start.
+    virtual bool starts_pass() const { return false; }
 };
 
 class PlantSource final : public MessageSource {
@@ -42,6 +45,7 @@ public:
 
     bool next(script::ScriptMessage &message) override;
     std::string problem() const override { return problem_; }
+    bool starts_pass() const override { return starts_pass_; }
 
 private:
     script::ScriptFile file_;
@@ -50,6 +54,7 @@ private:
     int64_t passes_ = 1;
     int64_t pass_ = 1;
     bool pass_sent_ = false;  // the pass gave a message: another may follow
+    bool starts_pass_ = false;
     std::string problem_;
 };
 

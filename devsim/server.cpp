@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "byte_order.h"
+#include "client_text.h"
 #include "handshake.h"
 #include "message_codec.h"
 #include "wire_format.h"
@@ -92,6 +93,13 @@ bool Server::stuck_deadline(const Connection &c, int64_t &deadline) const {
     return true;
 }
 
+// No message comes any more: --count of them were made, or the script
+// ended and the simulator ends with it.
+bool Server::stream_over() const {
+    return (options_.count > 0 && produced_ >= options_.count) ||
+           (options_.exit_at_end && exhausted_);
+}
+
 bool Server::may_produce(int64_t now) const {
     if (!started_ || exhausted_ || now < next_due_ms_) return false;
     if (options_.count > 0 && produced_ >= options_.count) return false;
@@ -148,6 +156,7 @@ void Server::fetch(int64_t now) {
         }
         return;
     }
+    if (source_->starts_pass()) pace_.start_pass();
     next_due_ms_ = pace_.next_due(next_.received, now);
 }
 
@@ -258,7 +267,7 @@ void Server::receive_hello(Connection &c, int64_t now) {
     } else {
         wire::encode_welcome(reply);
         c.welcomed = true;
-        say("client %d connected (application %s)\n", c.id, hello->app_id.c_str());
+        say("client %d connected (application %s)\n", c.id, loggable(hello->app_id).c_str());
     }
     queue(c, reply.data(), reply.size(), now);
 }
@@ -345,10 +354,13 @@ bool Server::step() {
     }
     // At full speed, fill every queue up to its mark before polling.
     for (int batch = 0; batch < 64 && may_produce(now); ++batch) produce(now);
-    const bool done = options_.count > 0 && produced_ >= options_.count;
-    if (done && std::all_of(connections_.begin(), connections_.end(),
-                            [](const auto &c) { return c->gone || c->backlog() == 0; })) {
-        say("stopped after %lld messages\n", static_cast<long long>(produced_));
+    if (stream_over() && std::all_of(connections_.begin(), connections_.end(),
+                                     [](const auto &c) { return c->gone || c->backlog() == 0; })) {
+        if (exhausted_) {
+            say("stopped at the end of the script\n");
+        } else {
+            say("stopped after %lld messages\n", static_cast<long long>(produced_));
+        }
         return false;
     }
     send_heartbeats(now);

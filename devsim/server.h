@@ -35,7 +35,8 @@ public:
     // "ADDRESS:PORT" the server listens on ("[ADDRESS]:PORT" for IPv6).
     const std::string &address() const { return address_; }
 
-    // Serves until `stop` is set or step() says the work is done.
+    // Serves until `stop` is set or step() says the work is done; the
+    // connections close with the server.
     void run(const volatile std::sig_atomic_t &stop);
 
     // Whether a line in error ended the script before its last message.
@@ -44,9 +45,10 @@ public:
     // One pass of the loop: drops the clients that broke a limit, makes the
     // messages that are due (the next one is read from its source when the
     // one before was made, so that its time is known), waits once on the sockets (at most until the
-    // next deadline) and serves them. Returns false when it is done: --count
-    // messages were sent to every client that was there for them, or the
-    // wait failed.
+    // next deadline) and serves them. Returns false when it is done: the
+    // stream is over (--count messages made, or the script's last with
+    // --exit-at-end) and every client was handed all of it, or the wait
+    // failed.
     bool step();
 
 private:
@@ -76,6 +78,7 @@ private:
     bool dropping() const { return options_.slow_client == SlowClient::kDrop; }
     bool holds_up(const Connection &c) const;
     bool stuck_deadline(const Connection &c, int64_t &deadline) const;
+    bool stream_over() const;
     bool may_produce(int64_t now) const;
     void produce(int64_t now);
     void fetch(int64_t now);

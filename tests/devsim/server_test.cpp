@@ -21,9 +21,9 @@ namespace {
 namespace devsim = tavlo::devsim;
 namespace wire = tavlo::wire;
 
-std::vector<unsigned char> hello_frame() {
+std::vector<unsigned char> hello_frame(const std::string &app_id = "TEST") {
     std::vector<unsigned char> hello;
-    wire::encode_hello("TEST", wire::kProtocolVersion, hello);
+    wire::encode_hello(app_id, wire::kProtocolVersion, hello);
     return hello;
 }
 
@@ -131,14 +131,16 @@ public:
     // returns the driven time it ran.
     int64_t run_until(const std::function<bool()> &done, int64_t limit_ms) {
         const int64_t start = now_;
-        for (int steps = 0; steps < 2000000 && now_ - start < limit_ms && !done(); ++steps) {
-            server_->step();
+        for (int steps = 0; !ended_ && steps < 2000000 && now_ - start < limit_ms && !done();
+             ++steps) {
+            ended_ = !server_->step();
             read_all();
         }
         return now_ - start;
     }
 
     devsim::Server &server() { return *server_; }
+    bool ended() const { return ended_; }
 
     std::string log() {
         std::fflush(log_);
@@ -156,6 +158,7 @@ private:
     std::FILE *log_ = open_memstream(&log_text_, &log_size_);
     std::unique_ptr<devsim::Server> server_;
     int port_ = 0;
+    bool ended_ = false;  // step() said the server is done
     std::vector<std::unique_ptr<Client>> clients_;
 };
 
@@ -256,6 +259,9 @@ TEST(Handshake, OnlyOneHelloOfItsSizeWithinTwoSecondsKeepsAConnection) {
         {"a bad magic", changed(5, 'X'), 0, broke},
         {"a byte after the hello", changed(hello.size(), 0), 0, welcomed + broke},
         {"a hello", hello, -1, welcomed},
+        // Terminal controls, DEL and UTF-8 as \xHH, printable ASCII as it is.
+        {"a hostile application id", hello_frame("X\033]0;pwned\007\033[2J\x7f\xc3\xa9 ~\\"), -1,
+         "client 1 connected (application X\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\xc3\\xa9 ~\\)\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -287,13 +293,22 @@ std::unique_ptr<devsim::MessageSource> script_source(const std::string &path, in
     return source;
 }
 
+// The same four messages with a clock set back 11 s after the second: the
+// second pass still starts right after the first pass's last message.
+const char kSetBack[] =
+    "message GET P 1 2 at=100\ntag A LONG LONG 1 -1 0 0 0\n"
+    "message GET P 1 2 at=101\ntag A LONG LONG 2 -1 0 0 0\n"
+    "message GET P 1 2 at=90\ntag A LONG LONG 3 -1 0 0 0\n"
+    "message GET P 1 2 at=92\ntag A LONG LONG 4 -1 0 0 0\n";
+
 TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
-    const tavlo::testing::TemporaryFile script(kRecorded);
+    constexpr auto recorded = devsim::PaceKind::kRecorded;
     struct Case {
         devsim::PaceKind pace;
         double speed;
         int64_t interval_ms;
         std::vector<int64_t> arrived_ms;  // from the first, over two passes
+        const char *script = kRecorded;
     };
     const Case cases[] = {
         {devsim::PaceKind::kRecorded, 1, 1000, {0, 100, 350, 1000, 1000, 1100, 1350, 2000}},
@@ -301,6 +316,7 @@ TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
         {devsim::PaceKind::kRecorded, 0.5, 1000, {0, 200, 700, 2000, 2000, 2200, 2700, 4000}},
         {devsim::PaceKind::kRecorded, 0, 1000, {0, 0, 0, 0, 0, 0, 0, 0}},
         {devsim::PaceKind::kInterval, 1, 30, {0, 30, 60, 90, 120, 150, 180, 210}},
+        {recorded, 1, 1000, {0, 1000, 1000, 3000, 3000, 4000, 4000, 6000}, kSetBack},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.speed);
@@ -308,6 +324,7 @@ TEST(RecordedPace, MessagesKeepTheirRecordedDistancesOverEveryPass) {
         options.pace = c.pace;
         options.speed = c.speed;
         options.interval_ms = c.interval_ms;
+        const tavlo::testing::TemporaryFile script(c.script);
         Rig rig(options, script_source(script.path(), 2));
         Client &client = rig.join();
         rig.run_until([&client] { return client.numbers.size() >= 8; }, 10000);
@@ -387,7 +404,9 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         int64_t passes;
         std::size_t messages;
         std::string log_end;
+        bool exit_at_end = false;  // and so the server ends
     };
+    const std::string end = "stopped at the end of the script\n";
     const Case cases[] = {
         {broken, 3, 1,
          broken + ":4: a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY "
@@ -395,14 +414,18 @@ TEST(RecordedPace, ALineInErrorEndsTheScriptWhereItIsAndPassesRepeat) {
         {empty, 0, 0, "all messages of the script sent\n"},
         {good, 3, 12, "all messages of the script sent\n"},
         {good, 0, 400, ""},
+        {broken, 3, 1, "the script ends here\n" + end, true},
+        {good, 3, 12, "all messages of the script sent\n" + end, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path + " " + std::to_string(c.passes));
         devsim::DevsimOptions options;
         options.interval_ms = 0;
+        options.exit_at_end = c.exit_at_end;
         Rig rig(options, script_source(c.path, c.passes));
         Client &client = rig.join();
         rig.run_until([&] { return client.numbers.size() >= c.messages + 1; }, 2000);
+        EXPECT_EQ(rig.ended(), c.exit_at_end);
         if (c.passes > 0) {
             EXPECT_EQ(client.numbers.size(), c.messages);
         } else {
