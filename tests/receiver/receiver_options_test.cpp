@@ -1,5 +1,6 @@
 // The receiver's options: help, version, and bad command lines.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -17,6 +18,15 @@ TEST(ReceiverOptions, HelpAndVersionPrintAndTouchNoLibrary) {
               0u);
     EXPECT_NE(help.result.out.find("  3  --timeout ran out"), std::string::npos);
     EXPECT_EQ(help.calls, "");
+    // The JSON output's document is named by a path that is there: in the
+    // build, the one of the source tree.
+    const std::string document_line = "\nThe JSON lines are described in\n  ";
+    const std::size_t at = help.result.out.find(document_line);
+    ASSERT_NE(at, std::string::npos) << help.result.out;
+    const std::size_t from = at + document_line.size();
+    const std::string document =
+        help.result.out.substr(from, help.result.out.find('\n', from) - from);
+    EXPECT_EQ(access(document.c_str(), R_OK), 0) << document;
     const auto version = run_with_double({"--version", "PLANT7"}, "");
     EXPECT_EQ(version.result.exit_status, 0);
     EXPECT_EQ(version.result.out.rfind("tavlo_t_receiver ", 0), 0u);
