@@ -110,13 +110,17 @@ TEST(LiveView, ShowsARowPerTagOfThePlantKeptCurrentScrolledResizedUntilQ) {
         << number_row;
 
     // Ten lines leave seven for the table: the two lists take a page each.
+    // NAME is as wide as the longest name of all rows, on either page.
+    const std::string titles = "\nLIST   NAME" + std::string(37, ' ') + "TYPE ";
     terminal.resize(150, 10);
     // Only list 101 on the first page.
-    ASSERT_NE(showing(terminal, {"tags 1-7 of", "\n101    BOILER.TEMPERATURE"}, false, {"\n102 "}),
+    ASSERT_NE(showing(terminal, {"tags 1-7 of", "\n101    BOILER.TEMPERATURE", titles}, false,
+                      {"\n102 "}),
               "")
         << terminal.visible();
     terminal.press({"NPage"});
-    ASSERT_NE(showing(terminal, {"tags 8-14 of", "102    COOLING.PUMP"}, false, {"\n101 "}), "")
+    ASSERT_NE(showing(terminal, {"tags 8-14 of", "102    COOLING.PUMP", titles}, false, {"\n101 "}),
+              "")
         << terminal.visible();
     terminal.press({"Up"});
     EXPECT_NE(showing(terminal, {"tags 7-13 of", "\n101 "}), "") << terminal.visible();
@@ -130,6 +134,37 @@ TEST(LiveView, ShowsARowPerTagOfThePlantKeptCurrentScrolledResizedUntilQ) {
                       false, {"LIST   NAME"}),
               "")
         << terminal.visible();
+}
+
+TEST(LiveView, AtEightyColumnsRightAndLeftBringEveryColumnAndTimesHaveMilliseconds) {
+    if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
+    TemporaryDirectory dir("tavlo_view");
+    TerminalSession terminal(view_command(dir, kPlant), 80, 24);
+    const std::regex calendar_time("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}");
+    ASSERT_NE(showing(terminal, {"BOILER.LAST_IGNITION", "TYPE", "VALUE"}, false, {"TIMESTAMP"}),
+              "")
+        << terminal.visible();
+    // Right scrolls TYPE out: the whole value of a TIME tag shows, a calendar
+    // time with milliseconds.
+    terminal.press({"Right"});
+    const std::string value_shown = terminal.wait_until([&](const std::string &screen) {
+        return std::regex_search(row_of(screen, "101", "BOILER.LAST_IGNITION"), calendar_time);
+    });
+    ASSERT_NE(value_shown, "") << terminal.visible();
+    terminal.press({"Right", "Right", "Right", "Right"});
+    // The last two columns, the timestamp to the millisecond; LIST and NAME
+    // stay.
+    const std::string scrolled = showing(terminal, {"TIMESTAMP", "UPDATES", "LIST   NAME"});
+    ASSERT_NE(scrolled, "") << terminal.visible();
+    EXPECT_TRUE(
+        std::regex_search(row_of(scrolled, "101", "SIM.MESSAGE_NUMBER"),
+                          std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} +\\d+$")))
+        << scrolled;
+    EXPECT_FALSE(holds(scrolled, "VALUE")) << scrolled;
+    terminal.press({"Left", "Left", "Left", "Left"});
+    EXPECT_NE(showing(terminal, {"TYPE", "VALUE"}, false, {"TIMESTAMP"}), "") << terminal.visible();
+    terminal.press({"q"});
+    EXPECT_TRUE(terminal.wait_for("terminal modes restored")) << terminal.visible();
 }
 
 // With filters, which leave only the rows of their tags.

@@ -1,5 +1,6 @@
 // The live view's terminal: a full screen of the table under a header,
-// drawn with ncurses, scrolled with the arrow and page keys.
+// drawn with ncurses, its rows scrolled with the arrow and page keys and its
+// columns with Left and Right.
 #pragma once
 
 #include <signal.h>
@@ -60,6 +61,10 @@ private:
     sigset_t old_mask_{};  // the signals blocked before: SIGWINCH is while open
     bool colour_ = false;
     std::size_t top_ = 0;  // the first table row shown
+    // The columns after NAME scrolled out to the left, and the most that the
+    // last drawing's width needs.
+    std::size_t hidden_columns_ = 0;
+    std::size_t most_hidden_columns_ = 0;
 };
 
 }  // namespace tavlo::receiver::view
