@@ -72,34 +72,6 @@ TEST(CheckTagList, AFailedLoadShowsTheMessageAndTheCode) {
               "(a deadband type is neither ABS nor REL)\n");
 }
 
-TEST(CheckTagList, CountIsTheFirstLinesOfTheFileWhichMustHoldThatMany) {
-    const TagListFile file("A REAL\nB LONG\n");
-    const std::string a = "\nType: REAL  Device Data Type: REAL\n";
-    const std::string b = "\nType: LONG  Device Data Type: LONG\n";
-    const std::string name_a = "A" + std::string(38, ' ');
-    const std::string name_b = "B" + std::string(38, ' ');
-    const struct {
-        const char *count;
-        int exit_status;
-        std::string out;
-    } cases[] = {
-        {"1", 0,
-         "\n\nLoaded without error: count=1  tag_name_stride=40\n\nTagname : " + name_a + a +
-             "\n\nSizes and settings\n[1] size=4\n"},
-        {"2", 0,
-         "\n\nLoaded without error: count=2  tag_name_stride=40\n\nTagname [1]: " + name_a + a +
-             "\nTagname [2]: " + name_b + b + "\n\nSizes and settings\n[1] size=4\n[2] size=4\n"},
-        {"3", 1,
-         "\nError: Too many tags\n\nLoad failed: facility=10  Error=10007 "
-         "(the file has fewer lines than COUNT)\n"},
-    };
-    for (const auto &c : cases) {
-        const ProcessResult result = check({"types", c.count, file.path()});
-        EXPECT_EQ(result.exit_status, c.exit_status) << c.count;
-        EXPECT_EQ(result.out, c.out) << c.count;
-    }
-}
-
 TEST(CheckTagList, AMissingFile) {
     const ProcessResult result = check({"names", "3", "/nonexistent/tavlo/list.txt"});
     EXPECT_EQ(result.exit_status, 1);
