@@ -188,6 +188,8 @@ bool Screen::read_keys(std::size_t rows) {
     if (screen_ == nullptr) return false;
     take_new_size();
     const std::size_t last_top = rows > page() ? rows - page() : 0;
+    // At the size just taken, with the NAME column of the last drawing.
+    const std::size_t most_hidden = most_hidden_columns(COLS, name_width_);
     for (int key; (key = getch()) != ERR;) {
         switch (key) {
             case 'q':
@@ -203,7 +205,7 @@ bool Screen::read_keys(std::size_t rows) {
             default: break;
         }
         top_ = std::min(top_, last_top);
-        hidden_columns_ = std::min(hidden_columns_, most_hidden_columns_);
+        hidden_columns_ = std::min(hidden_columns_, most_hidden);
     }
     return true;
 }
@@ -226,11 +228,9 @@ void Screen::draw(const Header &header, TagTable &table, Clock::time_point now) 
         put(1, 0, "q quits; Up, Down, Page Up/Down, Home, End: rows; Left, Right: columns", COLS);
     }
 
-    const int name_width =
-        std::clamp(static_cast<int>(table.longest_name()), kShortestName, kLongestName);
-    most_hidden_columns_ = most_hidden_columns(COLS, name_width);
-    hidden_columns_ = std::min(hidden_columns_, most_hidden_columns_);
-    const ColumnLayout layout = lay_out_columns(COLS, name_width, hidden_columns_);
+    name_width_ = std::clamp(static_cast<int>(table.longest_name()), kShortestName, kLongestName);
+    hidden_columns_ = std::min(hidden_columns_, most_hidden_columns(COLS, name_width_));
+    const ColumnLayout layout = lay_out_columns(COLS, name_width_, hidden_columns_);
     // A column scrolled out is not drawn.
     const auto put_in = [&layout](int y, Column column, std::string_view text,
                                   attr_t attributes = A_NORMAL) {

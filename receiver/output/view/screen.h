@@ -60,11 +60,9 @@ private:
     ::screen *screen_ = nullptr;
     sigset_t old_mask_{};  // the signals blocked before: SIGWINCH is while open
     bool colour_ = false;
-    std::size_t top_ = 0;  // the first table row shown
-    // The columns after NAME scrolled out to the left, and the most that the
-    // last drawing's width needs.
-    std::size_t hidden_columns_ = 0;
-    std::size_t most_hidden_columns_ = 0;
+    std::size_t top_ = 0;             // the first table row shown
+    std::size_t hidden_columns_ = 0;  // the columns after NAME scrolled out
+    int name_width_ = 0;              // NAME's width in the last drawing
 };
 
 }  // namespace tavlo::receiver::view
