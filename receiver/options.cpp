@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "installed_docs.h"
 #include "number_reading.h"
 #include "option_rows.h"
 
@@ -24,8 +25,8 @@ constexpr char kHelpText[] =
     "Options (before the device name):\n"
     "  --format F     text (the default): the text report of each message;\n"
     "                 json: one JSON object a line for every message of any\n"
-    "                 kind (docs/json-output.md), and the receiver's own\n"
-    "                 lines on standard error; view: the live view (--view)\n"
+    "                 kind (see below), and the receiver's own lines on\n"
+    "                 standard error; view: the live view (--view)\n"
     "  --view         a full-screen table of the tags, one row a tag, kept\n"
     "                 current (q quits, arrow and page keys scroll); standard\n"
     "                 output must be a terminal, and the library's log lines\n"
@@ -55,6 +56,9 @@ constexpr char kHelpText[] =
     "--timeout, within about a second even while its output waits for a\n"
     "reader (the report being written may then be cut). A failed connect or\n"
     "read is said on standard error; a read that found no message is not.\n"
+    "\n";
+// Then the path of the JSON output's document, and:
+constexpr char kExitStatusHelp[] =
     "\n"
     "Exit status:\n"
     "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
@@ -66,7 +70,12 @@ constexpr char kHelpText[] =
     "  5  the --record FILE could not be opened (a pipe that no program reads,\n"
     "     a file that --append finds is no recording) or written\n";
 
-constexpr cli::Program kProgram = {kProgramName, kHelpText};
+// The help text with the path of the JSON output's document where this
+// program finds it.
+std::string help_text() {
+    return std::string(kHelpText) + "The JSON lines are described in\n  " + json_output_document() +
+           "\n" + kExitStatusHelp;
+}
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
 
@@ -133,17 +142,19 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::flag("append", o.append),
         cli::flag("force", o.force),
     };
-    const cli::Parsed parsed = cli::read_options(kProgram, options, argc, argv);
+    const std::string help = help_text();
+    const cli::Program program = {kProgramName, help.c_str()};
+    const cli::Parsed parsed = cli::read_options(program, options, argc, argv);
     result.stop = parsed.stop;
     int i = parsed.operands;
     if (i < argc) o.device = argv[i++];
     if (i < argc) o.app_id = argv[i++];
     if (!result.stop && o.device != nullptr && *o.device == '\0') {
-        result.stop = cli::usage_error(kProgram, "device_name", "is empty");
+        result.stop = cli::usage_error(program, "device_name", "is empty");
     }
     if (!result.stop && (o.append || o.force) && o.record_path.empty()) {
         result.stop =
-            cli::usage_error(kProgram, o.append ? "--append" : "--force", "needs --record");
+            cli::usage_error(program, o.append ? "--append" : "--force", "needs --record");
     }
     // Standard output carries the report: a recording there would be mixed
     // into it, and a file named - is rarely what was meant.
@@ -153,7 +164,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                                        "(./- is a file named -)");
     }
     if (!result.stop && o.append && o.force) {
-        result.stop = cli::usage_error(kProgram, "--force", "contradicts --append");
+        result.stop = cli::usage_error(program, "--force", "contradicts --append");
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.
@@ -163,7 +174,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     if (const auto unavailable = kOutputFormats[o.output.format].unavailable;
         !result.stop && unavailable != nullptr) {
         if (const std::string problem = unavailable(); !problem.empty()) {
-            result.stop = cli::usage_error(kProgram, "--view", problem);
+            result.stop = cli::usage_error(program, "--view", problem);
         }
     }
     return result;

@@ -25,6 +25,8 @@ constexpr int32_t kReadArgument = 50;
 // wait: the one failed read that is no news.
 constexpr int32_t kLibraryFacility = 20;
 constexpr int32_t kNoMessage = 20005;
+// Its code of a read made without a connection.
+constexpr int32_t kNotConnected = 20004;
 
 // Copies at most 32 characters, fills the rest with NUL, then makes the
 // last byte NUL.
@@ -37,6 +39,10 @@ void copy_field(char (&field)[kFieldSize], const char *text) {
 
 bool is_no_message(const StatusBlock &block) {
     return block.facility[0] == kLibraryFacility && block.error[0] == kNoMessage;
+}
+
+bool is_not_connected(const StatusBlock &block) {
+    return block.facility[0] == kLibraryFacility && block.error[0] == kNotConnected;
 }
 
 struct Fields {
@@ -54,7 +60,8 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
         if (stop_requested()) break;
-        if (failed(main_block)) {
+        const bool connect_failed = failed(main_block);
+        if (connect_failed) {
             output.connect_failed(fields.device, main_block);
             if (!flush_report_output()) break;
             TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
@@ -67,7 +74,11 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
             if (stop_requested()) break;
             if (!is_no_message(main_block)) {
                 output.read_failed(main_block);
-                TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
+                // A read without the connection that just failed repeats
+                // that failure: its entry is logged once, for the connect.
+                if (!(connect_failed && is_not_connected(main_block))) {
+                    TAVLO_CLIENT_LOGBLK(fields.app_id, &main_block, &log_block);
+                }
             }
             continue;
         }

@@ -1,4 +1,6 @@
 // The nine functions of the client library over the stand-in's transports.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,7 @@
 
 #include "clock.h"
 #include "errors.h"
+#include "log_lines.h"
 #include "record_sizes.h"
 #include "status_blocks.h"
 #include "tavlo.h"
@@ -167,6 +170,12 @@ TAVLO_API void TAVLO_CLIENT_LOGBLK(const char *app_id, const StatusBlock *block,
         return;
     }
     const char *app = app_id != nullptr ? app_id : "";
+    const bool line_end_first =
+        block->error[0] != -1 && log_starts_with_line_end(STDERR_FILENO, STDOUT_FILENO);
+    if (line_end_first) {
+        std::fflush(stdout);  // the caller's text there comes first
+        std::fputc('\n', stderr);
+    }
     for (int i = 0; i < TAVLO_STATUS_ENTRIES && block->error[i] != -1; ++i) {
         const char *text = block->facility[i] == kFacility ? error_text(block->error[i]) : nullptr;
         std::fprintf(stderr, "TAVLO %.31s: facility=%d error=%d%s%s%s\n", app, block->facility[i],

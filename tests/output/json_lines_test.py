@@ -4,12 +4,17 @@ the same messages, and a script of every data type, odd names and hostile
 bytes against the script itself."""
 import os
 import re
+import shlex
+import shutil
 import struct
+import subprocess
 import tempfile
 import time
 import unittest
 
 from receiver_runs import PLANT, Devsim, json_lines, receiver, text_messages
+
+DOCUMENT = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "json-output.md")
 
 
 def utc(seconds, milliseconds):
@@ -181,6 +186,22 @@ class ScriptInJson(unittest.TestCase):
                                   sequence=line["sequence"], **text_member("device", device),
                                   tags=[expected_tag(place, tag, kind)
                                         for place, tag in enumerate(tags, 1)]))
+
+
+class DocumentExamples(unittest.TestCase):
+    @unittest.skipIf(shutil.which("jq") is None, "jq is not installed")
+    def test_the_values_of_one_tag_are_a_time_and_a_value_a_line(self):
+        with open(DOCUMENT) as document:
+            example = re.search(r"# the values of one tag.*\n(?:#.*\n)*"
+                                r"tavlo_t_receiver (.*) \S+ \|\n +(jq .*)\n", document.read())
+        # Four messages of the plant in the place of the device named.
+        run = receiver(["--count", "4"] + shlex.split(example.group(1)) + [PLANT])
+        shown = subprocess.run(shlex.split(example.group(2)), input=run.stdout,
+                               capture_output=True, timeout=60)
+        lines = shown.stdout.decode().splitlines()
+        self.assertEqual(len(lines), 3, lines)
+        for line in lines:
+            self.assertRegex(line, r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z -?\d", lines)
 
 
 if __name__ == "__main__":

@@ -110,18 +110,42 @@ TEST(LiveView, ShowsARowPerTagOfThePlantKeptCurrentScrolledResizedUntilQ) {
         << number_row;
 
     // Ten lines leave seven for the table: the two lists take a page each.
+    // NAME is as wide as the longest name of all rows, on either page.
+    const std::string titles = "\nLIST   NAME" + std::string(37, ' ') + "TYPE ";
     terminal.resize(150, 10);
     // Only list 101 on the first page.
-    ASSERT_NE(showing(terminal, {"tags 1-7 of", "\n101    BOILER.TEMPERATURE"}, false, {"\n102 "}),
+    ASSERT_NE(showing(terminal, {"tags 1-7 of", "\n101    BOILER.TEMPERATURE", titles}, false,
+                      {"\n102 "}),
               "")
         << terminal.visible();
     terminal.press({"NPage"});
-    ASSERT_NE(showing(terminal, {"tags 8-14 of", "102    COOLING.PUMP"}, false, {"\n101 "}), "")
+    ASSERT_NE(showing(terminal, {"tags 8-14 of", "102    COOLING.PUMP", titles}, false, {"\n101 "}),
+              "")
         << terminal.visible();
     terminal.press({"Up"});
     EXPECT_NE(showing(terminal, {"tags 7-13 of", "\n101 "}), "") << terminal.visible();
     terminal.press({"Home"});
     EXPECT_NE(showing(terminal, {"tags 1-7 of"}), "") << terminal.visible();
+
+    // At 80 columns, once TYPE is scrolled out a TIME value shows whole, to
+    // the millisecond; at the far right, the timestamp and the updates.
+    terminal.resize(80, 24);
+    ASSERT_NE(showing(terminal, {"BOILER.LAST_IGNITION", "VALUE"}, false, {"TIMESTAMP"}), "")
+        << terminal.visible();
+    const std::string time = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}";
+    const std::pair<int, std::string> scrolls[] = {
+        {1, "BOILER.LAST_IGNITION +" + time}, {4, "SIM.MESSAGE_NUMBER +" + time + " +\\d+\\n"}};
+    for (const auto &[presses, row] : scrolls) {
+        terminal.press(std::vector<std::string>(static_cast<std::size_t>(presses), "Right"));
+        EXPECT_NE(terminal.wait_until([&](const std::string &screen) {
+            return std::regex_search(screen, std::regex(row));
+        }),
+                  "")
+            << row << "\n"
+            << terminal.visible();
+    }
+    terminal.press({"Left", "Left", "Left"});
+    EXPECT_NE(showing(terminal, {"TYPE", "VALUE"}, false, {"TIMESTAMP"}), "") << terminal.visible();
 
     terminal.press({"q"});
     // The screen from before the view is back, without the table.

@@ -24,6 +24,7 @@ struct TestTag {
     std::string bytes;  // the value, packed
     int32_t status = -1;
     int32_t seconds = 0;
+    int32_t milliseconds = 0;
 };
 
 template <typename T>
@@ -32,7 +33,7 @@ std::string bytes_of(const T &value) {
 }
 
 TestTag long_tag(const std::string &name, int32_t value, int32_t status = -1) {
-    return {name, TAVLO_TYPE_LONG, bytes_of(value), status, 0};
+    return {name, TAVLO_TYPE_LONG, bytes_of(value), status, 0, 0};
 }
 
 // The arrays of one message, laid out as a read returns them.
@@ -55,7 +56,7 @@ struct TestMessage {
             descriptors.push_back({tag.type, 0, static_cast<int32_t>(tag.bytes.size()), 1});
             values += tag.bytes;
             statuses.push_back({tag.status, 0, 0});
-            timestamps.push_back({0, tag.seconds});
+            timestamps.push_back({tag.milliseconds, tag.seconds});
         }
         names = tavlo::testing::compact_layout(tag_names, tags.size());
         slots = {kind,
@@ -133,8 +134,12 @@ TEST(TagTable, ShowsEachValueAndStatusAsTheTextReportDoesOnOneLine) {
         // terminal would act on are shown as '?'.
         {TAVLO_TYPE_ASCII, std::string("a\x1b[2Jb\n\xc3\xa9\0zz", 10), "ASCII", "a?[2Jb ?? ", -7,
          "-7"},
-        {TAVLO_TYPE_TIME, bytes_of(TimeRecord{500, 86400}), "TIME",
-         "Milliseconds= 500  Seconds= 86400 Fri Jan  2 00:00:00 1970", -32768, "No Field"},
+        // A TIME value as a calendar time, to the millisecond.
+        {TAVLO_TYPE_TIME, bytes_of(TimeRecord{500, 86400}), "TIME", "1970-01-02 00:00:00.500",
+         -32768, "No Field"},
+        // One the library has no calendar time for: the report's numbers.
+        {TAVLO_TYPE_TIME, bytes_of(TimeRecord{1500, 86400}), "TIME",
+         "Milliseconds= 1500  Seconds= 86400", -1, "GOOD"},
         {TAVLO_TYPE_STRUCTURE, "", "STRUCTURE", "Structures are currently not supported", 12345,
          "12345"},
         {TAVLO_TYPE_REAL, "", "REAL", "0.000000", 0,
@@ -144,13 +149,14 @@ TEST(TagTable, ShowsEachValueAndStatusAsTheTextReportDoesOnOneLine) {
     for (const ValueCase &c : cases) {
         TagTable table;
         // As in the report, the tags after one of an unknown type are left out.
-        const TestMessage message(TAVLO_MSG_GET_REPLY, "PLANT", 1, 7,
-                                  {{"T", c.type, c.bytes, c.status, 86400}, long_tag("AFTER", 1)});
+        const TestMessage message(
+            TAVLO_MSG_GET_REPLY, "PLANT", 1, 7,
+            {{"T", c.type, c.bytes, c.status, 86400, 250}, long_tag("AFTER", 1)});
         EXPECT_EQ(take(table, message), c.type == 99 ? 1 : 2);
         const TagRow &row = table.row(0);
         EXPECT_EQ(row.data_type, c.type_text);
         EXPECT_EQ(row.value, c.value_text);
-        EXPECT_EQ(row.timestamp, "Fri Jan  2 00:00:00 1970");
+        EXPECT_EQ(row.timestamp, "1970-01-02 00:00:00.250");
         EXPECT_EQ(row.status_text(), c.status_text);
         EXPECT_EQ(row.status_is_good(), c.status == -1);
         EXPECT_EQ(table.size(), c.type == 99 ? 1u : 2u);
@@ -201,7 +207,7 @@ TEST(TagTable, TakesOnlyTheSelectedTagsAndStopsAddingRowsWhenFull) {
     EXPECT_EQ(full.row(0).value, "-5");
 }
 
-TEST(LinkStatus, SaysConnectedReconnectingAndTheLastErrorAndCountsARate) {
+TEST(LinkStatus, SaysConnectedReconnectingAndTheLastError) {
     LinkStatus link;
     EXPECT_EQ(link.state(), LinkState::kConnecting);
     StatusBlock block{};
@@ -221,15 +227,34 @@ TEST(LinkStatus, SaysConnectedReconnectingAndTheLastErrorAndCountsARate) {
     const LinkStatus::Wall::time_point when{std::chrono::seconds(1700000000)};
     const Clock::time_point start{std::chrono::seconds(50)};
     EXPECT_EQ(link.rate(start), 0);
-    for (int i = 0; i < 30; ++i) link.message_came(when);
+    for (int i = 0; i < 30; ++i) link.message_came(when, start);
     EXPECT_EQ(link.state(), LinkState::kConnected);
     EXPECT_EQ(link.last_message(), when);
-    // The rate is counted again once a second or more has passed.
-    EXPECT_EQ(link.rate(start + milliseconds(999)), 0);
-    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(1500)), 20.0);
-    for (int i = 0; i < 5; ++i) link.message_came(when);
-    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(2000)), 20.0);
-    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(3500)), 2.5);
+}
+
+TEST(LinkStatus, TheRateIsOfTheLastTwoSecondsAndDecaysWhenNoMessageComes) {
+    // Ten messages a second for three seconds, then none; the rate is taken
+    // at each drawing, messages or not.
+    LinkStatus link;
+    const Clock::time_point start{std::chrono::seconds(50)};
+    for (int i = 0; i < 30; ++i) link.message_came({}, start + milliseconds(100 * i + 50));
+    const std::pair<int, double> draws[] = {{2999, 10.0}, {3999, 5.0}, {4899, 0.5}, {4900, 0}};
+    for (const auto &[at, rate] : draws) {
+        EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(at)), rate) << at;
+    }
+    link.message_came({}, start + milliseconds(60000));
+    EXPECT_DOUBLE_EQ(link.rate(start + milliseconds(60001)), 0.5);
+}
+
+TEST(TagTable, TheLongestNameIsOfAllRowsAndGoesWithItsList) {
+    TagTable table;
+    EXPECT_EQ(table.longest_name(), 0u);
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("AB", 1), long_tag("A", 2)}});
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 102, {long_tag(std::string(30, 'N'), 1)}});
+    take(table, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 101, {long_tag("ABC", 3)}});
+    EXPECT_EQ(table.longest_name(), 30u);
+    take(table, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 1, 102, {}});
+    EXPECT_EQ(table.longest_name(), 3u);
 }
 
 }  // namespace

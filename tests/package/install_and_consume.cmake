@@ -35,10 +35,17 @@ set(expected "\nTagname : INSTALLED\nStatus is SUSPECT (-3)\nFacility=1\nDriver 
 if(failed OR NOT out STREQUAL expected)
   message(FATAL_ERROR "consumer printed [${out}], status ${failed}")
 endif()
-# The installed receiver finds its libraries on its own.
+# The installed receiver finds its libraries on its own, and its help names
+# the JSON output's document where the install put it.
 execute_process(COMMAND ${prefix}/bin/tavlo_t_receiver --version RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "installed receiver does not run")
+endif()
+execute_process(COMMAND ${prefix}/bin/tavlo_t_receiver --help OUTPUT_VARIABLE help)
+set(json_document ${prefix}/share/doc/tavlo-tools/json-output.md)
+string(FIND "${help}" "\n  ${json_document}\n" named)
+if(named EQUAL -1 OR NOT EXISTS ${json_document})
+  message(FATAL_ERROR "the installed help does not name ${json_document}: [${help}]")
 endif()
 
 # The example, built as an engineer builds a test program, run against the

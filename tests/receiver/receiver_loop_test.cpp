@@ -129,6 +129,28 @@ TEST(ReceiverLoop, FailedConnectIsPrintedLoggedAndTheReadMadeAllTheSame) {
                              kShutdownCalls);
 }
 
+TEST(ReceiverLoop, AReadFailingForWantOfTheFailedConnectIsNotLoggedAgain) {
+    // One failure, one log line: the read after a failed connect that fails
+    // only as not connected is no news; any other failure of it is.
+    const struct {
+        std::string script;
+        std::string logged;  // the errors logged, in order
+    } cases[] = {
+        {"connect fail 20/20008\nread fail 20/20004\n", "20008 "},
+        {"connect fail 20/20008\nread fail 20/20009\n", "20008 20009 "},
+        {"read fail 20/20004\n", "20004 "},
+    };
+    for (const auto &c : cases) {
+        const auto run = run_with_double({"--count", "1", "PLANT7"}, c.script + two_tag_message(1));
+        std::string logged;
+        for (std::size_t at = run.calls.find("error="); at != std::string::npos;
+             at = run.calls.find("error=", at + 1)) {
+            logged += run.calls.substr(at + 6, 5) + " ";
+        }
+        EXPECT_EQ(logged, c.logged) << c.script;
+    }
+}
+
 TEST(ReceiverLoop, FailedReadIsSilentAndTheNextPassConnectsAgain) {
     const auto run =
         run_with_double({"--count", "1", "PLANT7"}, "read fail 20/20005\n" + two_tag_message(1));

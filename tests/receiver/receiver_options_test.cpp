@@ -1,6 +1,8 @@
 // The receiver's options: help, version, and bad command lines.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,12 @@ TEST(ReceiverOptions, HelpAndVersionPrintAndTouchNoLibrary) {
               0u);
     EXPECT_NE(help.result.out.find("  3  --timeout ran out"), std::string::npos);
     EXPECT_EQ(help.calls, "");
+    // The JSON output's document is named where it is: in the build, in the
+    // source tree.
+    std::smatch named;
+    const std::regex document_line("\nThe JSON lines are described in\n  (.*)\n");
+    ASSERT_TRUE(std::regex_search(help.result.out, named, document_line)) << help.result.out;
+    EXPECT_EQ(access(named[1].str().c_str(), R_OK), 0) << named[1];
     const auto version = run_with_double({"--version", "PLANT7"}, "");
     EXPECT_EQ(version.result.exit_status, 0);
     EXPECT_EQ(version.result.out.rfind("tavlo_t_receiver ", 0), 0u);

@@ -7,15 +7,19 @@
 #include <vector>
 
 #include "receiver_runner.h"
+#include "terminal_session.h"
 
 namespace {
 
 using tavlo::testing::ChildProcess;
 using tavlo::testing::receiver_spec;
 using tavlo::testing::run_process;
+using tavlo::testing::TerminalSession;
 
 // Plant clock at 2023-11-14 22:13:20 UTC.
 const std::string kDevice = "sim:0:1700000000";
+const std::string kUnknownDeviceLogged =
+    "TAVLO TAVLOUNSOL: facility=20 error=20003 (unknown device name)\n";
 
 std::vector<std::string> titles_of(const std::string &out) {
     static const std::regex title("\n\n([A-Za-z ]+) received for:\n");
@@ -93,9 +97,18 @@ TEST(ReceiverOnSimulatedDevice, UnknownDeviceFailsToConnectAndIsLogged) {
     const auto result = run_process(receiver_spec({"--timeout", "1.5", "nowhere"}));
     EXPECT_EQ(result.exit_status, 0);
     EXPECT_EQ(result.out.rfind("\nError connecting to nowhere", 0), 0u) << result.out;
-    EXPECT_NE(result.err.find("TAVLO TAVLOUNSOL: facility=20 error=20003 (unknown device name)\n"),
+    // Into a pipe the log lines are their text alone.
+    EXPECT_EQ(result.err.rfind(kUnknownDeviceLogged, 0), 0u) << result.err;
+}
+
+TEST(ReceiverOnSimulatedDevice, InATerminalTheLogLineStartsALineOfItsOwn) {
+    if (!TerminalSession::available()) GTEST_SKIP() << "tmux is not installed";
+    const TerminalSession terminal("'" + receiver_spec({}).argv[0] +
+                                   "' --timeout 1.5 nowhere; echo receiver ended");
+    ASSERT_TRUE(terminal.wait_for("receiver ended")) << terminal.screen();
+    EXPECT_NE(terminal.screen().find("\nError connecting to nowhere\n" + kUnknownDeviceLogged),
               std::string::npos)
-        << result.err;
+        << terminal.screen();
 }
 
 TEST(ReceiverOnSimulatedDevice, SigtermStopsAWaitingReceiverAndReportsArrivedInTime) {

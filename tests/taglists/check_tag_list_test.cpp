@@ -27,27 +27,27 @@ TEST(CheckTagList, ATypesFileIsListedWithItsSizes) {
     const TagListFile file("FLOW1 REAL DOUBLE\n\"MY TAG\" ASCII\n");
     const ProcessResult result = check({"types", "2", file.path()});
     EXPECT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(result.out, kPrompt +
-                              "\n\nLoaded without error: count=2  tag_name_stride=40\n"
-                              "\nTagname [1]: FLOW1" +
-                              std::string(34, ' ') +
-                              "\nType: REAL  Device Data Type: DOUBLE\n"
-                              "\nTagname [2]: MY TAG" +
-                              std::string(33, ' ') +
-                              "\nType: ASCII  Device Data Type: ASCII\n"
-                              "\n\nSizes and settings\n[1] size=4\n[2] size=1200\n");
+    EXPECT_EQ(result.out,
+              "\n\nLoaded without error: count=2  tag_name_stride=40\n"
+              "\nTagname [1]: FLOW1" +
+                  std::string(34, ' ') +
+                  "\nType: REAL  Device Data Type: DOUBLE\n"
+                  "\nTagname [2]: MY TAG" +
+                  std::string(33, ' ') +
+                  "\nType: ASCII  Device Data Type: ASCII\n"
+                  "\n\nSizes and settings\n[1] size=4\n[2] size=1200\n");
 }
 
 TEST(CheckTagList, AValuesFileShowsItsValuesAndOutputTypes) {
     const TagListFile file("COUNT2 LONG -12 SUSPECT EU\n");
     const ProcessResult result = check({"values", "1", file.path()});
     EXPECT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(result.out, kPrompt +
-                              "\n\nLoaded without error: count=1  tag_name_stride=40\n"
-                              "\nTagname : COUNT2" +
-                              std::string(33, ' ') +
-                              "\nType: LONG  Device Data Type: ENGINEERING UNIT\nValue= -12\n"
-                              "\n\nSizes and settings\n[1] size=4  output type=3\n");
+    EXPECT_EQ(result.out,
+              "\n\nLoaded without error: count=1  tag_name_stride=40\n"
+              "\nTagname : COUNT2" +
+                  std::string(33, ' ') +
+                  "\nType: LONG  Device Data Type: ENGINEERING UNIT\nValue= -12\n"
+                  "\n\nSizes and settings\n[1] size=4  output type=3\n");
 }
 
 TEST(CheckTagList, TheFileNameCanBeTypedAtThePrompt) {
@@ -66,19 +66,19 @@ TEST(CheckTagList, AFailedLoadShowsTheMessageAndTheCode) {
     const TagListFile file("TEMP1 REAL MAX 2.5\n");
     const ProcessResult result = check({"deadbands", "1", file.path()});
     EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(result.out, kPrompt +
-                              "\nUnknown deadband type for tag 'TEMP1'"
-                              "\n\nLoad failed: facility=10  Error=10002 "
-                              "(a deadband type is neither ABS nor REL)\n");
+    EXPECT_EQ(result.out,
+              "\nUnknown deadband type for tag 'TEMP1'"
+              "\n\nLoad failed: facility=10  Error=10002 "
+              "(a deadband type is neither ABS nor REL)\n");
 }
 
 TEST(CheckTagList, AMissingFile) {
     const ProcessResult result = check({"names", "3", "/nonexistent/tavlo/list.txt"});
     EXPECT_EQ(result.exit_status, 1);
-    EXPECT_EQ(result.out, kPrompt +
-                              "\nError opening tag list file '/nonexistent/tavlo/list.txt'"
-                              "\n\nLoad failed: facility=10  Error=10001 "
-                              "(the file cannot be opened)\n");
+    EXPECT_EQ(result.out,
+              "\nError opening tag list file '/nonexistent/tavlo/list.txt'"
+              "\n\nLoad failed: facility=10  Error=10001 "
+              "(the file cannot be opened)\n");
 }
 
 TEST(CheckTagList, BadCommandLines) {
@@ -107,9 +107,9 @@ TEST(CheckTagList, NoTags) {
     const TagListFile file("A REAL\n");
     const ProcessResult result = check({"types", "0", file.path()});
     EXPECT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(result.out, kPrompt +
-                              "\n\nLoaded without error: count=0  tag_name_stride=40\n"
-                              "\n\nSizes and settings\n");
+    EXPECT_EQ(result.out,
+              "\n\nLoaded without error: count=0  tag_name_stride=40\n"
+              "\n\nSizes and settings\n");
 }
 
 TEST(CheckTagList, HelpNamesEveryFormat) {

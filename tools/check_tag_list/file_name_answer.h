@@ -1,6 +1,7 @@
 // Answers the loader's file-name prompt with a name from the command line.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tavlo::check {
@@ -13,5 +14,11 @@ std::string file_name_problem(const char *file_name);
 // Makes standard input a pipe that holds the name and a line feed, so that
 // the prompt's read takes it. False when that could not be arranged.
 bool answer_file_name(const char *file_name);
+
+// Runs `check`, a console load whose prompt answer_file_name() answered
+// and what follows it, and prints what it printed without the prompt in
+// front: a program given its file asks for nothing. False, before `check`
+// ran, when what it prints could not be held back.
+bool run_without_prompt(const std::function<void()> &check);
 
 }  // namespace tavlo::check

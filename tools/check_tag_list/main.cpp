@@ -17,10 +17,15 @@ int main(int argc, char **argv) {
     const ParsedCommandLine command_line = parse_command_line(argc, argv);
     if (command_line.stop) return tavlo::cli::finish(*command_line.stop);
     const CheckOptions &options = command_line.options;
-    if (options.file != nullptr && !answer_file_name(options.file)) {
+    bool loaded = false;
+    const auto check = [&] { loaded = check_tag_list(options.format, options.count); };
+    if (options.file == nullptr) {
+        check();
+    } else if (!answer_file_name(options.file)) {
         std::fprintf(stderr, "%s: cannot pass the file name to the loader\n", kProgramName);
         return kExitLoadFailed;
+    } else if (!run_without_prompt(check)) {
+        check();  // the prompt shows, and the load is all the same
     }
-    const bool loaded = check_tag_list(options.format, options.count);
     return tavlo::cli::close_standard_output(kProgramName, loaded ? kExitLoaded : kExitLoadFailed);
 }

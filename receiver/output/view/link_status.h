@@ -3,6 +3,7 @@
 // the time of the last message.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,8 @@ public:
     using Clock = std::chrono::steady_clock;
     using Wall = std::chrono::system_clock;
 
-    void message_came(Wall::time_point received);
+    // A message came at `now`, received at `received` by the wall clock.
+    void message_came(Wall::time_point received, Clock::time_point now);
 
     // A connect or a read failed with the first entry of `block`.
     void failed(const StatusBlock &block);
@@ -39,8 +41,8 @@ public:
     const std::string &error() const { return error_; }
     std::optional<Wall::time_point> last_message() const { return last_message_; }
 
-    // Messages per second, over the last second or more before `now`: the
-    // count is taken again once a second has passed since the last time.
+    // Messages per second over the two seconds up to `now`, in tenths of a
+    // second: it falls to 0 two seconds after the last message.
     double rate(Clock::time_point now);
 
 private:
@@ -48,10 +50,15 @@ private:
     std::string error_;
     std::string failure_;  // "facility=F error=E" of the last failure
     std::optional<Wall::time_point> last_message_;
-    int64_t messages_ = 0;
-    std::optional<Clock::time_point> window_start_;
-    int64_t window_messages_ = 0;
-    double rate_ = 0;
+    // The messages of each tenth of a second of the window, the latest
+    // tenth's at latest_tenth_ % kTenths.
+    static constexpr std::size_t kTenths = 20;
+    std::array<int64_t, kTenths> per_tenth_{};
+    int64_t latest_tenth_ = 0;
+
+    // Moves the window on to the tenth of `now`; the tenths it leaves
+    // behind are emptied.
+    void move_window(Clock::time_point now);
 };
 
 }  // namespace tavlo::receiver::view

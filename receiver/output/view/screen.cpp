@@ -12,6 +12,9 @@
 #include <ctime>
 #include <exception>
 
+#include "calendar_text.h"
+#include "columns.h"
+
 namespace tavlo::receiver::view {
 
 namespace {
@@ -21,16 +24,9 @@ constexpr std::chrono::seconds kChangeShown{1};
 constexpr int kHeaderLines = 3;  // the header, its second line, the column titles
 constexpr short kBadStatusPair = 1;
 
-// The widths of the columns, the value's taking what is left.
-constexpr int kListWidth = 6;
+// The NAME column's width, from the longest name of all rows.
 constexpr int kShortestName = 4;
 constexpr int kLongestName = 40;
-constexpr int kTypeWidth = 12;  // "UNKNOWN TYPE"
-constexpr int kShortestValue = 12;
-constexpr int kStatusWidth = 18;
-constexpr int kTimeWidth = 24;  // asctime's text without its line end
-constexpr int kUpdatesWidth = 9;
-constexpr int kGap = 1;
 
 // The set of SIGWINCH alone.
 sigset_t resize_signal() {
@@ -78,10 +74,7 @@ std::string local_time_text(LinkStatus::Wall::time_point when) {
     const std::time_t whole = static_cast<std::time_t>(seconds.count());
     std::tm local{};
     localtime_r(&whole, &local);
-    char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    std::snprintf(text + length, sizeof text - length, ".%03d", static_cast<int>(milliseconds));
-    return text;
+    return calendar_text(local, static_cast<int>(milliseconds));
 }
 
 // `text` at column `x` of line `y`, cut at `width` and at the screen's edge.
@@ -195,6 +188,8 @@ bool Screen::read_keys(std::size_t rows) {
     if (screen_ == nullptr) return false;
     take_new_size();
     const std::size_t last_top = rows > page() ? rows - page() : 0;
+    // At the size just taken, with the NAME column of the last drawing.
+    const std::size_t most_hidden = most_hidden_columns(COLS, name_width_);
     for (int key; (key = getch()) != ERR;) {
         switch (key) {
             case 'q':
@@ -205,9 +200,12 @@ bool Screen::read_keys(std::size_t rows) {
             case KEY_NPAGE: top_ += page(); break;
             case KEY_HOME: top_ = 0; break;
             case KEY_END: top_ = last_top; break;
+            case KEY_LEFT: hidden_columns_ -= hidden_columns_ > 0 ? 1 : 0; break;
+            case KEY_RIGHT: ++hidden_columns_; break;
             default: break;
         }
         top_ = std::min(top_, last_top);
+        hidden_columns_ = std::min(hidden_columns_, most_hidden);
     }
     return true;
 }
@@ -227,52 +225,47 @@ void Screen::draw(const Header &header, TagTable &table, Clock::time_point now) 
         put(1, 0, "last error: " + std::string(header.error), COLS,
             colour_ ? COLOR_PAIR(kBadStatusPair) | A_BOLD : A_BOLD);
     } else {
-        put(1, 0, "q quits; arrow keys, Page Up/Down, Home and End scroll", COLS);
+        put(1, 0, "q quits; Up, Down, Page Up/Down, Home, End: rows; Left, Right: columns", COLS);
     }
 
-    int name_width = kShortestName;
-    for (std::size_t i = top_; i < end; ++i) {
-        name_width = std::max(name_width, static_cast<int>(table.row(i).name.size()));
-    }
-    name_width = std::min(name_width, kLongestName);
-    const int fixed =
-        kListWidth + name_width + kTypeWidth + kStatusWidth + kTimeWidth + kUpdatesWidth + 6 * kGap;
-    const int value_width = std::max(COLS - fixed, kShortestValue);
-    const int name_x = kListWidth + kGap;
-    const int type_x = name_x + name_width + kGap;
-    const int value_x = type_x + kTypeWidth + kGap;
-    const int status_x = value_x + value_width + kGap;
-    const int time_x = status_x + kStatusWidth + kGap;
-    const int updates_x = time_x + kTimeWidth + kGap;
+    name_width_ = std::clamp(static_cast<int>(table.longest_name()), kShortestName, kLongestName);
+    hidden_columns_ = std::min(hidden_columns_, most_hidden_columns(COLS, name_width_));
+    const ColumnLayout layout = lay_out_columns(COLS, name_width_, hidden_columns_);
+    // A column scrolled out is not drawn.
+    const auto put_in = [&layout](int y, Column column, std::string_view text,
+                                  attr_t attributes = A_NORMAL) {
+        const ColumnPlace &place = layout.place(column);
+        if (place.x >= 0) put(y, place.x, text, place.width, attributes);
+    };
 
-    put(2, 0, "LIST", kListWidth, A_BOLD);
-    put(2, name_x, "NAME", name_width, A_BOLD);
-    put(2, type_x, "TYPE", kTypeWidth, A_BOLD);
-    put(2, value_x, "VALUE", value_width, A_BOLD);
-    put(2, status_x, "STATUS", kStatusWidth, A_BOLD);
-    put(2, time_x, "TIMESTAMP", kTimeWidth, A_BOLD);
-    put(2, updates_x, "  UPDATES", kUpdatesWidth, A_BOLD);
+    put_in(2, Column::kList, "LIST", A_BOLD);
+    put_in(2, Column::kName, "NAME", A_BOLD);
+    put_in(2, Column::kType, "TYPE", A_BOLD);
+    put_in(2, Column::kValue, "VALUE", A_BOLD);
+    put_in(2, Column::kStatus, "STATUS", A_BOLD);
+    put_in(2, Column::kTime, "TIMESTAMP", A_BOLD);
+    put_in(2, Column::kUpdates, " UPDATES", A_BOLD);
 
     int y = kHeaderLines;
     for (std::size_t i = top_; i < end; ++i, ++y) {
         const TagRow &row = table.row(i);
         char number[24];
         std::snprintf(number, sizeof number, "%d", row.list_id);
-        put(y, 0, number, kListWidth);
-        put(y, name_x, row.name, name_width);
-        put(y, type_x, row.data_type, kTypeWidth);
+        put_in(y, Column::kList, number);
+        put_in(y, Column::kName, row.name);
+        put_in(y, Column::kType, row.data_type);
         const bool just_changed =
             row.changed != Clock::time_point{} && now - row.changed < kChangeShown;
-        put(y, value_x, row.value, value_width, just_changed ? A_REVERSE : A_NORMAL);
+        put_in(y, Column::kValue, row.value, just_changed ? A_REVERSE : A_NORMAL);
         attr_t status_attributes = A_NORMAL;
         if (!row.status_is_good()) {
             status_attributes = colour_ ? COLOR_PAIR(kBadStatusPair) | A_BOLD : A_BOLD;
         }
-        put(y, status_x, row.status_text(), kStatusWidth, status_attributes);
-        put(y, time_x, row.timestamp, kTimeWidth);
-        std::snprintf(number, sizeof number, "%*lld", kUpdatesWidth,
+        put_in(y, Column::kStatus, row.status_text(), status_attributes);
+        put_in(y, Column::kTime, row.timestamp);
+        std::snprintf(number, sizeof number, "%*lld", kUpdatesColumnWidth,
                       static_cast<long long>(row.updates));
-        put(y, updates_x, number, kUpdatesWidth);
+        put_in(y, Column::kUpdates, number);
     }
     refresh();
 }

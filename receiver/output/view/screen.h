@@ -1,5 +1,6 @@
 // The live view's terminal: a full screen of the table under a header,
-// drawn with ncurses, scrolled with the arrow and page keys.
+// drawn with ncurses, its rows scrolled with the arrow and page keys and its
+// columns with Left and Right.
 #pragma once
 
 #include <signal.h>
@@ -59,7 +60,9 @@ private:
     ::screen *screen_ = nullptr;
     sigset_t old_mask_{};  // the signals blocked before: SIGWINCH is while open
     bool colour_ = false;
-    std::size_t top_ = 0;  // the first table row shown
+    std::size_t top_ = 0;             // the first table row shown
+    std::size_t hidden_columns_ = 0;  // the columns after NAME scrolled out
+    int name_width_ = 0;              // NAME's width in the last drawing
 };
 
 }  // namespace tavlo::receiver::view

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "calendar_text.h"
 #include "report_writer.h"
 #include "value_lines.h"
 
@@ -44,6 +45,13 @@ void make_one_line(std::string &text) {
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::replace(text.begin(), text.end(), '\n', ' ');
     make_showable(text);
+}
+
+// "YYYY-MM-DD HH:MM:SS.mmm" of the record's local calendar time; empty when
+// the client library has no calendar time for it.
+std::string calendar_time(const TimeRecord &time) {
+    const std::tm *local = TAVLO_CLIENT_LOCALTIME(&time);
+    return local != nullptr ? calendar_text(*local, time.milliseconds) : std::string();
 }
 
 bool same_time(const TimeRecord &a, const TimeRecord &b) {
@@ -101,23 +109,31 @@ const TagRow &TagTable::row(std::size_t i) {
     if (row.value_text_due) {
         row.value_text_due = false;
         row.value.clear();
-        {
-            ts::ReportWriter out(row.value);
-            // A value of no bytes reads as zero, from bytes that are there.
-            static const unsigned char kNoBytes[1] = {};
-            ts::write_value(out, row.value_type, row.value_size,
-                            row.value_bytes.empty() ? kNoBytes : row.value_bytes.data());
+        if (row.value_type == TAVLO_TYPE_TIME) {
+            TimeRecord time{};  // fewer bytes read as zero, as in the report
+            if (!row.value_bytes.empty()) {
+                std::memcpy(&time, row.value_bytes.data(),
+                            std::min(sizeof time, row.value_bytes.size()));
+            }
+            row.value = calendar_time(time);
         }
-        make_one_line(row.value);
+        // Other values, and a TIME value without a calendar time, as the
+        // report says them.
+        if (row.value.empty()) {
+            {
+                ts::ReportWriter out(row.value);
+                // A value of no bytes reads as zero, from bytes that are there.
+                static const unsigned char kNoBytes[1] = {};
+                ts::write_value(out, row.value_type, row.value_size,
+                                row.value_bytes.empty() ? kNoBytes : row.value_bytes.data());
+            }
+            make_one_line(row.value);
+        }
     }
     if (row.time_text_due) {
         row.time_text_due = false;
-        row.timestamp.clear();
-        {
-            ts::ReportWriter out(row.timestamp);
-            ts::write_time_line(out, "", "Invalid timestamp", row.time);
-        }
-        make_one_line(row.timestamp);
+        row.timestamp = calendar_time(row.time);
+        if (row.timestamp.empty()) row.timestamp = "Invalid timestamp";
     }
     return row;
 }
@@ -184,6 +200,7 @@ TagTable::Row *TagTable::row_of(List &list, int32_t place, std::string_view name
         made->key = name;
         made->name = name;
         make_showable(made->name);
+        longest_name_ = std::max(longest_name_, made->name.size());
         row = made.get();
         rows_.push_back(std::move(made));
         list.by_name.emplace(row->key, row);
@@ -197,6 +214,8 @@ void TagTable::remove(const List &list) {
     rows_.erase(std::remove_if(rows_.begin(), rows_.end(),
                                [&](const auto &row) { return row->list == &list; }),
                 rows_.end());
+    longest_name_ = 0;
+    for (const auto &row : rows_) longest_name_ = std::max(longest_name_, row->name.size());
     if (last_list_ == &list) last_list_ = nullptr;
     lists_.erase(std::find_if(lists_.begin(), lists_.end(),
                               [&](const auto &owned) { return owned.get() == &list; }));

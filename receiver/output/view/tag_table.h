@@ -24,10 +24,12 @@ struct TagRow {
     int32_t list_id = 0;
     std::string name;
     std::string_view data_type;  // as the type line says it; empty before descriptors came
-    std::string value;           // as the text report shows it, on one line; empty before a value
+    // As the text report shows it, on one line, but a TIME value as a
+    // calendar time; empty before a value.
+    std::string value;
     bool has_status = false;
     int32_t status = 0;
-    std::string timestamp;        // as the text report shows it; empty before a timestamp came
+    std::string timestamp;        // a calendar time; empty before a timestamp came
     int64_t updates = 0;          // messages that brought the tag a value
     Clock::time_point changed{};  // when the value last changed (not when it first came)
 
@@ -63,6 +65,8 @@ public:
     const TagRow &row(std::size_t i);
     // Tags not shown because the table was full.
     int64_t tags_left_out() const { return left_out_; }
+    // The length of the longest name of all rows, shown or not.
+    std::size_t longest_name() const { return longest_name_; }
 
 private:
     struct Row;
@@ -78,6 +82,7 @@ private:
     std::vector<std::unique_ptr<List>> lists_;
     List *last_list_ = nullptr;  // messages mostly come for the list of the one before
     int64_t left_out_ = 0;
+    std::size_t longest_name_ = 0;
 };
 
 }  // namespace tavlo::receiver::view

@@ -33,7 +33,9 @@ public:
         }
     }
 
-    void arrived(const ReceivedMessage &message) override { link_.message_came(message.received); }
+    void arrived(const ReceivedMessage &message) override {
+        link_.message_came(message.received, view::Clock::now());
+    }
 
     std::optional<int32_t> show(const ReceivedMessage &message,
                                 const TagSelection &selection) override {
