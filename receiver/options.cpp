@@ -159,7 +159,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     // Standard output carries the report: a recording there would be mixed
     // into it, and a file named - is rarely what was meant.
     if (!result.stop && o.record_path == "-") {
-        result.stop = cli::usage_error(kProgram, "--record",
+        result.stop = cli::usage_error(program, "--record",
                                        "- is no file name here: standard output has the report "
                                        "(./- is a file named -)");
     }
@@ -169,7 +169,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.
     if (!result.stop && o.raw && o.output.format != format_row("text")) {
-        result.stop = cli::usage_error(kProgram, "--raw", "is for the text report alone");
+        result.stop = cli::usage_error(program, "--raw", "is for the text report alone");
     }
     if (const auto unavailable = kOutputFormats[o.output.format].unavailable;
         !result.stop && unavailable != nullptr) {
