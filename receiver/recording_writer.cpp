@@ -1,14 +1,12 @@
 // The recording's writer: a thread of its own for the recording's writes.
 #include "recording_writer.h"
 
-#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <utility>
 
@@ -34,8 +32,6 @@ constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
 constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
 // The room a batch and its text keep after a rare huge message.
 constexpr std::size_t kKeptRoom = std::size_t{4} << 20;
-// How often a wait for room in a pipe asks the deadline again.
-constexpr std::chrono::milliseconds kPollSlice{100};
 
 }  // namespace
 
@@ -108,7 +104,7 @@ void RecordingWriter::run() {
         }
         taken.clear(kKeptRoom);
         std::size_t written = 0;
-        const int error = write_text(text, written);
+        const int error = posix::write_all(fd_, text.data(), text.size(), deadline_, written);
         text.clear();
         if (text.capacity() > kKeptRoom) text = script::TextBuffer();
         if (error != 0) {
@@ -135,36 +131,6 @@ bool RecordingWriter::keep_whole_messages(const std::vector<std::size_t> &ends,
     const std::size_t kept = whole == ends.begin() ? 0 : *(whole - 1);
     const off_t end = status.st_size - static_cast<off_t>(written - kept);
     return end >= 0 && ftruncate(fd_, end) == 0;
-}
-
-int RecordingWriter::write_text(const script::TextBuffer &text, std::size_t &written) {
-    const char *data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, data, left);
-        if (n > 0) {
-            data += n;
-            left -= static_cast<std::size_t>(n);
-            written += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n == 0) return EIO;  // a write of nothing would repeat for ever
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return errno;
-        // A pipe whose reader takes nothing now: wait for room, and ask the
-        // deadline again after every slice of the wait.
-        const posix::WriteDeadline deadline = deadline_();
-        std::chrono::milliseconds wait = kPollSlice;
-        if (deadline) {
-            const auto until =
-                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
-            if (until.count() <= 0) return ETIMEDOUT;
-            wait = std::min(wait, until);
-        }
-        pollfd entry{fd_, POLLOUT, 0};
-        if (poll(&entry, 1, static_cast<int>(wait.count())) < 0 && errno != EINTR) return errno;
-    }
-    return 0;
 }
 
 }  // namespace tavlo::receiver

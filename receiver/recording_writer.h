@@ -24,8 +24,8 @@ namespace tavlo::receiver {
 // (the file takes less than the device sends).
 class RecordingWriter {
 public:
-    // Asked before each wait for room in a pipe: none to wait as long as
-    // it takes, or a time to give up at.
+    // Asked before each write and each wait for room in a pipe: none to
+    // wait as long as it takes, or a time to give up at (posix::write_all).
     using Deadline = std::function<posix::WriteDeadline()>;
     // Told, on the thread, why a write failed (an errno; ETIMEDOUT when
     // the deadline came first). Nothing is written after.
@@ -51,9 +51,6 @@ private:
     // Whether the messages waiting make a write worth starting before their
     // gathering time is out; under the lock.
     bool enough_to_write() const;
-    // Writes `text`; 0, or the error of the write that failed, with the
-    // bytes written before it in `written`.
-    int write_text(const script::TextBuffer &text, std::size_t &written);
     // After a write that failed: takes a regular file back to the end of its
     // last whole message, of those `ends` gives the ends of in the text whose
     // first `written` bytes were written. False where the file cannot be cut
