@@ -19,17 +19,13 @@
 #include "receiver.h"
 #include "recording_append.h"
 #include "recording_writer.h"
+#include "report_output.h"
 #include "script_writer.h"
-#include "stop_control.h"
 #include "unique_fd.h"
 
 namespace tavlo::receiver {
 
 namespace {
-
-// How long a write may still wait for a reader of the recording (a pipe)
-// once a stop was asked for.
-constexpr std::chrono::seconds kStopGrace{1};
 
 struct Recording {
     int fd = -1;
@@ -44,14 +40,6 @@ Recording g_recording;
 
 void say(const char *what, const char *reason) {
     std::fprintf(stderr, "%s: %s %s: %s\n", kProgramName, what, g_recording.path.c_str(), reason);
-}
-
-posix::WriteDeadline write_deadline() {
-    if (!stop_requested()) return std::nullopt;
-    if (!g_recording.grace_end) {
-        g_recording.grace_end = std::chrono::steady_clock::now() + kStopGrace;
-    }
-    return g_recording.grace_end;
 }
 
 // On the writer thread: its write failed.
@@ -136,7 +124,8 @@ bool open_recording(const char *path, RecordMode mode) {
         script::append_recording_start(g_recording.first);
     }
     g_recording.writer = std::make_unique<RecordingWriter>(
-        g_recording.fd, std::string(g_recording.first.view()), write_deadline, say_write_failed);
+        g_recording.fd, std::string(g_recording.first.view()),
+        [] { return write_deadline(g_recording.grace_end); }, say_write_failed);
     return true;
 }
 
