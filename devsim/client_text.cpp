@@ -1,10 +1,11 @@
 // Bytes a client sent, made safe for the simulator's log.
 #include "client_text.h"
 
+#include "hex_digits.h"
+
 namespace tavlo::devsim {
 
 std::string loggable(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string text;
     text.reserve(bytes.size());
     for (const char c : bytes) {
@@ -12,9 +13,7 @@ std::string loggable(std::string_view bytes) {
         if (byte >= 0x20 && byte < 0x7f) {
             text += c;
         } else {
-            text += "\\x";
-            text += kHex[byte >> 4];
-            text += kHex[byte & 0x0f];
+            posix::append_hex_escape(text, byte);
         }
     }
     return text;

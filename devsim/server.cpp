@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,7 @@ constexpr int64_t kAcceptPauseMs = 250;
 }  // namespace
 
 Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
-               LoopClock &clock, std::FILE *log)
+               posix::Clock &clock, std::FILE *log)
     : options_(options), source_(std::move(source)), pace_(options_), clock_(clock), log_(log) {}
 
 void Server::say(const char *format, ...) {
@@ -327,6 +328,11 @@ void Server::drop(Connection &c, const std::string &why) {
     say("client %d %s\n", c.id, why.c_str());
 }
 
+int64_t Server::now_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now().time_since_epoch())
+        .count();
+}
+
 int Server::poll_timeout(int64_t now) const {
     if (may_produce(now)) return 0;
     int64_t wait = wire::kHeartbeatIntervalMs;
@@ -344,7 +350,7 @@ int Server::poll_timeout(int64_t now) const {
 }
 
 bool Server::step() {
-    int64_t now = clock_.now_ms();
+    int64_t now = now_ms();
     drop_late_and_stuck(now);
     const auto welcomed = std::count_if(connections_.begin(), connections_.end(),
                                         [](const auto &c) { return c->welcomed && !c->gone; });
@@ -375,8 +381,9 @@ bool Server::step() {
         std::fflush(log_);
         said_ = false;
     }
-    if (clock_.wait(fds.data(), fds.size(), poll_timeout(now)) < 0 && errno != EINTR) return false;
-    now = clock_.now_ms();
+    const auto deadline = clock_.now() + std::chrono::milliseconds(poll_timeout(now));
+    if (clock_.poll_until(fds.data(), fds.size(), deadline) < 0 && errno != EINTR) return false;
+    now = now_ms();
     if (fds[0].revents & POLLIN) accept_clients(now);
     for (std::size_t i = 1; i < fds.size(); ++i) {
         Connection &c = *connections_[i - 1];

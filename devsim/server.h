@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "devsim_options.h"
 #include "handshake.h"
-#include "loop_clock.h"
 #include "message_source.h"
 #include "pace.h"
 #include "unique_fd.h"
@@ -25,7 +25,7 @@ public:
     // The server reads the time and waits through `clock`, and writes its
     // lines (a client connected or gone, the limits it met) to `log`.
     Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
-           LoopClock &clock = system_loop_clock(), std::FILE *log = stdout);
+           posix::Clock &clock = posix::system_clock(), std::FILE *log = stdout);
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
 
@@ -90,6 +90,8 @@ private:
     void send_queued(Connection &c, int64_t now);
     void send_heartbeats(int64_t now);
     void drop_late_and_stuck(int64_t now);
+    // Milliseconds on the clock, the time the loop runs on.
+    int64_t now_ms();
     int poll_timeout(int64_t now) const;
     void drop(Connection &c, const std::string &why);
     void say(const char *format, ...) __attribute__((format(printf, 2, 3)));
@@ -97,7 +99,7 @@ private:
     DevsimOptions options_;
     std::unique_ptr<MessageSource> source_;
     Pace pace_;
-    LoopClock &clock_;
+    posix::Clock &clock_;
     std::FILE *log_;
     posix::UniqueFd listener_;
     std::string address_;

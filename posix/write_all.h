@@ -1,6 +1,7 @@
 // Writing a whole buffer to a descriptor, through signals and slow readers.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -18,6 +19,10 @@ using WriteDeadline = std::optional<std::chrono::steady_clock::time_point>;
 
 namespace detail {
 
+// How long a wait for room in a descriptor that never waits (O_NONBLOCK)
+// lasts before the deadline is asked again.
+constexpr std::chrono::milliseconds kRoomWaitSlice{100};
+
 // Waits until `fd` takes bytes, at most until `deadline` (none: as long as
 // it takes). Returns 1 when it does, 0 at the deadline, -1 with errno set.
 inline int wait_for_room(int fd, const WriteDeadline &deadline) {
@@ -31,19 +36,29 @@ inline int wait_for_room(int fd, const WriteDeadline &deadline) {
     return poll(&entry, 1, timeout_ms);
 }
 
+// Whether a write to `fd` waits for room (no O_NONBLOCK); yes when unknown.
+inline bool writes_wait(int fd) {
+    const int flags = fcntl(fd, F_GETFL);
+    return flags < 0 || (flags & O_NONBLOCK) == 0;
+}
+
 }  // namespace detail
 
-// Writes all `size` bytes of `data` to `fd`, in as many writes as it takes.
-// `deadline()` is asked before every write. None lets a write wait for the
-// reader as long as the reader makes it; a time makes the writes wait for
-// room only until then, and go in pieces of PIPE_BUF bytes at most, which a
-// pipe with room takes without waiting. A write cut short by a signal
-// handler (EINTR, or fewer bytes written) goes on after asking again, so no
-// byte is lost or written twice. Returns 0 when all was written, ETIMEDOUT
-// when the deadline came first, or the errno of the write that failed.
+// Writes all `size` bytes of `data` to `fd`, in as many writes as it takes,
+// and counts in `written` the bytes that went out (all of them, or those
+// before the failure). `deadline()` is asked before every write. None lets
+// a write wait for the reader as long as the reader makes it; a time makes
+// the writes wait for room only until then, and where a write would wait,
+// go in pieces of PIPE_BUF bytes at most, which a pipe with room takes
+// without waiting. A descriptor that never waits is waited for in poll(),
+// asking the deadline again at least every 100 ms, so that one that comes
+// meanwhile ends the wait. A write cut short by a signal handler (EINTR, or
+// fewer bytes written) goes on after asking again, so no byte is lost or
+// written twice. Returns 0 when all was written, ETIMEDOUT when the
+// deadline came first, or the errno of the write that failed.
 inline int write_all(int fd, const char *data, std::size_t size,
-                     const std::function<WriteDeadline()> &deadline) {
-    std::size_t written = 0;
+                     const std::function<WriteDeadline()> &deadline, std::size_t &written) {
+    written = 0;
     while (written < size) {
         const WriteDeadline until = deadline();
         if (until) {
@@ -52,19 +67,28 @@ inline int write_all(int fd, const char *data, std::size_t size,
             if (ready < 0 && errno != EINTR) return errno;
             if (ready < 0) continue;
         }
+        const std::size_t left = size - written;
         const std::size_t piece =
-            until ? std::min<std::size_t>(size - written, PIPE_BUF) : size - written;
+            until && detail::writes_wait(fd) ? std::min<std::size_t>(left, PIPE_BUF) : left;
         const ssize_t n = ::write(fd, data + written, piece);
         if (n > 0) {
             written += static_cast<std::size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // A descriptor that never waits: wait here instead.
-            if (detail::wait_for_room(fd, until) < 0 && errno != EINTR) return errno;
+            const auto slice_end = std::chrono::steady_clock::now() + detail::kRoomWaitSlice;
+            const WriteDeadline wait_end = until ? std::min(*until, slice_end) : slice_end;
+            if (detail::wait_for_room(fd, wait_end) < 0 && errno != EINTR) return errno;
         } else if (n == 0 || errno != EINTR) {
             return n == 0 ? EIO : errno;  // a write of nothing would repeat for ever
         }
     }
     return 0;
+}
+
+// The same without the count.
+inline int write_all(int fd, const char *data, std::size_t size,
+                     const std::function<WriteDeadline()> &deadline) {
+    std::size_t written = 0;
+    return write_all(fd, data, size, deadline, written);
 }
 
 }  // namespace tavlo::posix

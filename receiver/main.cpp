@@ -5,7 +5,6 @@
 #include "receiver.h"
 #include "recording.h"
 #include "report_output.h"
-#include "stop_control.h"
 
 using namespace tavlo::receiver;
 

@@ -10,7 +10,6 @@
 #include "record_sizes.h"
 #include "recording.h"
 #include "report_output.h"
-#include "stop_control.h"
 #include "tavlo_testsupport.h"
 
 namespace tavlo::receiver {

@@ -1,11 +1,16 @@
 // The receiver's standard output, written whole through signals and slow
-// readers, and for a terminal with a device's control bytes escaped.
+// readers, and for a terminal with a device's control bytes escaped; and
+// the stop requests that end its waits.
 #include "report_output.h"
 
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -13,12 +18,32 @@
 #include "control_escapes.h"
 #include "options.h"
 #include "standard_output.h"
-#include "stop_control.h"
-#include "write_all.h"
 
 namespace tavlo::receiver {
 
 namespace {
+
+// Set in a signal handler, read by the receiver and the recording's writer
+// thread: an atomic that needs no lock is safe for both.
+std::atomic<int> g_stop_reason{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void on_stop_signal(int signal_number) {
+    int none = 0;
+    g_stop_reason.compare_exchange_strong(
+        none,
+        static_cast<int>(signal_number == SIGALRM ? StopReason::kTimeout : StopReason::kSignal));
+}
+
+// Without SA_RESTART: a write that waits for a reader who does not read
+// returns when the signal comes, so that the stop is seen.
+void handle(int signal_number) {
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(signal_number, &action, nullptr);
+}
 
 // Whole messages go out at once: the report flushes after each.
 constexpr std::size_t kBufferSize = 1 << 16;
@@ -37,17 +62,12 @@ struct OutputState {
 
 OutputState g_output;
 
-posix::WriteDeadline write_deadline() {
-    if (!stop_requested()) return std::nullopt;
-    if (!g_output.grace_end) g_output.grace_end = std::chrono::steady_clock::now() + kStopGrace;
-    return g_output.grace_end;
-}
-
 // Writes all of `data` to standard output. False when the output has
 // ended.
 bool send(const char *data, std::size_t size) {
     if (g_output.ended) return false;
-    const int error = posix::write_all(STDOUT_FILENO, data, size, write_deadline);
+    const int error = posix::write_all(STDOUT_FILENO, data, size,
+                                       [] { return write_deadline(g_output.grace_end); });
     if (error == 0) {
         g_output.written += size;
         return true;
@@ -85,6 +105,34 @@ int close_output(void *) {
 }
 
 }  // namespace
+
+void install_stop_handlers() {
+    handle(SIGINT);
+    handle(SIGTERM);
+    handle(SIGHUP);  // the terminal went away
+    handle(SIGALRM);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void arm_timeout(double seconds) {
+    itimerval timer{};
+    double whole = 0;
+    const double fraction = std::modf(seconds, &whole);
+    timer.it_value.tv_sec = static_cast<time_t>(whole);
+    timer.it_value.tv_usec = static_cast<suseconds_t>(fraction * 1e6);
+    if (timer.it_value.tv_sec == 0 && timer.it_value.tv_usec == 0) timer.it_value.tv_usec = 1;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+StopReason stop_reason() {
+    return static_cast<StopReason>(g_stop_reason.load());
+}
+
+posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end) {
+    if (!stop_requested()) return std::nullopt;
+    if (!grace_end) grace_end = std::chrono::steady_clock::now() + kStopGrace;
+    return grace_end;
+}
 
 void open_report_output(ReportBytes bytes) {
     static char buffer[kBufferSize];

@@ -1,11 +1,36 @@
-// The receiver's standard output: every byte of a report goes out, also when
-// a signal cuts a write short, and a stop is honoured also while a write
-// waits for a reader who does not read.
+// The receiver's standard output and its stops: every byte of a report goes
+// out, also when a signal cuts a write short, and a stop (SIGINT, SIGTERM,
+// SIGHUP or the --timeout alarm) is honoured also while a write waits for a
+// reader who does not read.
 #pragma once
 
 #include <cstdint>
 
+#include "write_all.h"
+
 namespace tavlo::receiver {
+
+enum class StopReason { kNone, kSignal, kTimeout };
+
+// Installs the stop handlers. Every blocking call of the receiver and of the
+// client library returns early when one of them runs (none is restarted):
+// the library's waits end, and a write of the report or the recording gives
+// up if it cannot finish soon (write_deadline()). A closed output pipe turns
+// into a write error instead of SIGPIPE.
+void install_stop_handlers();
+
+// Raises a timeout stop after `seconds`.
+void arm_timeout(double seconds);
+
+StopReason stop_reason();
+inline bool stop_requested() {
+    return stop_reason() != StopReason::kNone;
+}
+
+// The deadline of an output's writes: none until a stop is asked for, then
+// a second after the output first asked, which `grace_end` keeps (each
+// output its own, on the thread that writes it).
+posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end);
 
 enum class ReportBytes {
     kAsTheyAre,

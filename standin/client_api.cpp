@@ -65,7 +65,7 @@ bool valid_name(const char *name) {
 
 // Waits the back-off and doubles it. False when a signal cut the wait short.
 bool back_off(ClientState &client) {
-    const bool slept = clock_in_use().sleep_for(client.backoff);
+    const bool slept = tavlo::posix::clock_in_use().sleep_for(client.backoff);
     client.backoff = std::min(client.backoff * 2, kLongestBackoff);
     return slept;
 }
@@ -75,7 +75,7 @@ bool back_off(ClientState &client) {
 int32_t open_transport(ClientState &client) {
     const TransportRow *row = transport_for(client.device);
     if (row == nullptr) {
-        clock_in_use().sleep_for(kUnknownDevicePause);
+        tavlo::posix::clock_in_use().sleep_for(kUnknownDevicePause);
         return kUnknownDevice;
     }
     if (std::exchange(client.pause_before_connect, false) && !back_off(client)) {
@@ -143,7 +143,7 @@ TAVLO_API void TAVLO_CLIENT_CONNECT(const char *device, StatusBlock *block) {
     int32_t error = 0;
     if (!client.initialised || !valid_name(device)) {
         error = client.initialised ? kBadArgument : kNotInitialised;
-        clock_in_use().sleep_for(kUnknownDevicePause);
+        tavlo::posix::clock_in_use().sleep_for(kUnknownDevicePause);
     } else if (client.transport != nullptr && client.device == device) {
         clear_block(*block);
         return;

@@ -16,7 +16,7 @@ constexpr int32_t kStepWithoutPause = 100;
 
 int64_t calendar_ms() {
     return std::chrono::duration_cast<milliseconds>(
-               clock_in_use().calendar_now().time_since_epoch())
+               posix::clock_in_use().calendar_now().time_since_epoch())
         .count();
 }
 
@@ -38,14 +38,14 @@ SimTransport::SimTransport(const SimDeviceName &name)
     : interval_(milliseconds(name.interval_ms)),
       plant_(name.start_seconds ? *name.start_seconds * 1000 : calendar_ms(),
              name.interval_ms > 0 ? name.interval_ms : kStepWithoutPause),
-      next_due_(clock_in_use().now()) {}
+      next_due_(posix::clock_in_use().now()) {}
 
 int32_t SimTransport::read(milliseconds wait, records::MessageRecords &records) {
-    Clock &clock = clock_in_use();
-    const Clock::Time now = clock.now();
+    posix::Clock &clock = posix::clock_in_use();
+    const posix::Clock::Time now = clock.now();
     if (now < next_due_) {
-        const Clock::Duration pause =
-            std::min<Clock::Duration>(next_due_ - now, std::max(wait, milliseconds(0)));
+        const posix::Clock::Duration pause =
+            std::min<posix::Clock::Duration>(next_due_ - now, std::max(wait, milliseconds(0)));
         if (!clock.sleep_for(pause)) return kInterrupted;
         if (clock.now() < next_due_) return kNoMessage;
     }

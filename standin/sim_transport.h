@@ -24,10 +24,10 @@ public:
     int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) override;
 
 private:
-    Clock::Duration interval_;
+    posix::Clock::Duration interval_;
     sim::Plant plant_;
     records::Message message_;
-    Clock::Time next_due_;  // when the next message is due
+    posix::Clock::Time next_due_;  // when the next message is due
 };
 
 }  // namespace tavlo::standin

@@ -31,8 +31,8 @@ constexpr milliseconds kSilenceLimit{wire::kSilenceLimitMs};
 
 // Waits for `events` on `fd` until `deadline`. Returns 1 when ready, 0 at
 // the deadline, or an error code.
-int32_t wait_for(int fd, short events, Clock::Time deadline) {
-    const int ready = clock_in_use().poll_until(fd, events, deadline);
+int32_t wait_for(int fd, short events, posix::Clock::Time deadline) {
+    const int ready = posix::clock_in_use().poll_until(fd, events, deadline);
     if (ready < 0) return errno == EINTR ? kInterrupted : kConnectFailed;
     return ready;
 }
@@ -47,7 +47,7 @@ int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
         return kConnectFailed;
     }
     int32_t error = kConnectFailed;
-    const Clock::Time deadline = clock_in_use().now() + kConnectLimit;
+    const posix::Clock::Time deadline = posix::clock_in_use().now() + kConnectLimit;
     for (addrinfo *a = addresses; a != nullptr && error == kConnectFailed; a = a->ai_next) {
         posix::UniqueFd fd(
             socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
@@ -72,7 +72,7 @@ int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
     return error;
 }
 
-int32_t send_all(int fd, const std::vector<unsigned char> &bytes, Clock::Time deadline) {
+int32_t send_all(int fd, const std::vector<unsigned char> &bytes, posix::Clock::Time deadline) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -107,14 +107,14 @@ int32_t TcpTransport::open(std::string_view device, const std::string &app_id,
 }
 
 TcpTransport::TcpTransport(posix::UniqueFd socket)
-    : socket_(std::move(socket)), last_heard_(clock_in_use().now()) {}
+    : socket_(std::move(socket)), last_heard_(posix::clock_in_use().now()) {}
 
 int32_t TcpTransport::greet(posix::UniqueFd socket, const std::string &app_id,
                             std::unique_ptr<Transport> &transport) {
     std::unique_ptr<TcpTransport> link(new TcpTransport(std::move(socket)));
     std::vector<unsigned char> hello;
     wire::encode_hello(app_id, wire::kProtocolVersion, hello);
-    const Clock::Time deadline = clock_in_use().now() + kConnectLimit;
+    const posix::Clock::Time deadline = posix::clock_in_use().now() + kConnectLimit;
     if (const int32_t error = send_all(link->socket_.get(), hello, deadline); error != 0) {
         return error;
     }
@@ -134,15 +134,15 @@ int32_t TcpTransport::greet(posix::UniqueFd socket, const std::string &app_id,
             return 0;
         }
         if (link->peer_closed_) return kConnectFailed;
-        if (clock_in_use().now() >= deadline) return kConnectFailed;
+        if (posix::clock_in_use().now() >= deadline) return kConnectFailed;
         if (const int32_t error = link->receive(deadline); error != 0) {
             return error == kConnectionLost ? kConnectFailed : error;
         }
     }
 }
 
-int32_t TcpTransport::receive(Clock::Time deadline) {
-    const int ready = clock_in_use().poll_until(socket_.get(), POLLIN, deadline);
+int32_t TcpTransport::receive(posix::Clock::Time deadline) {
+    const int ready = posix::clock_in_use().poll_until(socket_.get(), POLLIN, deadline);
     if (ready < 0) return errno == EINTR ? kInterrupted : kConnectionLost;
     if (ready == 0) return 0;
     std::size_t room = 0;
@@ -150,7 +150,7 @@ int32_t TcpTransport::receive(Clock::Time deadline) {
     const ssize_t n = recv(socket_.get(), space, room, 0);
     reader_.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
     if (n > 0) {
-        last_heard_ = clock_in_use().now();
+        last_heard_ = posix::clock_in_use().now();
         return 0;
     }
     if (n == 0) {
@@ -162,7 +162,8 @@ int32_t TcpTransport::receive(Clock::Time deadline) {
 }
 
 int32_t TcpTransport::read(milliseconds wait, records::MessageRecords &records) {
-    const Clock::Time deadline = clock_in_use().now() + std::max(wait, milliseconds(0));
+    const posix::Clock::Time deadline =
+        posix::clock_in_use().now() + std::max(wait, milliseconds(0));
     bool looked = false;  // even a read that may not wait looks at the socket once
     for (;;) {
         wire::Frame frame;
@@ -175,8 +176,8 @@ int32_t TcpTransport::read(milliseconds wait, records::MessageRecords &records) 
             return wire::decode_message(frame.payload, frame.length, records) ? 0 : kBadFrame;
         }
         if (peer_closed_) return kConnectionLost;
-        const Clock::Time now = clock_in_use().now();
-        const Clock::Time silence_ends = last_heard_ + kSilenceLimit;
+        const posix::Clock::Time now = posix::clock_in_use().now();
+        const posix::Clock::Time silence_ends = last_heard_ + kSilenceLimit;
         // Bytes waiting in the socket have arrived, however long they
         // waited for a reader who was away: the device is silent only when
         // a look at the socket finds nothing either.

@@ -40,11 +40,11 @@ private:
 
     // Waits until `deadline` for bytes and takes them. Returns 0 when bytes
     // came, or there were none by the deadline, or an error code.
-    int32_t receive(Clock::Time deadline);
+    int32_t receive(posix::Clock::Time deadline);
 
     posix::UniqueFd socket_;
     wire::FrameReader reader_;
-    Clock::Time last_heard_;
+    posix::Clock::Time last_heard_;
     bool peer_closed_ = false;
 };
 

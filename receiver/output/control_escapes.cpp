@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "hex_digits.h"
+
 namespace tavlo::receiver {
 
 namespace {
@@ -17,13 +19,6 @@ bool is_c1(unsigned char byte) {
 
 bool is_c0_control(unsigned char byte) {
     return (byte < 0x20 && byte != '\n' && byte != '\t') || byte == kDelete;
-}
-
-void append_escape(unsigned char byte, std::string &out) {
-    constexpr char kDigits[] = "0123456789abcdef";
-    out += "\\x";
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0xf];
 }
 
 // What the bytes from a lead byte at the start of `bytes` make.
@@ -74,7 +69,7 @@ std::size_t escape_bytes(std::string_view bytes, std::string &out, bool more_to_
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte < kFirstC1) {
             if (is_c0_control(byte)) {
-                append_escape(byte, out);
+                posix::append_hex_escape(out, byte);
             } else {
                 out += static_cast<char>(byte);
             }
@@ -86,8 +81,8 @@ std::size_t escape_bytes(std::string_view bytes, std::string &out, bool more_to_
         if (at.kind == Sequence::kWhole) {
             // U+0080-U+009F: C2 80 to C2 9F.
             if (byte == 0xc2 && is_c1(static_cast<unsigned char>(bytes[i + 1]))) {
-                append_escape(byte, out);
-                append_escape(static_cast<unsigned char>(bytes[i + 1]), out);
+                posix::append_hex_escape(out, byte);
+                posix::append_hex_escape(out, static_cast<unsigned char>(bytes[i + 1]));
             } else {
                 out.append(bytes.substr(i, at.length));
             }
@@ -95,7 +90,7 @@ std::size_t escape_bytes(std::string_view bytes, std::string &out, bool more_to_
             continue;
         }
         if (is_c1(byte)) {
-            append_escape(byte, out);
+            posix::append_hex_escape(out, byte);
         } else {
             out += static_cast<char>(byte);
         }

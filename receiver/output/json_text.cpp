@@ -8,11 +8,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "hex_digits.h"
+
 namespace tavlo::json {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+using posix::kHexDigits;
 
 // The bytes that stand for themselves in a JSON string: printable ASCII
 // but '"' and '\\'.

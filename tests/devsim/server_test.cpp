@@ -12,6 +12,7 @@
 #include <functional>
 #include <limits>
 
+#include "driven_clock.h"
 #include "frame_reader.h"
 #include "message_codec.h"
 #include "temporary_files.h"
@@ -85,7 +86,7 @@ struct Client {
 // A server of the plant on a free port, its lines kept in memory, and its
 // clock: the time moves on, by the whole wait the server asked for, only
 // when no socket is ready, even after the clients have read.
-class Rig final : public devsim::LoopClock {
+class Rig {
 public:
     explicit Rig(const devsim::DevsimOptions &options)
         : Rig(options, std::make_unique<devsim::PlantSource>(
@@ -93,26 +94,16 @@ public:
     }
     Rig(devsim::DevsimOptions options, std::unique_ptr<devsim::MessageSource> source) {
         options.port = 0;
-        server_ = std::make_unique<devsim::Server>(options, std::move(source), *this, log_);
+        clock_.on_idle_wait = [this] { read_all(); };
+        server_ = std::make_unique<devsim::Server>(options, std::move(source), clock_, log_);
         std::string error;
         EXPECT_TRUE(server_->listen(error)) << error;
         port_ = std::stoi(server_->address().substr(server_->address().rfind(':') + 1));
     }
-    ~Rig() override {
+    ~Rig() {
         server_.reset();
         std::fclose(log_);
         std::free(log_text_);
-    }
-
-    int64_t now_ms() override { return now_; }
-    int wait(pollfd *fds, nfds_t count, int timeout_ms) override {
-        int ready = poll(fds, count, 0);
-        if (ready == 0) {
-            read_all();
-            ready = poll(fds, count, 0);
-        }
-        if (ready == 0) now_ += timeout_ms;
-        return ready;
     }
 
     Client &connect(int receive_buffer = 0) {
@@ -130,13 +121,14 @@ public:
     // Runs the loop until `done` or for `limit_ms` of driven time, and
     // returns the driven time it ran.
     int64_t run_until(const std::function<bool()> &done, int64_t limit_ms) {
-        const int64_t start = now_;
-        for (int steps = 0; !ended_ && steps < 2000000 && now_ - start < limit_ms && !done();
+        const int64_t start = clock_.elapsed_ms();
+        for (int steps = 0;
+             !ended_ && steps < 2000000 && clock_.elapsed_ms() - start < limit_ms && !done();
              ++steps) {
             ended_ = !server_->step();
             read_all();
         }
-        return now_ - start;
+        return clock_.elapsed_ms() - start;
     }
 
     devsim::Server &server() { return *server_; }
@@ -149,10 +141,10 @@ public:
 
 private:
     void read_all() {
-        for (auto &client : clients_) client->read(now_);
+        for (auto &client : clients_) client->read(clock_.elapsed_ms());
     }
 
-    int64_t now_ = 0;
+    tavlo::testing::DrivenClock clock_;
     char *log_text_ = nullptr;
     std::size_t log_size_ = 0;
     std::FILE *log_ = open_memstream(&log_text_, &log_size_);

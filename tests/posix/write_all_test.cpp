@@ -1,5 +1,7 @@
 // write_all into a pipe: a slow reader and signals that do not stop lose no
-// byte; a deadline gives up on a reader who takes nothing.
+// byte; a deadline gives up on a reader who takes nothing, also one that
+// comes while a descriptor that never waits waits for room, and the count
+// says what went out.
 #include "write_all.h"
 
 #include <fcntl.h>
@@ -100,6 +102,39 @@ TEST(WriteAll, ADeadlineGivesUpOnAReaderWhoTakesNothingAfterAWholePrefix) {
     EXPECT_GT(received.size(), 0u);
     EXPECT_LT(received.size(), sent.size());
     EXPECT_EQ(received, sent.substr(0, received.size()));
+}
+
+TEST(WriteAll, ANonBlockingPipeCountsWhatWentOutWhenADeadlineEndsTheWait) {
+    struct Case {
+        const char *what;
+        int asks_without_deadline;  // before the deadline comes
+    };
+    const Case cases[] = {{"a deadline from the start", 0}, {"a deadline that comes later", 3}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Pipe pipe;
+        ASSERT_EQ(fcntl(pipe.write_end.get(), F_SETFL, O_NONBLOCK), 0);
+        const std::string sent = numbered_bytes(1 << 20);
+        int asks = 0;
+        const auto deadline = [&]() -> WriteDeadline {
+            if (++asks <= c.asks_without_deadline) return std::nullopt;
+            return std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+        };
+        std::size_t written = 0;
+        EXPECT_EQ(tavlo::posix::write_all(pipe.write_end.get(), sent.data(), sent.size(), deadline,
+                                          written),
+                  ETIMEDOUT);
+        pipe.write_end.reset();
+        std::string received;
+        char piece[65536];
+        for (ssize_t n; (n = read(pipe.read_end.get(), piece, sizeof piece)) > 0;) {
+            received.append(piece, static_cast<std::size_t>(n));
+        }
+        EXPECT_GT(asks, c.asks_without_deadline);
+        EXPECT_GT(written, 0u);
+        EXPECT_EQ(written, received.size());
+        EXPECT_EQ(received, sent.substr(0, received.size()));
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// A clock the test drives in place of the stand-in's system clock.
+// A clock the test drives in place of the system's.
 #include "driven_clock.h"
 
 #include <poll.h>
@@ -19,10 +19,10 @@ constexpr std::chrono::seconds kCalendarStart{1700000000};
 }  // namespace
 
 DrivenClock::DrivenClock()
-    : start_(std::chrono::hours(1)), now_(start_), previous_(standin::install_clock(this)) {}
+    : start_(std::chrono::hours(1)), now_(start_), previous_(posix::install_clock(this)) {}
 
 DrivenClock::~DrivenClock() {
-    standin::install_clock(previous_);
+    posix::install_clock(previous_);
 }
 
 std::chrono::system_clock::time_point DrivenClock::calendar_now() {
@@ -36,12 +36,11 @@ bool DrivenClock::sleep_for(Duration pause) {
     return true;
 }
 
-int DrivenClock::poll_until(int fd, short events, Time deadline) {
-    pollfd entry{fd, events, 0};
-    int ready = poll(&entry, 1, 0);
+int DrivenClock::poll_until(pollfd *fds, nfds_t count, Time deadline) {
+    int ready = poll(fds, count, 0);
     if (ready == 0 && on_idle_wait) {
         on_idle_wait();
-        ready = poll(&entry, 1, 0);
+        ready = poll(fds, count, 0);
     }
     if (ready == 0) now_ = std::max(now_, deadline);
     return ready;

@@ -1,14 +1,12 @@
-// The stand-in's one clock: the time, and every wait the library makes.
+// The system's clock, and the clock in use.
 #include "clock.h"
-
-#include <poll.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <ctime>
 
-namespace tavlo::standin {
+namespace tavlo::posix {
 
 namespace {
 
@@ -31,12 +29,11 @@ public:
         return nanosleep(&wait, nullptr) == 0 || errno != EINTR;
     }
 
-    int poll_until(int fd, short events, Time deadline) override {
+    int poll_until(pollfd *fds, nfds_t count, Time deadline) override {
         // Rounded up, so that a wait never wakes just before its deadline
         // and spins through polls of no time.
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now()).count();
-        pollfd entry{fd, events, 0};
-        return poll(&entry, 1, static_cast<int>(std::clamp<decltype(left)>(left, 0, INT_MAX)));
+        return poll(fds, count, static_cast<int>(std::clamp<decltype(left)>(left, 0, INT_MAX)));
     }
 };
 
@@ -44,6 +41,10 @@ SystemClock g_system_clock;
 Clock *g_clock = &g_system_clock;
 
 }  // namespace
+
+Clock &system_clock() {
+    return g_system_clock;
+}
 
 Clock &clock_in_use() {
     return *g_clock;
@@ -55,4 +56,4 @@ Clock *install_clock(Clock *replacement) {
     return previous;
 }
 
-}  // namespace tavlo::standin
+}  // namespace tavlo::posix

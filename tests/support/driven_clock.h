@@ -1,4 +1,4 @@
-// A clock the test drives in place of the stand-in's system clock.
+// A clock the test drives in place of the system's.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,12 @@
 
 namespace tavlo::testing {
 
-// While alive, the stand-in reads its time from here. A sleep moves the
-// time on at once; a wait on a descriptor takes what is ready now, and when
-// nothing is, even after on_idle_wait, moves the time on to the deadline. So
-// a test of five seconds of silence takes no time at all.
-class DrivenClock final : public standin::Clock {
+// While alive, it is the clock in use (the stand-in's), and a test can
+// hand it to the simulator's server. A sleep moves the time on at once; a
+// wait on descriptors takes what is ready now, and when nothing is, even
+// after on_idle_wait, moves the time on to the deadline. So a test of five
+// seconds of silence takes no time at all.
+class DrivenClock final : public posix::Clock {
 public:
     DrivenClock();
     ~DrivenClock() override;
@@ -23,7 +24,7 @@ public:
     Time now() override { return now_; }
     std::chrono::system_clock::time_point calendar_now() override;
     bool sleep_for(Duration pause) override;
-    int poll_until(int fd, short events, Time deadline) override;
+    int poll_until(pollfd *fds, nfds_t count, Time deadline) override;
 
     // Milliseconds since the clock was installed.
     int64_t elapsed_ms() const;
@@ -39,7 +40,7 @@ private:
     Time start_;
     Time now_;
     std::vector<int64_t> sleeps_ms_;
-    standin::Clock *previous_;
+    posix::Clock *previous_;
 };
 
 }  // namespace tavlo::testing
