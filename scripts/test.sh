@@ -141,7 +141,7 @@ run_suite() {
 
 stage "g++ optimised build, with the benchmarks"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_WERROR=ON \
-  -DTAVLO_BUILD_BENCHMARKS=ON
+  -DTAVLO_BUILD_TESTS=ON -DTAVLO_BUILD_BENCHMARKS=ON
 cmake --build build -j "$jobs"
 stage "g++ optimised: test suite"
 run_suite build
@@ -150,7 +150,8 @@ stage "Debian packages: build, lintian, install, run, purge"
 bash scripts/check_packages.sh build-deb
 
 stage "g++ sanitizer build (ASan, UBSan)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON \
+  -DTAVLO_BUILD_TESTS=ON
 cmake --build build-asan -j "$jobs"
 stage "g++ sanitizers: test suite"
 run_suite build-asan "${sanitizer_env[@]}"
@@ -158,7 +159,7 @@ run_suite build-asan "${sanitizer_env[@]}"
 stage "clang sanitizer build (ASan, UBSan), with the fuzzers"
 cmake -S . -B build-clang -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_FUZZERS=ON \
-  -DTAVLO_WERROR=ON
+  -DTAVLO_WERROR=ON -DTAVLO_BUILD_TESTS=ON
 cmake --build build-clang -j "$jobs"
 stage "clang sanitizers: test suite"
 run_suite build-clang "${sanitizer_env[@]}"
