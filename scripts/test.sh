@@ -26,6 +26,7 @@ summary=()
 tests_passed=0
 tests_failed=0
 tests_skipped=0
+skip_reasons=()
 
 end_stage() {
   local outcome=$1
@@ -51,6 +52,7 @@ finish() {
   printf '%-52s %4d s\n' "all stages" "$SECONDS"
   printf 'Tests: %d passed, %d failed, %d skipped\n' \
     "$tests_passed" "$tests_failed" "$tests_skipped"
+  [ "${#skip_reasons[@]}" = 0 ] || printf '  skipped %s\n' "${skip_reasons[@]}"
   exit "$status"
 }
 trap finish EXIT
@@ -109,6 +111,30 @@ if ! report=$(clang-format --dry-run --Werror "${sources[@]}" 2>&1 >/dev/null); 
 fi
 
 # ---- Builds and the suite.
+# why_skipped BUILD_DIR: a line "BUILD_DIR: TEST: REASON" for each test that
+# the last run of the suite in BUILD_DIR skipped. ctest shows no output of a
+# skipped test, so the reason comes from its output in ctest's log: the line
+# after GoogleTest's "Skipped", or else the last line the test printed.
+why_skipped() {
+  local build=$1 name reason
+  sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$build/ctest.log" |
+    while read -r name; do
+      reason=$(awk -v name="$name" '
+        /^[0-9]+\/[0-9]+ Testing: / { mine = (substr($0, index($0, ": ") + 2) == name) }
+        mine && /^<end of output>$/ { inside = 0 }
+        mine && inside == 2 {
+          if (after_skipped && given == "") given = $0
+          after_skipped = ($0 ~ /: Skipped$/)
+          if ($0 != "") last = $0
+        }
+        mine && inside == 1 { inside = 2 }  # the rule under "Output:"
+        mine && /^Output:$/ { inside = 1 }
+        END { print (given != "" ? given : last != "" ? last : "no reason given") }
+      ' "$build/Testing/Temporary/LastTest.log")
+      printf '%s: %s: %s\n' "$build" "$name" "$reason"
+    done
+}
+
 # run_suite BUILD_DIR [VAR=VALUE...]: the whole suite, with a temporary
 # folder of its own that must be empty when the suite ends.
 run_suite() {
@@ -131,6 +157,7 @@ run_suite() {
   tests_passed=$((tests_passed + total - failed - skipped))
   tests_failed=$((tests_failed + failed))
   tests_skipped=$((tests_skipped + skipped))
+  mapfile -t -O "${#skip_reasons[@]}" skip_reasons < <(why_skipped "$build")
   [ "$status" = 0 ] || exit "$status"
   if [ -n "$(ls -A "$scratch")" ]; then
     echo "The suite left files in its temporary folder:" >&2
