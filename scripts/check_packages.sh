@@ -107,7 +107,8 @@ cmake -DPROGRAM="$run_dir/examples/range_check" -DLISTS="$PWD/examples/lists" \
 
 echo "manual pages and completions where man and bash-completion look"
 for page in '1 tavlo_t_receiver' '1 tavlo_devsim' '1 tavlo_check_tag_list' \
-            '1 tavlo_define_tags' '5 tavlo_devsim_script' '5 tavlo_tag_list'; do
+            '1 tavlo_define_tags' '5 tavlo_devsim_script' '5 tavlo_tag_list' \
+            '3 tavlo' '7 tavlo_standin'; do
   man -w $page  # the section, then the name
 done
 for program in tavlo_t_receiver tavlo_devsim tavlo_check_tag_list tavlo_define_tags; do
