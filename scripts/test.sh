@@ -75,6 +75,8 @@ command -v dpkg-shlibdeps >/dev/null 2>&1 || need+=(dpkg-dev)
 command -v lintian >/dev/null 2>&1 || need+=(lintian)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v groff >/dev/null 2>&1 || need+=(groff)
+# The pkg-config line, against an install (skipped without it) and the packages.
+command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -e /usr/share/bash-completion/bash_completion ] || need+=(bash-completion)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
 if command -v clang++ >/dev/null 2>&1 &&
