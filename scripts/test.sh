@@ -8,8 +8,10 @@
 #   5. clang under both sanitizers, with the libFuzzer programs: the suite;
 #   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
 #      its seed corpus.
-# Warnings are errors in every build. What is missing is installed with
-# apt-get when the script runs as root.
+# Warnings are errors in every build, and every build has the suite
+# (build/ is shared with the README's first command, which turns it off).
+# What is missing is installed with apt-get when the script runs as root.
+# The summary counts the tests and says why each skipped one was skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
