@@ -1,9 +1,9 @@
 # Installation, in the components that the Debian packages are made of
 # (packaging/): the client library (client), the test-support library
-# (testsupport), the headers with the libraries' links and a CMake package
-# so that another test program can find_package(tavlo) (dev), and the four
-# programs with their manual pages and completions (tools; man/ and
-# completion/ install theirs).
+# (testsupport), the headers with the libraries' links, a CMake package so
+# that another test program can find_package(tavlo) and pkg-config files
+# (dev), and the four programs with their manual pages and completions
+# (tools; man/ and completion/ install theirs).
 include(CMakePackageConfigHelpers)
 
 set_target_properties(tavlo_client_headers PROPERTIES EXPORT_NAME client_headers)
@@ -29,3 +29,14 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/tavloConfigVersion.
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tavloConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/tavloConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tavlo COMPONENT dev)
+
+# pkg-config files, tavlo.pc and tavlo-testsupport.pc (which requires the
+# first), written at install time for the prefix installed to.
+install(CODE "
+  set(SOURCE_DIR \"${PROJECT_SOURCE_DIR}/cmake/pkgconfig\")
+  set(BINARY_DIR \"${PROJECT_BINARY_DIR}/pkgconfig\")
+  set(LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
+  set(INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
+  set(PROJECT_VERSION \"${PROJECT_VERSION}\")
+  include(\"${PROJECT_SOURCE_DIR}/cmake/pkgconfig/write_pc_files.cmake\")"
+  COMPONENT dev)

@@ -4,8 +4,9 @@
 # then, as root, `dpkg -i`, the installed programs run (the receiver on the
 # in-process plant, the simulator on TCP with the receiver), the example
 # built against the installed -dev package and run against the simulator,
-# the manual pages and completions found where man and bash look; the
-# packages are purged at the end, also when a step fails.
+# and built with the pkg-config line, the manual pages and completions
+# found where man and bash look; the packages are purged at the end, also
+# when a step fails.
 #   scripts/check_packages.sh [BUILD_DIR]    (default build-deb)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -105,9 +106,15 @@ done
 cmake -DPROGRAM="$run_dir/examples/range_check" -DLISTS="$PWD/examples/lists" \
   "-DDEVICES=${devices[0]};${devices[1]}" -P tests/package/run_range_check.cmake
 
+echo "the example built with the installed pkg-config line alone, on the in-process plant"
+cc examples/range_check.c $(pkg-config --cflags --libs tavlo-testsupport) -o "$run_dir/range_check_pc"
+cmake -DPROGRAM="$run_dir/range_check_pc" -DLISTS="$PWD/examples/lists" \
+  -P tests/package/run_range_check.cmake
+
 echo "manual pages and completions where man and bash-completion look"
 for page in '1 tavlo_t_receiver' '1 tavlo_devsim' '1 tavlo_check_tag_list' \
-            '1 tavlo_define_tags' '5 tavlo_devsim_script' '5 tavlo_tag_list'; do
+            '1 tavlo_define_tags' '5 tavlo_devsim_script' '5 tavlo_tag_list' \
+            '3 tavlo' '7 tavlo_standin'; do
   man -w $page  # the section, then the name
 done
 for program in tavlo_t_receiver tavlo_devsim tavlo_check_tag_list tavlo_define_tags; do

@@ -8,8 +8,10 @@
 #   5. clang under both sanitizers, with the libFuzzer programs: the suite;
 #   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
 #      its seed corpus.
-# Warnings are errors in every build. What is missing is installed with
-# apt-get when the script runs as root.
+# Warnings are errors in every build, and every build has the suite
+# (build/ is shared with the README's first command, which turns it off).
+# What is missing is installed with apt-get when the script runs as root.
+# The summary counts the tests and says why each skipped one was skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +28,7 @@ summary=()
 tests_passed=0
 tests_failed=0
 tests_skipped=0
+skip_reasons=()
 
 end_stage() {
   local outcome=$1
@@ -51,6 +54,7 @@ finish() {
   printf '%-52s %4d s\n' "all stages" "$SECONDS"
   printf 'Tests: %d passed, %d failed, %d skipped\n' \
     "$tests_passed" "$tests_failed" "$tests_skipped"
+  [ "${#skip_reasons[@]}" = 0 ] || printf '  skipped %s\n' "${skip_reasons[@]}"
   exit "$status"
 }
 trap finish EXIT
@@ -73,6 +77,8 @@ command -v dpkg-shlibdeps >/dev/null 2>&1 || need+=(dpkg-dev)
 command -v lintian >/dev/null 2>&1 || need+=(lintian)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v groff >/dev/null 2>&1 || need+=(groff)
+# The pkg-config line, against an install (skipped without it) and the packages.
+command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -e /usr/share/bash-completion/bash_completion ] || need+=(bash-completion)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
 if command -v clang++ >/dev/null 2>&1 &&
@@ -109,6 +115,30 @@ if ! report=$(clang-format --dry-run --Werror "${sources[@]}" 2>&1 >/dev/null); 
 fi
 
 # ---- Builds and the suite.
+# why_skipped BUILD_DIR: a line "BUILD_DIR: TEST: REASON" for each test that
+# the last run of the suite in BUILD_DIR skipped. ctest shows no output of a
+# skipped test, so the reason comes from its output in ctest's log: the line
+# after GoogleTest's "Skipped", or else the last line the test printed.
+why_skipped() {
+  local build=$1 name reason
+  sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$build/ctest.log" |
+    while read -r name; do
+      reason=$(awk -v name="$name" '
+        /^[0-9]+\/[0-9]+ Testing: / { mine = (substr($0, index($0, ": ") + 2) == name) }
+        mine && /^<end of output>$/ { inside = 0 }
+        mine && inside == 2 {
+          if (after_skipped && given == "") given = $0
+          after_skipped = ($0 ~ /: Skipped$/)
+          if ($0 != "") last = $0
+        }
+        mine && inside == 1 { inside = 2 }  # the rule under "Output:"
+        mine && /^Output:$/ { inside = 1 }
+        END { print (given != "" ? given : last != "" ? last : "no reason given") }
+      ' "$build/Testing/Temporary/LastTest.log")
+      printf '%s: %s: %s\n' "$build" "$name" "$reason"
+    done
+}
+
 # run_suite BUILD_DIR [VAR=VALUE...]: the whole suite, with a temporary
 # folder of its own that must be empty when the suite ends.
 run_suite() {
@@ -131,6 +161,7 @@ run_suite() {
   tests_passed=$((tests_passed + total - failed - skipped))
   tests_failed=$((tests_failed + failed))
   tests_skipped=$((tests_skipped + skipped))
+  mapfile -t -O "${#skip_reasons[@]}" skip_reasons < <(why_skipped "$build")
   [ "$status" = 0 ] || exit "$status"
   if [ -n "$(ls -A "$scratch")" ]; then
     echo "The suite left files in its temporary folder:" >&2
@@ -141,7 +172,7 @@ run_suite() {
 
 stage "g++ optimised build, with the benchmarks"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_WERROR=ON \
-  -DTAVLO_BUILD_BENCHMARKS=ON
+  -DTAVLO_BUILD_TESTS=ON -DTAVLO_BUILD_BENCHMARKS=ON
 cmake --build build -j "$jobs"
 stage "g++ optimised: test suite"
 run_suite build
@@ -150,7 +181,8 @@ stage "Debian packages: build, lintian, install, run, purge"
 bash scripts/check_packages.sh build-deb
 
 stage "g++ sanitizer build (ASan, UBSan)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON -DTAVLO_WERROR=ON \
+  -DTAVLO_BUILD_TESTS=ON
 cmake --build build-asan -j "$jobs"
 stage "g++ sanitizers: test suite"
 run_suite build-asan "${sanitizer_env[@]}"
@@ -158,7 +190,7 @@ run_suite build-asan "${sanitizer_env[@]}"
 stage "clang sanitizer build (ASan, UBSan), with the fuzzers"
 cmake -S . -B build-clang -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVLO_SANITIZE=ON -DTAVLO_BUILD_FUZZERS=ON \
-  -DTAVLO_WERROR=ON
+  -DTAVLO_WERROR=ON -DTAVLO_BUILD_TESTS=ON
 cmake --build build-clang -j "$jobs"
 stage "clang sanitizers: test suite"
 run_suite build-clang "${sanitizer_env[@]}"
