@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "byte_words.h"
 #include "message_records.h"
 #include "script_writer.h"
 #include "text_tokens.h"
@@ -34,14 +33,7 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
     const std::size_t length = strnlen(entry, stride);
     if (length < stride - 1) return {entry, length + 1};
-    // The padding of a full entry is long: eight blanks at a time; the last
-    // byte that is not a blank is the highest byte of a word that differs.
     std::size_t end = stride - 1;
-    for (; end >= 8; end -= 8) {
-        if (const uint64_t differ = eight_bytes(entry + end - 8) ^ kEachByte * ' '; differ != 0) {
-            return {entry, end - static_cast<std::size_t>(__builtin_clzll(differ)) / 8};
-        }
-    }
     while (end > 0 && entry[end - 1] == ' ') --end;
     return {entry, end};
 }

@@ -90,39 +90,6 @@ bool ScriptBuilder::still_fits(const records::TagValue &tag) {
     return frame_holds(tags_, name_stride_, value_bytes_);
 }
 
-bool ScriptBuilder::take_plain_tag(const PlainTagLine &line) {
-    if (!building_ || tags_ >= static_cast<std::size_t>(wire::kMostTags) || !more_lines_whole()) {
-        return false;
-    }
-    records::TagValue &tag = new_tag();
-    // A slot used before holds the name of a tag of an earlier message:
-    // the same name when a device sends the same list again.
-    if (tag.name != line.name) tag.name.assign(line.name);
-    const int32_t stride = records::name_stride_for(tag.name);
-    const int32_t message_stride = std::max(name_stride_, stride);
-    if ((message_.message.name_stride == records::kCompactNameStride &&
-         stride != records::kCompactNameStride) ||
-        !frame_holds(tags_, message_stride, value_bytes_ + line.size)) {
-        --tags_;  // the slot is the general reader's, which sets all of it
-        return false;
-    }
-    tag.data_type = line.data_type;
-    tag.device_data_type = line.device_data_type;
-    if (line.data_type == TAVLO_TYPE_ASCII) {
-        tag.value.assign(line.size, 0);
-        std::memcpy(tag.value.data(), line.text.data(), line.text.size());
-    } else {
-        tag.value.assign(line.number.begin(), line.number.begin() + line.size);
-    }
-    tag.status = line.status;
-    tag.timestamp = line.timestamp;
-    value_bytes_ += line.size;
-    name_stride_ = message_stride;
-    hex_open_ = false;
-    more_given_.reset();
-    return true;
-}
-
 void ScriptBuilder::begin_message(int number) {
     building_ = true;
     message_line_ = number;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "message_records.h"
-#include "plain_tag_line.h"
 
 namespace tavlo::script {
 
@@ -36,12 +35,6 @@ public:
     // is an error of its message line. A message is checked as it grows, so
     // it never holds much more than one frame.
     bool take(const Tokens &tokens, int number, ScriptError &error);
-
-    // Takes a tag line of the plain shape as take() would take its tokens.
-    // False, with nothing taken, when take() has more to say: no message is
-    // being built, it holds the most tags, the name is too long for its
-    // names=40, or the frame would be too large.
-    bool take_plain_tag(const PlainTagLine &line);
 
     // Whether a message is being built.
     bool building() const { return building_; }

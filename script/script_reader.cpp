@@ -73,11 +73,6 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             }
             break;
         }
-        // Most lines of a recording: read at once, without tokens.
-        if (plain_first_ && read_plain_tag_line(line_, plain_tag_) &&
-            builder_.take_plain_tag(plain_tag_)) {
-            continue;
-        }
         if (skipped(line_)) continue;
         if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
             error_ = ScriptError{lines_.number(), reason};

@@ -28,13 +28,7 @@ class ScriptReader {
 public:
     enum class Status { kMessage, kEnd, kError };
 
-    // How lines are read: the tag lines of the plain shape a recording is
-    // written in by the one-pass reader, or every line by the general
-    // reader (slower; the same messages and errors, which checks the other).
-    enum class Lines { kPlainFirst, kGeneralOnly };
-
-    explicit ScriptReader(std::istream &text, Lines lines = Lines::kPlainFirst)
-        : lines_(text), plain_first_(lines == Lines::kPlainFirst) {}
+    explicit ScriptReader(std::istream &text) : lines_(text) {}
     // Reads the file descriptor (not owned) in blocks, as LineReader does.
     explicit ScriptReader(int fd) : lines_(fd) {}
 
@@ -53,15 +47,13 @@ private:
 
     LineReader lines_;
     ScriptBuilder builder_;
-    std::string_view line_;   // in lines_
-    PlainTagLine plain_tag_;  // of line_
-    Tokens tokens_;           // of line_, or of unescaped_
+    std::string_view line_;  // in lines_
+    Tokens tokens_;          // of line_, or of unescaped_
     std::string unescaped_;
     Quoting quoting_ = Quoting::kPlain;  // escapes from an escapes line on
     bool holding_ = false;               // a message line read ahead is held in tokens_
     int held_line_ = 0;
     std::optional<ScriptError> error_;
-    bool plain_first_ = true;
 };
 
 }  // namespace tavlo::script

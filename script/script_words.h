@@ -20,15 +20,6 @@ std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t 
 std::optional<int32_t> kind_of(std::string_view word);
 void append_kind(TextBuffer &line, MessageKind kind);
 
-// A word shorter than kLongestPacked packed for type_keyword(): its bytes
-// (of `bytes`, the first lowest) and its length in the top byte.
-constexpr std::size_t kLongestPacked = 8;
-constexpr uint64_t packed_word(uint64_t bytes, std::size_t size) {
-    return (bytes & ((uint64_t{1} << (8 * size)) - 1)) | uint64_t{size} << 56;
-}
-// The code of the type keyword packed in `word`, or -1.
-int32_t type_keyword(uint64_t word);
-
 // A type keyword (REAL, SHORT, ASCII, LONG, DOUBLE, TIME, ENUM, ORDINAL,
 // DTIME, EXTID, CBAW, CBST, EU, DESC) or a number from `low` to `high`.
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high);

@@ -1,11 +1,8 @@
 // Blank-separated tokens of a line of text, both ways.
 #include "text_tokens.h"
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 
-#include "byte_words.h"
 #include "script_words.h"
 
 namespace tavlo::script {
@@ -14,39 +11,6 @@ namespace {
 
 constexpr char kNulInToken[] = "a token holds a NUL byte";
 constexpr char kQuoteNotClosed[] = "a quote is not closed before the end of the line";
-
-// Whether a byte may end a bare token: the blanks, NUL, and the other
-// control characters, which a token may hold, are the bytes up to the space.
-bool may_end_token(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-// The high bit of each byte of `word` that may end a token, exact for the
-// lowest such byte (a borrow may mark bytes above it).
-uint64_t token_ends(uint64_t word) {
-    return (word - kEachByte * 0x21) & ~word & kEachByte * 0x80;
-}
-
-// The first byte from `at` on that may end a bare token, or `end`: eight
-// bytes at a time. `line` is where the line starts: a line of eight bytes
-// or more is read in words to its last byte.
-const char *find_token_end(const char *line, const char *at, const char *end) {
-    for (; end - at >= 8; at += 8) {
-        if (const uint64_t ends = token_ends(eight_bytes(at))) {
-            return at + __builtin_ctzll(ends) / 8;
-        }
-    }
-    if (at == end) return end;
-    const auto left = static_cast<unsigned>(end - at);
-    if (end - line < 8) {
-        while (at != end && !may_end_token(*at)) ++at;
-        return at;
-    }
-    // The last eight bytes of the line, those before `at` shifted out.
-    const uint64_t ends =
-        token_ends(eight_bytes(end - 8) >> (8 * (8 - left))) & ((uint64_t{1} << (8 * left)) - 1);
-    return ends == 0 ? end : at + __builtin_ctzll(ends) / 8;
-}
 
 // The token in quotes from line[i], after its opening quote; i ends after
 // the closing quote. Its text is a view of the line when it holds no
@@ -128,7 +92,7 @@ const char *split_tokens(std::string_view line, Quoting quoting,
     const char *const first = line.data();
     const char *const end = first + line.size();
     for (const char *at = first;;) {
-        while (at != end && may_end_token(*at) && is_token_blank(*at)) ++at;
+        while (at != end && is_token_blank(*at)) ++at;
         if (at == end) return nullptr;
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
@@ -140,11 +104,8 @@ const char *split_tokens(std::string_view line, Quoting quoting,
             continue;
         }
         const char *const start = at;
-        for (;;) {
-            at = find_token_end(first, at, end);
-            if (at == end || is_token_blank(*at)) break;
+        for (; at != end && !is_token_blank(*at); ++at) {
             if (*at == '\0') return kNulInToken;
-            ++at;  // another control character
         }
         tokens.emplace_back(start, static_cast<std::size_t>(at - start));
         if (at == end) return nullptr;

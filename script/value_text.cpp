@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -34,11 +35,8 @@ T value_at(const unsigned char *bytes) {
 
 // strtof() and strtod() say ERANGE also for a number that reads as a
 // subnormal: that one is kept, overflow and underflow to zero are not.
-// from_chars() reads the plain forms much faster; what it does not take
-// (a plus sign, hex, a number out of range) goes to strtof() or strtod().
 template <typename T>
 bool read_floating(std::string_view token, T (*parse)(const char *, char **), T &number) {
-    if (plain_floating_number(token, number)) return true;
     const std::string text(token);
     errno = 0;
     char *end = nullptr;
@@ -72,36 +70,10 @@ bool has_text(int16_t data_type, const unsigned char *bytes, std::size_t size) {
     }
 }
 
-// Whole numbers below 100000 and multiples of 1/16 below 1024, the values
-// a device most often sends: their shortest text is their exact decimal,
-// written without the general search. Nothing shorter is near enough to
-// read back to them (their steps are far finer than a last decimal digit),
-// and the plain form is never longer than the exponent form. False, and
-// nothing written, for the others.
-template <typename T>
-bool append_plain_floating(TextBuffer &line, T number) {
-    static constexpr const char *kSixteenths[] = {"",     ".0625", ".125", ".1875", ".25",  ".3125",
-                                                  ".375", ".4375", ".5",   ".5625", ".625", ".6875",
-                                                  ".75",  ".8125", ".875", ".9375"};
-    const T magnitude = std::fabs(number);
-    if (!(magnitude < 100000)) return false;  // NaN too
-    const T whole = std::trunc(magnitude);
-    const T sixteenths = (magnitude - whole) * 16;
-    if (sixteenths != std::trunc(sixteenths) || (sixteenths != 0 && whole >= 1024)) return false;
-    const std::string_view fraction = kSixteenths[static_cast<int>(sixteenths)];
-    char *at = line.room(1 + 5 + fraction.size());
-    if (std::signbit(number)) *at++ = '-';
-    at = std::to_chars(at, at + 5, static_cast<uint32_t>(whole)).ptr;
-    std::memcpy(at, fraction.data(), fraction.size());
-    line.commit(at + fraction.size());
-    return true;
-}
-
 // The shortest text that reads back to the same number.
 template <typename T>
 void append_floating(TextBuffer &line, const unsigned char *bytes) {
     const T number = value_at<T>(bytes);
-    if (append_plain_floating(line, number)) return;
     constexpr std::size_t kLongest = 32;  // -2.2250738585072014e-308
     char *at = line.room(kLongest);
     line.commit(std::to_chars(at, at + kLongest, number).ptr);

@@ -9,13 +9,11 @@
 //                                            zero-filled to SIZE
 #pragma once
 
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "text_buffer.h"
@@ -32,16 +30,6 @@ struct ValueType {
     std::optional<int32_t> ascii_size;  // ASCII:N
     std::optional<int32_t> raw_size;    // CODE:SIZE: the value is hex bytes
 };
-
-// A REAL or DOUBLE in the plain forms from_chars() reads, the whole text;
-// false for any other (a plus sign, hex, a number out of range), which
-// read_value() takes as strtof() or strtod() does.
-template <typename T>
-bool plain_floating_number(std::string_view text, T &number) {
-    const char *const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number);
-    return error == std::errc() && stop == end;
-}
 
 // Reads a TYPE token. Returns a reason on failure.
 const char *read_value_type(std::string_view token, ValueType &type);
