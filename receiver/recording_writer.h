@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "message_batch.h"
 #include "script_writer.h"
 #include "write_all.h"
 
@@ -67,10 +66,11 @@ private:
     const Failure failure_;
 
     std::mutex mutex_;
-    std::condition_variable wake_;  // the thread: messages, or the finish
-    std::condition_variable room_;  // the receiver: room for a message
-    script::MessageBatch waiting_;  // handed over, not yet taken
-    bool idle_ = false;             // the thread waits for a message
+    std::condition_variable wake_;           // the thread: messages, or the finish
+    std::condition_variable room_;           // the receiver: room for a message
+    std::vector<script::ReadCopy> waiting_;  // handed over, not yet taken
+    std::size_t waiting_bytes_ = 0;          // of the copies in waiting_
+    bool idle_ = false;                      // the thread waits for a message
     bool finishing_ = false;
     int error_ = 0;
     std::thread thread_;

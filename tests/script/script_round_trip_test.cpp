@@ -188,6 +188,37 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
     }
 }
 
+// The receiver's writer thread writes its copy of each read, made before
+// the library reuses the read's arrays: the copy writes as the read did,
+// null arrays and a null device too.
+TEST(ScriptRoundTrip, ACopyOfAReadWritesAsTheRead) {
+    using tavlo::script::ReadMessage;
+    const auto text_of = [](const ReadMessage &read) {
+        tavlo::script::TextBuffer text;
+        tavlo::script::append_message(text, read);
+        return std::string(text.view());
+    };
+    const std::vector<void (*)(ReadMessage &)> nulled = {
+        [](ReadMessage &) {},
+        [](ReadMessage &r) { r.names = nullptr; },
+        [](ReadMessage &r) { r.values = nullptr; },
+        [](ReadMessage &r) { r.device = nullptr; },
+        [](ReadMessage &r) { r.descriptors = nullptr; },
+        [](ReadMessage &r) {
+            r.statuses = nullptr;
+            r.timestamps = nullptr;
+        },
+    };
+    for (const Case &c : odd_reads()) {
+        for (std::size_t i = 0; i < nulled.size(); ++i) {
+            ReadMessage read = tavlo::script::read_of(c.read, 1700000000250);
+            nulled[i](read);
+            const tavlo::script::ReadCopy copy(read);
+            EXPECT_EQ(text_of(copy.read()), text_of(read)) << c.what << ", row " << i;
+        }
+    }
+}
+
 TEST(ScriptRoundTrip, ValuesAreWrittenInTheirPlainestText) {
     const MessageRecords read = read_of(
         TAVLO_MSG_UNSOLICITED, "PLANT 9", 256,
