@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "message_records.h"
+#include "script_text.h"
 #include "tavlo.h"
-#include "text_buffer.h"
 
 namespace tavlo::script {
 

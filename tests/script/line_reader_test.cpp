@@ -1,8 +1,6 @@
 // The line reader over a file in blocks, next to the same reader over a
 // stream line by line: the same lines, numbers and limits, wherever the
 // blocks cut the lines.
-#include "line_reader.h"
-
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/time.h>

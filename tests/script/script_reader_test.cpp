@@ -1,12 +1,12 @@
 // The grown script lines that cannot be used, and a script read as it is
 // sent: its first message before the rest of the file.
+#include "script_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <sstream>
 #include <string>
-
-#include "script_file.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "client_records.h"
 #include "name_layouts.h"
 #include "script_reader.h"
+#include "script_text.h"
 #include "script_writer.h"
-#include "text_tokens.h"
 
 namespace {
 

@@ -1,6 +1,4 @@
 // Script files of the device simulator: what a person writes, what is sent.
-#include "script_file.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,8 +6,8 @@
 #include <vector>
 
 #include "bytes.h"
-#include "line_reader.h"
 #include "message_codec.h"
+#include "script_reader.h"
 #include "temporary_files.h"
 #include "wire_format.h"
 
