@@ -2,15 +2,18 @@
 // and the round trip of a recording: every message that reads, laid out,
 // written as the receiver records it and read again, lays out to the same
 // records as a caller sees them.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "message_records.h"
 #include "script_reader.h"
 #include "script_writer.h"
+#include "unique_fd.h"
 
 namespace {
 
@@ -21,6 +24,16 @@ using tavlo::script::ScriptReader;
 // 16 MiB value would take the fuzzer's time for one input alone.
 constexpr std::size_t kLargestRoundTrip = std::size_t{1} << 18;
 constexpr int kMostMessages = 64;
+
+// A file in memory holding `text`, read from its start.
+tavlo::posix::UniqueFd file_of(std::string_view text) {
+    tavlo::posix::UniqueFd file(memfd_create("script", MFD_CLOEXEC));
+    if (!file || write(file.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
+        lseek(file.get(), 0, SEEK_SET) != 0) {
+        __builtin_trap();
+    }
+    return file;
+}
 
 std::string_view name_at(const MessageRecords &r, int32_t k) {
     const char *entry = r.names.data() + static_cast<std::size_t>(k * r.name_stride);
@@ -54,8 +67,8 @@ void round_trip(const tavlo::script::ScriptMessage &message, MessageRecords &rec
     tavlo::script::TextBuffer text;
     tavlo::script::append_recording_start(text);
     tavlo::script::append_message(text, read);
-    std::istringstream written{std::string(text.view())};
-    ScriptReader reader(written);
+    const tavlo::posix::UniqueFd written = file_of(text.view());
+    ScriptReader reader(written.get());
     tavlo::script::ScriptMessage again;
     tavlo::script::ScriptError error;
     MessageRecords records_again;
@@ -68,8 +81,9 @@ void round_trip(const tavlo::script::ScriptMessage &message, MessageRecords &rec
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    std::istringstream text(std::string(reinterpret_cast<const char *>(data), size));
-    ScriptReader reader(text);
+    const tavlo::posix::UniqueFd text =
+        file_of(std::string_view(reinterpret_cast<const char *>(data), size));
+    ScriptReader reader(text.get());
     tavlo::script::ScriptMessage message;
     tavlo::script::ScriptError error;
     MessageRecords records;

@@ -15,9 +15,6 @@
 
 namespace tavlo::script {
 
-LineReader::LineReader(std::istream &in, std::size_t longest)
-    : in_(&in), longest_(longest), block_(longest + 1), buffer_(new char[longest + 1]) {}
-
 LineReader::LineReader(int fd, std::size_t longest, std::size_t block)
     : fd_(fd),
       longest_(longest),
@@ -63,29 +60,14 @@ bool LineReader::fill() {
 }
 
 std::size_t LineReader::read_some(char *to, std::size_t room) {
-    if (in_ == nullptr) {
-        for (;;) {
-            const ssize_t n = ::read(fd_, to, room);
-            if (n >= 0) return static_cast<std::size_t>(n);
-            if (errno != EINTR) {
-                read_error_ = errno;
-                return 0;
-            }
+    for (;;) {
+        const ssize_t n = ::read(fd_, to, room);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) {
+            read_error_ = errno;
+            return 0;
         }
     }
-    std::streambuf *const stream = in_->rdbuf();
-    if (stream == nullptr || !in_->good()) return 0;
-    std::size_t n = 0;
-    while (n < room) {
-        const int c = stream->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in_->setstate(std::ios::eofbit);
-            break;
-        }
-        to[n++] = static_cast<char>(c);
-        if (c == '\n') break;
-    }
-    return n;
 }
 
 namespace {
@@ -435,19 +417,6 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
         return Status::kError;
     }
     return Status::kEnd;
-}
-
-bool parse_script(std::istream &text, std::vector<records::Message> &messages, ScriptError &error) {
-    messages.clear();
-    ScriptReader reader(text);
-    ScriptMessage message;
-    for (;;) {
-        switch (reader.next(message, error)) {
-            case ScriptReader::Status::kMessage: messages.push_back(message.message); break;
-            case ScriptReader::Status::kEnd: return true;
-            case ScriptReader::Status::kError: messages.clear(); return false;
-        }
-    }
 }
 
 std::string ScriptFile::open(const std::string &path) {

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,9 +32,6 @@ class LineReader {
 public:
     enum class Status { kLine, kEnd, kTooLong, kReadError };
 
-    // Takes the stream's lines one at a time: the stream is left just after
-    // the last line given (or the limit).
-    explicit LineReader(std::istream &in, std::size_t longest = kLongestScriptLine);
     // Reads the file descriptor (not owned) in blocks of up to `block` bytes,
     // with one read(2) whenever the lines held run out: a pipe's lines come
     // as soon as they are written.
@@ -84,12 +80,11 @@ private:
     // Reads more after the bytes held, moved to the buffer's start first;
     // false at the end of the stream.
     bool fill();
-    // Up to `room` bytes of the stream at `to`: what one read(2) gives, or
-    // from the istream one line with its line end; 0 at the end.
+    // Up to `room` bytes of the file at `to`: what one read(2) gives; 0 at
+    // the end.
     std::size_t read_some(char *to, std::size_t room);
 
-    std::istream *in_ = nullptr;
-    int fd_ = -1;
+    int fd_;
     std::size_t longest_;
     std::size_t block_;
     // Room for the longest line and its line end, or for one byte more
@@ -193,7 +188,6 @@ class ScriptReader {
 public:
     enum class Status { kMessage, kEnd, kError };
 
-    explicit ScriptReader(std::istream &text) : lines_(text) {}
     // Reads the file descriptor (not owned) in blocks, as LineReader does.
     explicit ScriptReader(int fd) : lines_(fd) {}
 
@@ -236,10 +230,6 @@ private:
 // SECONDS or SECONDS.MMM (milliseconds). Tokens are blank-separated; double
 // quotes hold texts with blanks and escapes (script_text.h). A line holds
 // at most 1 MiB; a message's frame at most 16 MiB.
-
-// Reads every message of the script. Returns false, with the first line in
-// error, when any line cannot be used.
-bool parse_script(std::istream &text, std::vector<records::Message> &messages, ScriptError &error);
 
 // A script file read message by message, and again from its start.
 class ScriptFile {

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "script_reader.h"
 #include "script_text.h"
 #include "script_writer.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -162,8 +162,8 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
             end = text.find('\n', start);
             ASSERT_LE(end - start, tavlo::script::kLongestScriptLine);
         }
-        std::istringstream in(text);
-        tavlo::script::ScriptReader reader(in);
+        const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(text);
+        tavlo::script::ScriptReader reader(file.get());
         tavlo::script::ScriptMessage message;
         tavlo::script::ScriptError error;
         ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kMessage)
@@ -273,8 +273,8 @@ TEST(ScriptRoundTrip, ReceiveTimesComeBackPast2038) {
         tavlo::script::append_message(written, tavlo::script::read_of(read, ms));
         const std::string line(written.view());
         EXPECT_EQ(line.substr(line.find(" at=")), text);
-        std::istringstream in(line);
-        tavlo::script::ScriptReader reader(in);
+        const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(line);
+        tavlo::script::ScriptReader reader(file.get());
         tavlo::script::ScriptMessage message;
         tavlo::script::ScriptError error;
         ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kMessage);
