@@ -109,11 +109,7 @@ bool frame_holds(std::size_t tags, int32_t stride, uint64_t value_bytes) {
 }  // namespace
 
 void ScriptBuilder::take_message(ScriptMessage &message) {
-    // The tags left over from a longer message wait for a longer one, with
-    // the room of their names and values.
-    std::vector<records::TagValue> &tags = message_.message.tags;
-    for (std::size_t k = tags_; k < tags.size(); ++k) spare_tags_.push_back(std::move(tags[k]));
-    tags.resize(tags_);
+    message_.message.tags.resize(tags_);
     std::swap(message, message_);
     building_ = false;
 }
@@ -121,14 +117,11 @@ void ScriptBuilder::take_message(ScriptMessage &message) {
 records::TagValue &ScriptBuilder::new_tag() {
     std::vector<records::TagValue> &tags = message_.message.tags;
     if (tags_ == tags.size()) {
-        if (spare_tags_.empty()) {
-            ++tags_;
-            return tags.emplace_back();
-        }
-        tags.push_back(std::move(spare_tags_.back()));
-        spare_tags_.pop_back();
+        ++tags_;
+        return tags.emplace_back();
     }
-    // The name and value are set by add_tag(), over the old ones in place.
+    // A tag of the message handed out before: add_tag() sets its name and
+    // value over the old ones, in the room they had.
     records::TagValue &tag = tags[tags_++];
     tag.element_count = 1;
     return tag;

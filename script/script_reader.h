@@ -156,7 +156,6 @@ private:
 
     ScriptMessage message_;
     std::size_t tags_ = 0;  // of message_.message.tags, the tags of the message built
-    std::vector<records::TagValue> spare_tags_;  // used before, for new_tag()
     bool building_ = false;
     int32_t messages_ = 0;               // message lines taken: the sequence numbers by default
     int message_line_ = 0;               // of the message being built
