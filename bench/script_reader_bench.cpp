@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "script_file.h"
+#include "script_reader.h"
 
 namespace {
 

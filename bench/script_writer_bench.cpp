@@ -1,14 +1,12 @@
 // The recording's writer alone, as the receiver's writer thread runs it:
-// plant messages copied into a batch as the receiver hands them over, then
-// written as script lines, a batch at a time.
+// plant messages copied as the receiver hands them over, then written as
+// script lines, a batch at a time.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
 #include <vector>
 
-#include "message_batch.h"
 #include "message_records.h"
-#include "name_tokens.h"
 #include "plant.h"
 #include "script_writer.h"
 
@@ -32,23 +30,22 @@ std::vector<tavlo::records::MessageRecords> plant_messages() {
 
 void BM_WriteARecording(benchmark::State &state) {
     const auto messages = plant_messages();
-    tavlo::script::MessageBatch batch;
-    tavlo::script::NameTokens names;
+    std::vector<tavlo::script::ReadCopy> batch;
     tavlo::script::TextBuffer text;
     std::size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
         for (std::size_t i = 0; i < messages.size(); ++i) {
             const int64_t received = 1796807320000 + static_cast<int64_t>(i % 1000);
-            batch.add(tavlo::script::read_of(messages[i], received));
+            batch.emplace_back(tavlo::script::read_of(messages[i], received));
             if (batch.size() < kBatch && i + 1 < messages.size()) continue;
-            for (std::size_t k = 0; k < batch.size(); ++k) {
-                tavlo::script::append_message(text, batch.read(k), names);
+            for (const tavlo::script::ReadCopy &copy : batch) {
+                tavlo::script::append_message(text, copy.read());
             }
             benchmark::DoNotOptimize(text.data());
             bytes += text.size();
             text.clear();
-            batch.clear(std::size_t{4} << 20);
+            batch.clear();
         }
     }
     state.SetItemsProcessed(state.iterations() * kMessages);

@@ -5,8 +5,7 @@
 #include <string>
 
 #include "plant.h"
-#include "script_builder.h"
-#include "script_file.h"
+#include "script_reader.h"
 
 namespace tavlo::devsim {
 

@@ -25,8 +25,6 @@
 #include <utility>
 #include <vector>
 
-#include "message_batch.h"
-#include "name_tokens.h"
 #include "options.h"
 #include "receiver.h"
 #include "recording_append.h"
@@ -53,7 +51,7 @@ constexpr auto kGather = std::chrono::microseconds(250);
 constexpr std::size_t kMostWaiting = 1024;
 constexpr std::size_t kMostWaitingBytes = std::size_t{16} << 20;
 constexpr std::size_t kEnoughToWrite = std::size_t{256} << 10;
-// The room a batch and its text keep after a rare huge message.
+// The room the text keeps after a rare huge message.
 constexpr std::size_t kKeptRoom = std::size_t{4} << 20;
 
 // The recording's writer: a thread of its own that writes the messages the
@@ -106,10 +104,11 @@ private:
     const Failure failure_;
 
     std::mutex mutex_;
-    std::condition_variable wake_;  // the thread: messages, or the finish
-    std::condition_variable room_;  // the receiver: room for a message
-    script::MessageBatch waiting_;  // handed over, not yet taken
-    bool idle_ = false;             // the thread waits for a message
+    std::condition_variable wake_;           // the thread: messages, or the finish
+    std::condition_variable room_;           // the receiver: room for a message
+    std::vector<script::ReadCopy> waiting_;  // handed over, not yet taken
+    std::size_t waiting_bytes_ = 0;          // of the copies in waiting_
+    bool idle_ = false;                      // the thread waits for a message
     bool finishing_ = false;
     int error_ = 0;
     std::thread thread_;
@@ -136,17 +135,17 @@ RecordingWriter::~RecordingWriter() {
 bool RecordingWriter::hand_over(const script::ReadMessage &read) {
     std::unique_lock lock(mutex_);
     room_.wait(lock, [this] {
-        return error_ != 0 || waiting_.size() == 0 ||
-               (waiting_.size() < kMostWaiting && waiting_.bytes() < kMostWaitingBytes);
+        return error_ != 0 || waiting_.empty() ||
+               (waiting_.size() < kMostWaiting && waiting_bytes_ < kMostWaitingBytes);
     });
     if (error_ != 0) return false;
-    waiting_.add(read);
+    waiting_bytes_ += waiting_.emplace_back(read).bytes();
     if (idle_ || enough_to_write()) wake_.notify_one();
     return true;
 }
 
 bool RecordingWriter::enough_to_write() const {
-    return waiting_.bytes() >= kEnoughToWrite || waiting_.size() >= kMostWaiting / 2;
+    return waiting_bytes_ >= kEnoughToWrite || waiting_.size() >= kMostWaiting / 2;
 }
 
 int RecordingWriter::finish() {
@@ -162,27 +161,27 @@ int RecordingWriter::finish() {
 }
 
 void RecordingWriter::run() {
-    script::MessageBatch taken;
-    script::NameTokens names;
+    std::vector<script::ReadCopy> taken;
     script::TextBuffer text;
     std::vector<std::size_t> ends;  // of the messages in text
     text += first_;
     std::unique_lock lock(mutex_);
     for (;;) {
         idle_ = true;
-        wake_.wait(lock, [this] { return waiting_.size() > 0 || finishing_; });
+        wake_.wait(lock, [this] { return !waiting_.empty() || finishing_; });
         idle_ = false;
-        if (waiting_.size() == 0) return;
+        if (waiting_.empty()) return;
         const Clock::time_point started = Clock::now();
         std::swap(taken, waiting_);
+        waiting_bytes_ = 0;
         lock.unlock();
         room_.notify_one();
         ends.clear();
-        for (std::size_t i = 0; i < taken.size(); ++i) {
-            script::append_message(text, taken.read(i), names);
+        for (const script::ReadCopy &copy : taken) {
+            script::append_message(text, copy.read());
             ends.push_back(text.size());
         }
-        taken.clear(kKeptRoom);
+        taken.clear();
         std::size_t written = 0;
         const int error = posix::write_all(fd_, text.data(), text.size(), deadline_, written);
         text.clear();

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "script_reader.h"
-#include "text_tokens.h"
+#include "script_text.h"
 
 namespace tavlo::receiver {
 

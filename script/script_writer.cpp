@@ -5,40 +5,47 @@
 #include <cstring>
 #include <string_view>
 
-#include "name_tokens.h"
 #include "script_reader.h"
-#include "script_words.h"
-#include "text_tokens.h"
-#include "value_text.h"
+#include "script_text.h"
 
 namespace tavlo::script {
 
 namespace {
 
-// The tags of a message mostly share their timestamp, and many their
-// status: a record the same as the one of the tag before copies its text.
-template <typename Record>
-class RepeatedText {
-public:
-    template <typename Write>
-    void append(TextBuffer &text, const Record &record, Write &&write) {
-        if (size_ > 0 && std::memcmp(&record, &last_, sizeof record) == 0) {
-            text += std::string_view(text_, size_);
-            return;
-        }
-        const std::size_t from = text.size();
-        write();
-        const std::size_t size = text.size() - from;
-        size_ = size <= sizeof text_ ? size : 0;
-        std::memcpy(text_, text.data() + from, size_);
-        last_ = record;
-    }
+// The name of entry `k` for a script: the bytes up to its NUL, without the
+// blanks that pad it to its last byte, or with the NUL when it comes before
+// that byte. An entry without a NUL (a caller stepping by a smaller stride
+// than the library's) keeps as many bytes as an entry can.
+std::string_view name_of(const ReadMessage &read, int32_t k) {
+    if (read.names == nullptr || read.name_stride <= 0) return {};
+    const auto stride = static_cast<std::size_t>(read.name_stride);
+    const char *entry = read.names + static_cast<std::size_t>(k) * stride;
+    const std::size_t length = strnlen(entry, stride);
+    if (length < stride - 1) return {entry, length + 1};
+    // The blanks that pad a full entry, compared a block at a time: byte by
+    // byte, the writer benchmark took 32% longer (20.3 ms against 15.4).
+    static constexpr char kBlanks[] = "                                ";
+    constexpr std::size_t kBlock = sizeof kBlanks - 1;
+    std::size_t end = stride - 1;
+    while (end >= kBlock && std::memcmp(entry + end - kBlock, kBlanks, kBlock) == 0) end -= kBlock;
+    while (end > 0 && entry[end - 1] == ' ') --end;
+    return {entry, end};
+}
 
-private:
-    Record last_{};
-    char text_[40];  // three numbers with their blanks, a time
-    std::size_t size_ = 0;
-};
+// Whether the 256-byte entries hold only names that the compact layout
+// would hold: the simulator lays those out compact unless told.
+bool all_compact_in_full_entries(const ReadMessage &read) {
+    if (read.name_stride != records::kFullNameStride) return false;
+    for (int32_t k = 0; k < read.count; ++k) {
+        if (name_of(read, k).size() >= records::kCompactNameStride) return false;
+    }
+    return true;
+}
+
+template <typename T>
+std::vector<T> copy_of(const T *from, std::size_t count) {
+    return from != nullptr ? std::vector<T>(from, from + count) : std::vector<T>();
+}
 
 void append_option(TextBuffer &line, const char *key, int64_t value) {
     line += ' ';
@@ -47,7 +54,7 @@ void append_option(TextBuffer &line, const char *key, int64_t value) {
     append_number(line, value);
 }
 
-void append_message_line(TextBuffer &text, const ReadMessage &read, const NameList &names) {
+void append_message_line(TextBuffer &text, const ReadMessage &read) {
     text += "message ";
     append_kind(text, read.kind);
     text += ' ';
@@ -59,7 +66,7 @@ void append_message_line(TextBuffer &text, const ReadMessage &read, const NameLi
     append_option(text, "seq", read.sequence);
     append_option(text, "tags", std::max(read.count, 0));
     // The simulator lays out short names in the compact layout unless told.
-    if (names.all_compact_in_full_entries()) text += " names=256";
+    if (all_compact_in_full_entries(read)) text += " names=256";
     text += " at=";
     append_received_time(text, read.received);
     text += '\n';
@@ -96,11 +103,8 @@ ReadMessage read_of(const records::MessageRecords &records, int64_t received) {
     return read;
 }
 
-void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_tokens) {
-    const NameList &names = name_tokens.of(read);
-    append_message_line(text, read, names);
-    RepeatedText<TagStatus> statuses;
-    RepeatedText<TimeRecord> stamps;
+void append_message(TextBuffer &text, const ReadMessage &read) {
+    append_message_line(text, read);
     const unsigned char *bytes = read.values;
     for (int32_t k = 0; k < read.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -109,22 +113,18 @@ void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_
         const std::size_t size =
             bytes != nullptr && descriptor.size > 0 ? static_cast<std::size_t>(descriptor.size) : 0;
         text += "tag ";
-        text += names.token(k);
+        append_token(text, name_of(read, k));
         text += ' ';
         const HexRest rest = append_type_and_value(text, descriptor.data_type,
                                                    descriptor.device_data_type, bytes, size);
         const TagStatus status = read.statuses != nullptr ? read.statuses[i] : TagStatus{};
-        statuses.append(text, status, [&] {
-            for (const int32_t number : {status.status, status.facility, status.driver_status}) {
-                text += ' ';
-                append_number(text, number);
-            }
-        });
-        const TimeRecord stamp = read.timestamps != nullptr ? read.timestamps[i] : TimeRecord{};
-        stamps.append(text, stamp, [&] {
+        for (const int32_t number : {status.status, status.facility, status.driver_status}) {
             text += ' ';
-            append_time(text, time_has_text(stamp) ? stamp : TimeRecord{0, stamp.seconds});
-        });
+            append_number(text, number);
+        }
+        const TimeRecord stamp = read.timestamps != nullptr ? read.timestamps[i] : TimeRecord{};
+        text += ' ';
+        append_time(text, time_has_text(stamp) ? stamp : TimeRecord{0, stamp.seconds});
         if (descriptor.element_count != 1) {
             append_option(text, "elements", descriptor.element_count);
         }
@@ -142,9 +142,38 @@ void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_
     }
 }
 
-void append_message(TextBuffer &text, const ReadMessage &read) {
-    NameTokens name_tokens;
-    append_message(text, read, name_tokens);
+ReadCopy::ReadCopy(const ReadMessage &read)
+    : numbers_(read), device_(read.device != nullptr ? read.device : "") {
+    const std::size_t count = read.count > 0 ? static_cast<std::size_t>(read.count) : 0;
+    const std::size_t stride =
+        read.name_stride > 0 ? static_cast<std::size_t>(read.name_stride) : 0;
+    names_ = copy_of(read.names, count * stride);
+    descriptors_ = copy_of(read.descriptors, count + 1);
+    std::size_t value_bytes = 0;
+    for (std::size_t i = 1; i < descriptors_.size(); ++i) {
+        value_bytes += static_cast<std::size_t>(std::max(descriptors_[i].size, 0));
+    }
+    values_ = copy_of(read.values, value_bytes);
+    statuses_ = copy_of(read.statuses, count);
+    timestamps_ = copy_of(read.timestamps, count);
+}
+
+ReadMessage ReadCopy::read() const {
+    ReadMessage read = numbers_;
+    read.device = device_.c_str();
+    // An array of no bytes is not read: null serves for it as well.
+    if (read.names != nullptr) read.names = names_.data();
+    if (read.descriptors != nullptr) read.descriptors = descriptors_.data();
+    if (read.values != nullptr) read.values = values_.data();
+    if (read.statuses != nullptr) read.statuses = statuses_.data();
+    if (read.timestamps != nullptr) read.timestamps = timestamps_.data();
+    return read;
+}
+
+std::size_t ReadCopy::bytes() const {
+    return device_.size() + names_.size() + descriptors_.size() * sizeof(TypeDescriptor) +
+           values_.size() + statuses_.size() * sizeof(TagStatus) +
+           timestamps_.size() * sizeof(TimeRecord);
 }
 
 }  // namespace tavlo::script

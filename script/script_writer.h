@@ -3,12 +3,14 @@
 // tokens take escapes: a recording starts with the escapes line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "message_records.h"
+#include "script_text.h"
 #include "tavlo.h"
-#include "text_buffer.h"
 
 namespace tavlo::script {
 
@@ -30,8 +32,6 @@ struct ReadMessage {
     int64_t received = 0;  // when the caller got it, in milliseconds since 1970
 };
 
-class NameTokens;
-
 // The first lines of a recording: the line that marks the file as one, and
 // the escapes line, after which the lines of append_message() read back.
 void append_recording_start(TextBuffer &text);
@@ -52,8 +52,31 @@ ReadMessage read_of(const records::MessageRecords &records, int64_t received);
 // value byte, status and timestamp, whatever they hold. A name entry holds a
 // name blank-padded to its last byte, NUL there; a name that ends in a NUL
 // before is written with it (\x00). No line is longer than the reader takes.
-// A recording keeps `name_tokens` from message to message.
-void append_message(TextBuffer &text, const ReadMessage &read, NameTokens &name_tokens);
 void append_message(TextBuffer &text, const ReadMessage &read);
+
+// A read in arrays of its own: what append_message() reads of it, kept for
+// another thread once the library has reused the read's arrays.
+class ReadCopy {
+public:
+    // Copies the device, each name entry by the read's stride, the
+    // descriptors, the value bytes they size, the statuses and the
+    // timestamps of its count of tags. A null array stays null, a null
+    // device is an empty one.
+    explicit ReadCopy(const ReadMessage &read);
+
+    // The copy as a read; valid while the copy is.
+    ReadMessage read() const;
+    // The bytes of the copy's arrays.
+    std::size_t bytes() const;
+
+private:
+    ReadMessage numbers_;  // of the read; its arrays say which were null
+    std::string device_;
+    std::vector<char> names_;
+    std::vector<TypeDescriptor> descriptors_;
+    std::vector<unsigned char> values_;
+    std::vector<TagStatus> statuses_;
+    std::vector<TimeRecord> timestamps_;
+};
 
 }  // namespace tavlo::script

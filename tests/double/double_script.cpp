@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "bytes.h"
-#include "text_tokens.h"
+#include "script_text.h"
 
 namespace tavlo::test_double {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "script_words.h"
+#include "script_text.h"
 
 namespace {
 

@@ -1,12 +1,15 @@
 // The grown script lines that cannot be used, and a script read as it is
 // sent: its first message before the rest of the file.
+#include "script_reader.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 
-#include "script_file.h"
+#include "read_script.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -59,10 +62,10 @@ TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
         {"tag A 1:2 REAL 01 -1 0 0 0\nmore", "a more line is: more HEX"},
     };
     for (const Case &c : cases) {
-        std::istringstream text(good + c.line + "\n");
+        const std::string text(good + c.line + "\n");
         std::vector<tavlo::records::Message> messages;
         ScriptError error;
-        EXPECT_FALSE(tavlo::script::parse_script(text, messages, error)) << c.line;
+        EXPECT_FALSE(tavlo::testing::read_script(text, messages, error)) << c.line;
         // The last line of the case, after the good two.
         EXPECT_EQ(error.line, 3 + std::count(c.line.begin(), c.line.end(), '\n')) << c.line;
         EXPECT_EQ(error.reason, c.reason) << c.line;
@@ -70,7 +73,7 @@ TEST(ScriptReader, GrownLinesInErrorAreReportedWithTheirNumber) {
 }
 
 TEST(ScriptReader, NamesGiveTheirLayoutAndWhatTheyHold) {
-    std::istringstream text(
+    const std::string text(
         "message GET P 1 2 names=256\ntag A REAL REAL 1 -1 0 0 0\n"
         "message GET P 1 2 names=40\ntag \"" +
         std::string(39, 'n') +
@@ -79,7 +82,7 @@ TEST(ScriptReader, NamesGiveTheirLayoutAndWhatTheyHold) {
         std::string(40, 'n') + "\" REAL REAL 1 -1 0 0 0\n");
     std::vector<tavlo::records::Message> messages;
     ScriptError error;
-    EXPECT_FALSE(tavlo::script::parse_script(text, messages, error));
+    EXPECT_FALSE(tavlo::testing::read_script(text, messages, error));
     EXPECT_EQ(error.line, 6);
     EXPECT_EQ(error.reason, "a name of 40 bytes or more does not fit names=40");
 }
@@ -113,8 +116,8 @@ TEST(ScriptReader, AMessageCutShortIsALineInError) {
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.substr(0, 80));
-        std::istringstream text(c.text);
-        ScriptReader reader(text);
+        const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(c.text);
+        ScriptReader reader(file.get());
         ScriptMessage message;
         ScriptError error;
         ScriptReader::Status status;
@@ -133,13 +136,13 @@ TEST(ScriptReader, TheFirstMessageComesBeforeTheRestIsRead) {
     std::string script;
     for (int n = 0; n < 20000; ++n) script += "message PUT P 1 2\ntag A LONG LONG 5 -1 0 0 0\n";
     script += "tag broken\n";
-    std::istringstream text(script);
-    ScriptReader reader(text);
+    const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(script);
+    ScriptReader reader(file.get());
     ScriptMessage message;
     ScriptError error;
     ASSERT_EQ(reader.next(message, error), ScriptReader::Status::kMessage);
     EXPECT_EQ(message.message.sequence, 1);
-    EXPECT_LT(text.tellg(), 100);
+    EXPECT_LE(lseek(file.get(), 0, SEEK_CUR), off_t{tavlo::script::kLineReaderBlock});
     int messages = 1;
     while (reader.next(message, error) == ScriptReader::Status::kMessage) ++messages;
     EXPECT_EQ(messages, 19999);

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,9 @@
 #include "client_records.h"
 #include "name_layouts.h"
 #include "script_reader.h"
+#include "script_text.h"
 #include "script_writer.h"
-#include "text_tokens.h"
+#include "temporary_files.h"
 
 namespace {
 
@@ -162,8 +162,8 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
             end = text.find('\n', start);
             ASSERT_LE(end - start, tavlo::script::kLongestScriptLine);
         }
-        std::istringstream in(text);
-        tavlo::script::ScriptReader reader(in);
+        const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(text);
+        tavlo::script::ScriptReader reader(file.get());
         tavlo::script::ScriptMessage message;
         tavlo::script::ScriptError error;
         ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kMessage)
@@ -185,6 +185,37 @@ TEST(ScriptRoundTrip, EveryReadComesBackAsItsCallerSawIt) {
         EXPECT_TRUE(again.values == read.values);
         EXPECT_EQ(again.statuses, read.statuses);
         EXPECT_EQ(again.timestamps, read.timestamps);
+    }
+}
+
+// The receiver's writer thread writes its copy of each read, made before
+// the library reuses the read's arrays: the copy writes as the read did,
+// null arrays and a null device too.
+TEST(ScriptRoundTrip, ACopyOfAReadWritesAsTheRead) {
+    using tavlo::script::ReadMessage;
+    const auto text_of = [](const ReadMessage &read) {
+        tavlo::script::TextBuffer text;
+        tavlo::script::append_message(text, read);
+        return std::string(text.view());
+    };
+    const std::vector<void (*)(ReadMessage &)> nulled = {
+        [](ReadMessage &) {},
+        [](ReadMessage &r) { r.names = nullptr; },
+        [](ReadMessage &r) { r.values = nullptr; },
+        [](ReadMessage &r) { r.device = nullptr; },
+        [](ReadMessage &r) { r.descriptors = nullptr; },
+        [](ReadMessage &r) {
+            r.statuses = nullptr;
+            r.timestamps = nullptr;
+        },
+    };
+    for (const Case &c : odd_reads()) {
+        for (std::size_t i = 0; i < nulled.size(); ++i) {
+            ReadMessage read = tavlo::script::read_of(c.read, 1700000000250);
+            nulled[i](read);
+            const tavlo::script::ReadCopy copy(read);
+            EXPECT_EQ(text_of(copy.read()), text_of(read)) << c.what << ", row " << i;
+        }
     }
 }
 
@@ -242,8 +273,8 @@ TEST(ScriptRoundTrip, ReceiveTimesComeBackPast2038) {
         tavlo::script::append_message(written, tavlo::script::read_of(read, ms));
         const std::string line(written.view());
         EXPECT_EQ(line.substr(line.find(" at=")), text);
-        std::istringstream in(line);
-        tavlo::script::ScriptReader reader(in);
+        const tavlo::posix::UniqueFd file = tavlo::testing::unlinked_file(line);
+        tavlo::script::ScriptReader reader(file.get());
         tavlo::script::ScriptMessage message;
         tavlo::script::ScriptError error;
         ASSERT_EQ(reader.next(message, error), tavlo::script::ScriptReader::Status::kMessage);

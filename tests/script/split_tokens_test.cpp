@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "text_tokens.h"
+#include "script_text.h"
 
 namespace {
 

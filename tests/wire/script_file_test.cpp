@@ -1,22 +1,19 @@
 // Script files of the device simulator: what a person writes, what is sent.
-#include "script_file.h"
-
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bytes.h"
-#include "line_reader.h"
 #include "message_codec.h"
+#include "read_script.h"
+#include "script_reader.h"
 #include "temporary_files.h"
 #include "wire_format.h"
 
 namespace {
 
 using tavlo::records::Message;
-using tavlo::script::parse_script;
 using tavlo::script::ScriptError;
 
 template <typename T>
@@ -26,7 +23,7 @@ T value_of(const tavlo::records::TagValue &tag) {
 }
 
 TEST(ScriptFile, EveryKindAndDataTypeIsRead) {
-    std::istringstream text(
+    const std::string text(
         "# a comment, then a blank line\n"
         "\n"
         "message GET PLANT9 2 7\n"
@@ -40,7 +37,8 @@ TEST(ScriptFile, EveryKindAndDataTypeIsRead) {
         "tag STAMP TIME DTIME 86400.500 -1 0 0 60\n");
     std::vector<Message> messages;
     ScriptError error;
-    ASSERT_TRUE(parse_script(text, messages, error)) << error.line << ": " << error.reason;
+    ASSERT_TRUE(tavlo::testing::read_script(text, messages, error))
+        << error.line << ": " << error.reason;
     ASSERT_EQ(messages.size(), 2u);
     const Message &get = messages[0];
     EXPECT_EQ(get.kind, 1);
@@ -135,10 +133,10 @@ TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
          "TIMESTAMP"},
     };
     for (const BadLine &c : cases) {
-        std::istringstream text(c.script);
+        const std::string text(c.script);
         std::vector<Message> messages;
         ScriptError error;
-        EXPECT_FALSE(parse_script(text, messages, error)) << c.script;
+        EXPECT_FALSE(tavlo::testing::read_script(text, messages, error)) << c.script;
         EXPECT_EQ(error.line, c.line) << c.script;
         EXPECT_EQ(error.reason, c.reason) << c.script;
         EXPECT_TRUE(messages.empty());
@@ -146,10 +144,10 @@ TEST(ScriptFile, ALineInErrorIsReportedWithItsNumberAndNothingIsKept) {
 }
 
 TEST(ScriptFile, AMessageOfTheLongestFrameIsKeptWhole) {
-    std::istringstream longest(largest_message(47031));
+    const std::string longest(largest_message(47031));
     std::vector<Message> messages;
     ScriptError error;
-    ASSERT_TRUE(parse_script(longest, messages, error)) << error.reason;
+    ASSERT_TRUE(tavlo::testing::read_script(longest, messages, error)) << error.reason;
     tavlo::records::MessageRecords records;
     tavlo::records::lay_out(messages[1], records);
     std::vector<unsigned char> frame;
