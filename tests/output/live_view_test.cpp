@@ -135,8 +135,9 @@ TEST(LiveView, ShowsARowPerTagOfThePlantKeptCurrentScrolledResizedUntilQ) {
     const std::string time = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}";
     const std::pair<int, std::string> scrolls[] = {
         {1, "BOILER.LAST_IGNITION +" + time}, {4, "SIM.MESSAGE_NUMBER +" + time + " +\\d+\\n"}};
-    for (const auto &[presses, row] : scrolls) {
-        terminal.press(std::vector<std::string>(static_cast<std::size_t>(presses), "Right"));
+    for (const auto &scroll : scrolls) {
+        const std::string &row = scroll.second;
+        terminal.press(std::vector<std::string>(static_cast<std::size_t>(scroll.first), "Right"));
         EXPECT_NE(terminal.wait_until([&](const std::string &screen) {
             return std::regex_search(screen, std::regex(row));
         }),
