@@ -42,6 +42,16 @@ std::string numbered_bytes(std::size_t size) {
 
 std::atomic<int> g_signals{0};
 
+// What is left to read of a pipe whose write end is closed.
+std::string drained(int fd) {
+    std::string received;
+    char piece[65536];
+    for (ssize_t n; (n = read(fd, piece, sizeof piece)) > 0;) {
+        received.append(piece, static_cast<std::size_t>(n));
+    }
+    return received;
+}
+
 extern "C" void count_signal(int) {
     ++g_signals;
 }
@@ -94,11 +104,7 @@ TEST(WriteAll, ADeadlineGivesUpOnAReaderWhoTakesNothingAfterAWholePrefix) {
                                       [deadline] { return WriteDeadline(deadline); }),
               ETIMEDOUT);
     pipe.write_end.reset();
-    std::string received;
-    char piece[65536];
-    for (ssize_t n; (n = read(pipe.read_end.get(), piece, sizeof piece)) > 0;) {
-        received.append(piece, static_cast<std::size_t>(n));
-    }
+    const std::string received = drained(pipe.read_end.get());
     EXPECT_GT(received.size(), 0u);
     EXPECT_LT(received.size(), sent.size());
     EXPECT_EQ(received, sent.substr(0, received.size()));
@@ -125,11 +131,7 @@ TEST(WriteAll, ANonBlockingPipeCountsWhatWentOutWhenADeadlineEndsTheWait) {
                                           written),
                   ETIMEDOUT);
         pipe.write_end.reset();
-        std::string received;
-        char piece[65536];
-        for (ssize_t n; (n = read(pipe.read_end.get(), piece, sizeof piece)) > 0;) {
-            received.append(piece, static_cast<std::size_t>(n));
-        }
+        const std::string received = drained(pipe.read_end.get());
         EXPECT_GT(asks, c.asks_without_deadline);
         EXPECT_GT(written, 0u);
         EXPECT_EQ(written, received.size());
