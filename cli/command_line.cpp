@@ -7,13 +7,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "option_listings.h"
 #include "standard_output.h"
 
 namespace tavlo::cli {
 
 namespace {
 
-// getopt_long's table: the program's rows, then --help and --version.
+// getopt_long's table: the program's rows, then --help, --version and
+// --completion-data.
 std::vector<option> getopt_table(const std::vector<Option> &options) {
     std::vector<option> table;
     for (const Option &row : options) {
@@ -21,6 +23,7 @@ std::vector<option> getopt_table(const std::vector<Option> &options) {
     }
     table.push_back({"help", no_argument, nullptr, 0});
     table.push_back({"version", no_argument, nullptr, 0});
+    table.push_back({"completion-data", no_argument, nullptr, 0});
     table.push_back({nullptr, 0, nullptr, 0});
     return table;
 }
@@ -49,6 +52,7 @@ Parsed read_options(const Program &program, const std::vector<Option> &options, 
     const std::vector<option> table = getopt_table(options);
     const std::size_t help_row = options.size();
     const std::size_t version_row = help_row + 1;
+    const std::size_t completion_row = help_row + 2;
     Parsed parsed;
     optind = 0;  // a fresh start, also for another command line in the same process
     opterr = 0;  // the error lines are ours
@@ -67,11 +71,14 @@ Parsed read_options(const Program &program, const std::vector<Option> &options, 
         } else if (found == '?') {
             problem = "takes no value";
         } else if (*row == help_row) {
-            parsed.stop = Stop{0, program.help, program.name};
+            parsed.stop = Stop{0, help_text(program, options), program.name};
             return parsed;
         } else if (*row == version_row) {
             parsed.stop =
                 Stop{0, std::string(program.name) + " " + TAVLO_VERSION + "\n", program.name};
+            return parsed;
+        } else if (*row == completion_row) {
+            parsed.stop = Stop{0, completion_data(program, options), program.name};
             return parsed;
         } else {
             problem = options[*row].action(optarg);

@@ -24,6 +24,32 @@ Option number_option(const char *name, Number low, Number high, std::function<vo
 
 }  // namespace
 
+Option Option::help(const char *text) && {
+    description = text;
+    return std::move(*this);
+}
+
+Option Option::help(const char *value, const char *text) && {
+    value_name = value;
+    description = text;
+    return std::move(*this);
+}
+
+Option Option::after_paragraph(const char *paragraph) && {
+    heading = paragraph;
+    return std::move(*this);
+}
+
+Option Option::files() && {
+    complete_files = true;
+    return std::move(*this);
+}
+
+Option Option::offers(std::vector<std::string> choices) && {
+    words = std::move(choices);
+    return std::move(*this);
+}
+
 Option flag(const char *name, bool &target) {
     return {name, false, [&target](const char *) {
                 target = true;
@@ -47,38 +73,43 @@ Option list(const char *name, std::vector<std::string> &items) {
 }
 
 Option list(const char *name, std::function<std::string(const std::string &item)> take) {
-    return {name, true, [take = std::move(take)](const char *value) {
-                if (*value == '\0') return std::string("needs a value");
-                std::vector<std::string> given;
-                std::string_view rest(value);
-                for (;;) {
-                    const auto comma = rest.find(',');
-                    if (comma == 0 || rest.empty()) return std::string("has an empty item");
-                    given.emplace_back(rest.substr(0, comma));
-                    if (comma == std::string_view::npos) break;
-                    rest.remove_prefix(comma + 1);
-                }
-                for (const std::string &item : given) {
-                    std::string problem = take(item);
-                    if (!problem.empty()) return problem;
-                }
-                return std::string();
-            }};
+    Option row = {name, true, [take = std::move(take)](const char *value) {
+                      if (*value == '\0') return std::string("needs a value");
+                      std::vector<std::string> given;
+                      std::string_view rest(value);
+                      for (;;) {
+                          const auto comma = rest.find(',');
+                          if (comma == 0 || rest.empty()) return std::string("has an empty item");
+                          given.emplace_back(rest.substr(0, comma));
+                          if (comma == std::string_view::npos) break;
+                          rest.remove_prefix(comma + 1);
+                      }
+                      for (const std::string &item : given) {
+                          std::string problem = take(item);
+                          if (!problem.empty()) return problem;
+                      }
+                      return std::string();
+                  }};
+    row.items = true;
+    return row;
 }
 
 Option one_of(const char *name, std::vector<std::string> words,
               std::function<void(std::size_t)> take) {
-    return {name, true, [words = std::move(words), take = std::move(take)](const char *value) {
-                std::string expected = "expects ";
-                for (std::size_t k = 0; k < words.size(); ++k) {
-                    if (words[k] == value) {
-                        take(k);
-                        return std::string();
-                    }
-                    expected += (k == 0 ? "" : k + 1 < words.size() ? ", " : " or ") + words[k];
+    Option row = {
+        name, true, [words, take = std::move(take)](const char *value) {
+            std::string expected = "expects ";
+            for (std::size_t k = 0; k < words.size(); ++k) {
+                if (words[k] == value) {
+                    take(k);
+                    return std::string();
                 }
-                return expected;
-            }};
+                expected += (k == 0 ? "" : k + 1 < words.size() ? ", " : " or ") + words[k];
+            }
+            return expected;
+        }};
+    row.words = std::move(words);
+    return row;
 }
 
 Option whole_number(const char *name, int64_t low, int64_t high,

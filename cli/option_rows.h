@@ -1,5 +1,6 @@
 // Rows for the tables of options: what each kind of option does with its
-// value.
+// value. A list and a choice of words complete their words (a list's
+// only once offers() gives them).
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ Option list(const char *name, std::vector<std::string> &items);
 Option list(const char *name, std::function<std::string(const std::string &item)> take);
 
 // --name WORD: one of `words`, whose place in them is handed to `take`.
-// Another word is refused: "expects A, B or C".
+// Another word is refused: "expects A, B or C". The completion offers them.
 Option one_of(const char *name, std::vector<std::string> words,
               std::function<void(std::size_t)> take);
 

@@ -12,59 +12,30 @@ namespace tavlo::devsim {
 
 namespace {
 
-constexpr char kDevsimHelp[] =
+constexpr char kUsage[] =
     "Usage: tavlo_devsim [options]\n"
     "\n"
     "Serves a simulated device over TCP: every connected client gets every\n"
     "message, from the simulated plant or from a script file.\n"
-    "\n"
-    "  --port N           port to listen on (default 7301; 0 takes a free one)\n"
-    "  --bind ADDRESS     address to listen on (default 127.0.0.1)\n"
-    "  --interval MS      milliseconds between messages (default 1000; 0: full speed)\n"
-    "  --count N          stop after N messages were sent\n"
-    "  --start SECONDS    the plant clock's start, in seconds since 1970 (default: now)\n"
-    "  --first-message N  number of the first message (default 0)\n"
-    "  --clients N        wait for N clients before the first message (default 1)\n"
-    "  --script FILE      send the messages of FILE instead of the plant's\n"
-    "  --pace interval|recorded\n"
-    "                     send a script's messages at --interval (default), or at\n"
-    "                     the distances of their recorded times\n"
-    "  --speed F          with --pace recorded, divide the distances by F, 0.000001\n"
-    "                     to 1000000 (default 1; 0: as fast as the clients read)\n"
-    "  --loop N           play the script N times (default 1; 0: for ever); other\n"
-    "                     than 1, the script must be a regular file\n"
-    "  --exit-at-end      with --script: once every client was handed the last\n"
-    "                     message, close the connections and exit (status 0, or\n"
-    "                     3 when a line in error ended the script)\n"
-    "  --verbose          print a line for every message sent to a client\n"
-    "  --slow-client drop|wait\n"
-    "                     drop a client that cannot keep up (default), or make\n"
-    "                     everyone wait for the slowest\n"
-    "  --max-queue MIB    with --interval, drop a client that has more than this\n"
-    "                     waiting when a message is due (default 16)\n"
-    "  --help             print this text\n"
-    "  --version          print the version\n"
-    "\n"
-    "Faults, for tests (N is a message's number: its place in the stream from\n"
-    "--first-message, for the plant the value of SIM.MESSAGE_NUMBER):\n"
-    "  --close-after N    close each connection after N messages\n"
-    "  --corrupt-at N     send message N with a payload that breaks the protocol\n"
-    "  --truncate-at N    send half of message N's frame, then close\n"
-    "  --stall-at N       send half of message N's frame, then nothing more\n"
-    "  --oversize-at N    announce a frame far beyond the longest instead of message N\n"
+    "\n";
+constexpr char kAfterOptions[] =
     "\n"
     "The first line printed is \"tavlo_devsim listening on ADDRESS:PORT\".\n"
-    "SIGINT and SIGTERM stop the simulator.\n"
-    "\n"
-    "Exit status:\n"
-    "  0  stopped by a signal or after --count\n"
-    "  1  it could not listen\n"
-    "  2  usage: a bad command line, or a script whose first message cannot be used\n"
-    "  3  a line in error ended the script after the start: the clients did not\n"
-    "     get all of it\n"
-    "  4  standard output could not be written (--help, --version)\n";
+    "SIGINT and SIGTERM stop the simulator.\n";
 
-constexpr cli::Program kProgram = {"tavlo_devsim", kDevsimHelp};
+// The exit statuses that --help lists; each is an item of
+// man/tavlo_devsim.1 too, which a test checks.
+const cli::Program kProgram = {
+    "tavlo_devsim",
+    kUsage,
+    kAfterOptions,
+    {
+        {0, "stopped by a signal or after --count"},
+        {1, "it could not listen"},
+        {2, "usage: a bad command line, or a script whose first message cannot be used"},
+        {3, "a line in error ended the script after the start: the clients did not get all of it"},
+        {4, "standard output could not be written (--help, --version)"},
+    }};
 constexpr int64_t kMost = int64_t{1} << 53;
 constexpr double kFastest = 1e6;
 // The slowest speed but 0: a recorded millisecond becomes 1000 seconds.
@@ -182,34 +153,68 @@ std::optional<cli::Stop> check_combination(const DevsimOptions &o,
 ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
     ParsedDevsimCommandLine result;
     DevsimOptions &o = result.options;
+    // The options in the order of --help, each with its value's name and
+    // its description, from which --help and the completion are made.
     std::vector<cli::Option> options = {
-        cli::whole("port", o.port, 0, 65535),
-        cli::text("bind", o.bind_address),
-        cli::whole("interval", o.interval_ms, 0, 3600000),
-        cli::whole("count", o.count, 1, kMost),
-        cli::whole("start", o.start_seconds, 0, 2147483647),
-        cli::whole("first-message", o.first_message, 0, 1000000000),
-        cli::whole("clients", o.clients, 1, 1000),
-        cli::text("script", o.script),
+        cli::whole("port", o.port, 0, 65535)
+            .help("N", "port to listen on (default 7301; 0 takes a free one)"),
+        cli::text("bind", o.bind_address)
+            .help("ADDRESS", "address to listen on (default 127.0.0.1)")
+            .offers({"127.0.0.1", "::1", "0.0.0.0", "::"}),
+        cli::whole("interval", o.interval_ms, 0, 3600000)
+            .help("MS", "milliseconds between messages (default 1000; 0: full speed)"),
+        cli::whole("count", o.count, 1, kMost).help("N", "stop after N messages were sent"),
+        cli::whole("start", o.start_seconds, 0, 2147483647)
+            .help("SECONDS", "the plant clock's start, in seconds since 1970 (default: now)"),
+        cli::whole("first-message", o.first_message, 0, 1000000000)
+            .help("N", "number of the first message (default 0)"),
+        cli::whole("clients", o.clients, 1, 1000)
+            .help("N", "wait for N clients before the first message (default 1)"),
+        cli::text("script", o.script)
+            .help("FILE", "send the messages of FILE instead of the plant's")
+            .files(),
         cli::one_of(
             "pace", {"interval", "recorded"},
-            [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; }),
-        speed_option(o.speed),
-        cli::whole("loop", o.loop, 0, kMost),
-        cli::flag("exit-at-end", o.exit_at_end),
-        cli::flag("verbose", o.verbose),
-        cli::one_of("slow-client", {"drop", "wait"},
-                    [&o](std::size_t k) {
-                        o.slow_client = k == 0 ? SlowClient::kDrop : SlowClient::kWait;
-                    }),
+            [&o](std::size_t k) { o.pace = k == 0 ? PaceKind::kInterval : PaceKind::kRecorded; })
+            .help("interval|recorded",
+                  "send a script's messages at --interval (default), or at the distances of "
+                  "their recorded times"),
+        speed_option(o.speed).help("F",
+                                   "with --pace recorded, divide the distances by F, 0.000001 to "
+                                   "1000000 (default 1; 0: as fast as the clients read)"),
+        cli::whole("loop", o.loop, 0, kMost)
+            .help("N",
+                  "play the script N times (default 1; 0: for ever); other than 1, the script "
+                  "must be a regular file"),
+        cli::flag("exit-at-end", o.exit_at_end)
+            .help("with --script: once every client was handed the last message, close the "
+                  "connections and exit (status 0, or 3 when a line in error ended the script)"),
+        cli::flag("verbose", o.verbose).help("print a line for every message sent to a client"),
+        cli::one_of(
+            "slow-client", {"drop", "wait"},
+            [&o](std::size_t k) { o.slow_client = k == 0 ? SlowClient::kDrop : SlowClient::kWait; })
+            .help("drop|wait",
+                  "drop a client that cannot keep up (default), or make everyone wait for the "
+                  "slowest"),
         cli::whole_number(
             "max-queue", 1, 4096,
-            [&o](int64_t mib) { o.max_queue_bytes = static_cast<std::size_t>(mib) << 20; }),
-        cli::whole("close-after", o.faults.close_after, 1, kMost),
-        cli::whole("corrupt-at", o.faults.corrupt_at, 0, kMost),
-        cli::whole("truncate-at", o.faults.truncate_at, 0, kMost),
-        cli::whole("stall-at", o.faults.stall_at, 0, kMost),
-        cli::whole("oversize-at", o.faults.oversize_at, 0, kMost),
+            [&o](int64_t mib) { o.max_queue_bytes = static_cast<std::size_t>(mib) << 20; })
+            .help("MIB",
+                  "with --interval, drop a client that has more than this waiting when a message "
+                  "is due (default 16)"),
+        cli::whole("close-after", o.faults.close_after, 1, kMost)
+            .help("N", "close each connection after N messages")
+            .after_paragraph("Faults, for tests (N is a message's number: its place in the stream "
+                             "from --first-message, for the plant the value of "
+                             "SIM.MESSAGE_NUMBER):"),
+        cli::whole("corrupt-at", o.faults.corrupt_at, 0, kMost)
+            .help("N", "send message N with a payload that breaks the protocol"),
+        cli::whole("truncate-at", o.faults.truncate_at, 0, kMost)
+            .help("N", "send half of message N's frame, then close"),
+        cli::whole("stall-at", o.faults.stall_at, 0, kMost)
+            .help("N", "send half of message N's frame, then nothing more"),
+        cli::whole("oversize-at", o.faults.oversize_at, 0, kMost)
+            .help("N", "announce a frame far beyond the longest instead of message N"),
     };
     std::set<std::string> given;
     note_given(options, given);

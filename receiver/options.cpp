@@ -14,7 +14,7 @@ namespace tavlo::receiver {
 
 namespace {
 
-constexpr char kHelpText[] =
+constexpr char kUsage[] =
     "Usage: tavlo_t_receiver [options] device_name [app_id]\n"
     "\n"
     "Connects to a device through the TAVLO client library and prints every\n"
@@ -22,66 +22,45 @@ constexpr char kHelpText[] =
     "The application id is TAVLOUNSOL unless one is given; names longer than\n"
     "31 characters are cut.\n"
     "\n"
-    "Options (before the device name):\n"
-    "  --format F     text (the default): the text report of each message;\n"
-    "                 json: one JSON object a line for every message of any\n"
-    "                 kind (see below), and the receiver's own lines on\n"
-    "                 standard error; view: the live view (--view)\n"
-    "  --view         a full-screen table of the tags, one row a tag, kept\n"
-    "                 current (q quits, arrow and page keys scroll); standard\n"
-    "                 output must be a terminal, and the library's log lines\n"
-    "                 show in the header instead of on the screen\n"
-    "  --raw          on a terminal too, the text report's bytes as they came;\n"
-    "                 without it a device's control bytes show there as \\xHH\n"
-    "                 (into a pipe or a file every byte goes out as it came)\n"
-    "  --kind LIST    show only messages of these kinds: get, put, declare,\n"
-    "                 cancel, unsolicited or a number (--kind unsolicited,get)\n"
-    "  --list LIST    show only messages of these list ids (--list 101,102)\n"
-    "  --tag PATTERN  show only tags whose name (without its padding) matches\n"
-    "                 the shell-style pattern; may be given again; a message\n"
-    "                 with no tag left is not shown\n"
-    "  --count N      stop after N messages shown\n"
-    "  --timeout S    stop after S seconds (a decimal number)\n"
-    "  --record FILE  also write every message read, of every kind, to FILE in\n"
-    "                 the script format of tavlo_devsim, which replays it\n"
-    "  --append       add to a recording that exists (a message cut short at its\n"
-    "                 end is taken off first)\n"
-    "  --force        replace a FILE that exists\n"
-    "  --stats        at the end, a summary of the run on standard error\n"
-    "  --help         print this text\n"
-    "  --version      print the version\n"
-    "  --             end of options\n"
+    "Options (before the device name):\n";
+// After the options; then the path of the JSON output's document.
+constexpr char kAfterOptions[] =
     "\n"
     "SIGINT, SIGTERM and SIGHUP stop the receiver cleanly, as do --count and\n"
     "--timeout, within about a second even while its output waits for a\n"
     "reader (the report being written may then be cut). A failed connect or\n"
     "read is said on standard error; a read that found no message is not.\n"
-    "\n";
-// Then the path of the JSON output's document, and:
-constexpr char kExitStatusHelp[] =
     "\n"
-    "Exit status:\n"
-    "  0  stopped as asked (signal, --count, --timeout, output pipe closed)\n"
-    "  1  the client library could not be initialised\n"
-    "  2  usage: no device name, an empty one, a bad option, or --view\n"
-    "     where it cannot run (no terminal, not built in)\n"
-    "  3  --timeout ran out before the --count messages were shown\n"
-    "  4  standard output could not be written\n"
-    "  5  the --record FILE could not be opened (a pipe that no program reads,\n"
-    "     a file that --append finds is no recording) or written\n";
+    "The JSON lines are described in\n  ";
 
-// The help text with the path of the JSON output's document where this
-// program finds it.
-std::string help_text() {
-    return std::string(kHelpText) + "The JSON lines are described in\n  " + json_output_document() +
-           "\n" + kExitStatusHelp;
-}
+// The exit statuses that --help lists. A new status is a row here and an
+// item under EXIT STATUS in man/tavlo_t_receiver.1, which a test checks.
+const std::vector<cli::ExitStatus> kExitStatuses = {
+    {0, "stopped as asked (signal, --count, --timeout, output pipe closed)"},
+    {1, "the client library could not be initialised"},
+    {2,
+     "usage: no device name, an empty one, a bad option, or --view where it cannot run (no "
+     "terminal, not built in)"},
+    {3, "--timeout ran out before the --count messages were shown"},
+    {4, "standard output could not be written"},
+    {5,
+     "the --record FILE could not be opened (a pipe that no program reads, a file that "
+     "--append finds is no recording) or written"},
+};
+
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
 
 std::vector<std::string> format_names() {
     std::vector<std::string> names;
     for (const OutputFormatRow &row : kOutputFormats) names.emplace_back(row.name);
+    return names;
+}
+
+// The kinds that --kind takes by name.
+std::vector<std::string> kind_names() {
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < kOtherKinds; ++k) names.emplace_back(kMessageKinds[k].name);
     return names;
 }
 
@@ -127,23 +106,59 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     Options &o = result.options;
     bool view = false;
     FilterSettings &filter = o.output.filter;
+    // The options in the order of --help. A new option is one row: what it
+    // does with its value (option_rows.h), .help() with its value's name
+    // and its description, and what the completion offers for the value
+    // (files() or offers()) where that is more than nothing; --help and the
+    // completion take it from here. Its item in man/tavlo_t_receiver.1 is
+    // written by hand, and a test checks it against --help.
     const std::vector<cli::Option> options = {
-        cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max()),
-        cli::decimal("timeout", o.timeout_seconds, kShortestTimeout, kLongestTimeout),
-        cli::one_of("format", format_names(), [&o](std::size_t row) { o.output.format = row; }),
-        cli::list("kind", [&filter](const std::string &w) { return take_kind(w, filter.kinds); }),
+        cli::one_of("format", format_names(), [&o](std::size_t row) { o.output.format = row; })
+            .help("F",
+                  "text (the default): the text report of each message; json: one JSON object a "
+                  "line for every message of any kind (see below), and the receiver's own lines "
+                  "on standard error; view: the live view (--view)"),
+        cli::flag("view", view)
+            .help(
+                "a full-screen table of the tags, one row a tag, kept current (q quits, arrow and "
+                "page keys scroll); standard output must be a terminal, and the library's log "
+                "lines "
+                "show in the header instead of on the screen"),
+        cli::flag("raw", o.raw)
+            .help("on a terminal too, the text report's bytes as they came; without it a device's "
+                  "control bytes show there as \\xHH (into a pipe or a file every byte goes out as "
+                  "it "
+                  "came)"),
+        cli::list("kind", [&filter](const std::string &w) { return take_kind(w, filter.kinds); })
+            .help("LIST",
+                  "show only messages of these kinds: get, put, declare, cancel, unsolicited or a "
+                  "number (--kind unsolicited,get)")
+            .offers(kind_names()),
         cli::list("list",
-                  [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); }),
-        tag_patterns(filter.tag_patterns),
-        cli::flag("view", view),
-        cli::flag("raw", o.raw),
-        cli::flag("stats", o.output.stats),
-        cli::text("record", o.record_path),
-        cli::flag("append", o.append),
-        cli::flag("force", o.force),
+                  [&filter](const std::string &w) { return take_list_id(w, filter.list_ids); })
+            .help("LIST", "show only messages of these list ids (--list 101,102)"),
+        tag_patterns(filter.tag_patterns)
+            .help("PATTERN",
+                  "show only tags whose name (without its padding) matches the shell-style "
+                  "pattern; may be given again; a message with no tag left is not shown"),
+        cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max())
+            .help("N", "stop after N messages shown"),
+        cli::decimal("timeout", o.timeout_seconds, kShortestTimeout, kLongestTimeout)
+            .help("S", "stop after S seconds (a decimal number)"),
+        cli::text("record", o.record_path)
+            .help("FILE",
+                  "also write every message read, of every kind, to FILE in the script format of "
+                  "tavlo_devsim, which replays it")
+            .files(),
+        cli::flag("append", o.append)
+            .help("add to a recording that exists (a message cut short at its end is taken off "
+                  "first)"),
+        cli::flag("force", o.force).help("replace a FILE that exists"),
+        cli::flag("stats", o.output.stats)
+            .help("at the end, a summary of the run on standard error"),
     };
-    const std::string help = help_text();
-    const cli::Program program = {kProgramName, help.c_str()};
+    const std::string after = kAfterOptions + json_output_document() + "\n";
+    const cli::Program program = {kProgramName, kUsage, after.c_str(), kExitStatuses, true};
     const cli::Parsed parsed = cli::read_options(program, options, argc, argv);
     result.stop = parsed.stop;
     int i = parsed.operands;

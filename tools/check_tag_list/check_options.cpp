@@ -12,7 +12,7 @@ namespace tavlo::check {
 
 namespace {
 
-constexpr char kHelpText[] =
+constexpr char kUsage[] =
     "Usage: tavlo_check_tag_list [--help | --version] FORMAT COUNT [FILE]\n"
     "\n"
     "Loads the first COUNT lines of a tag-list file as COUNT tags (0 to\n"
@@ -29,16 +29,22 @@ constexpr char kHelpText[] =
     "  values      name, data type, value, output type, [device data type]\n"
     "  deadbands   name, data type, deadband type, deadband value,\n"
     "              [device data type]\n"
-    "  historical  name, value count, data type, [ASCII size]\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the file was loaded without error\n"
-    "  1  the load recorded an error\n"
-    "  2  usage: a bad FORMAT or COUNT, a FILE that is a folder or has more\n"
-    "     than 255 characters, or an unknown option\n"
-    "  4  standard output could not be written\n";
+    "  historical  name, value count, data type, [ASCII size]\n";
 
-constexpr cli::Program kProgram = {kProgramName, kHelpText};
+// The exit statuses that --help lists; each is an item of
+// man/tavlo_check_tag_list.1 too, which a test checks.
+const cli::Program kProgram = {
+    kProgramName,
+    kUsage,
+    "",
+    {
+        {0, "the file was loaded without error"},
+        {1, "the load recorded an error"},
+        {2,
+         "usage: a bad FORMAT or COUNT, a FILE that is a folder or has more than 255 "
+         "characters, or an unknown option"},
+        {4, "standard output could not be written"},
+    }};
 
 struct FormatName {
     const char *name;

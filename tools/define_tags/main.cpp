@@ -12,27 +12,29 @@ using namespace tavlo::define_tags;
 
 namespace {
 
-constexpr const char kHelpText[] =
+constexpr const char kUsage[] =
     "Usage: tavlo_define_tags [--historical]\n"
     "\n"
     "Asks for a number of tags, defines them at the console with define_tags\n"
     "(with --historical, define_historical_tags) with every record given, and\n"
     "prints the records that came back. Answers are read from standard input\n"
     "only, so a file of answers can drive it.\n"
-    "\n"
-    "  --historical  define historical tags\n"
-    "  --help        print this text\n"
-    "  --version     print the version\n"
-    "\n"
-    "Exit status:\n"
-    "  0  the records were printed\n"
-    "  1  input ended, or could not be read, before the number of tags was given\n"
-    "  2  usage: an unknown option or argument\n"
-    "  4  standard output could not be written\n";
+    "\n";
 
 enum ExitStatus { kExitDone = 0, kExitNoCount = 1 };
 
-constexpr tavlo::cli::Program kProgram = {"tavlo_define_tags", kHelpText};
+// The exit statuses that --help lists; each is an item of
+// man/tavlo_define_tags.1 too, which a test checks.
+const tavlo::cli::Program kProgram = {
+    "tavlo_define_tags",
+    kUsage,
+    "",
+    {
+        {kExitDone, "the records were printed"},
+        {kExitNoCount, "input ended, or could not be read, before the number of tags was given"},
+        {2, "usage: an unknown option or argument"},
+        {4, "standard output could not be written"},
+    }};
 
 void define_and_print_tags(int32_t count) {
     TagRecords records(count);
@@ -54,7 +56,8 @@ void define_and_print_historical_tags(int32_t count) {
 int main(int argc, char **argv) {
     bool historical = false;
     const tavlo::cli::Parsed parsed = tavlo::cli::read_options_alone(
-        kProgram, {tavlo::cli::flag("historical", historical)}, argc, argv);
+        kProgram, {tavlo::cli::flag("historical", historical).help("define historical tags")}, argc,
+        argv);
     if (parsed.stop) return tavlo::cli::finish(*parsed.stop);
     const std::optional<int32_t> count = ask_tag_count();
     if (!count) {
