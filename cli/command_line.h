@@ -58,8 +58,8 @@ struct ExitStatus {
 struct Program {
     const char *name;   // in error lines and in the --version line
     const char *usage;  // the usage line and the paragraphs before the options
-    const char *after;  // the paragraphs after the options
-    std::vector<ExitStatus> exit_statuses;
+    const char *after = "";  // the paragraphs after the options
+    std::vector<ExitStatus> exit_statuses = {};
     bool lists_end_of_options = false;  // "--" after --help and --version
 };
 

@@ -111,7 +111,7 @@ void append_exit_statuses(std::string &out, const std::vector<ExitStatus> &statu
 std::string help_text(const Program &program, const std::vector<Option> &options) {
     std::string out = program.usage;
     append_options(out, program, options);
-    out += program.after != nullptr ? program.after : "";
+    out += program.after;
     append_exit_statuses(out, program.exit_statuses);
     return out;
 }

@@ -3,6 +3,15 @@
 # the options with fixed choices, and files where a file is wanted.
 # Installed once under each program's name, so that bash-completion loads
 # it for whichever is completed first.
+#
+# The build appends to this file the tables of the programs' options, which
+# each program prints from its table of options with --completion-data:
+#   _tavlo_options[PROGRAM]   its options
+#   _tavlo_values[PROGRAM --OPTION]   for an option that takes a value:
+#       "words W...", "items W..." (a comma list of them), "files" or
+#       "nothing"
+# Here is what the tables do not hold: the operands.
+declare -gA _tavlo_options _tavlo_values
 
 # _tavlo_offer WORDS...: the words that start with the current word.
 _tavlo_offer() {
@@ -17,19 +26,31 @@ _tavlo_offer_list() {
     compopt -o nospace
 }
 
+# _tavlo_offer_value PROGRAM: when the word before is an option of PROGRAM
+# that takes a value, offers what its table says and succeeds.
+_tavlo_offer_value() {
+    local offer=${_tavlo_values[$1 $prev]-}
+    [[ -n $offer ]] || return 1
+    case $offer in
+        words\ *) _tavlo_offer ${offer#words } ;;
+        items\ *) _tavlo_offer_list ${offer#items } ;;
+        files) _filedir ;;
+    esac
+    return 0
+}
+
+# _tavlo_offer_options PROGRAM: the options of PROGRAM.
+_tavlo_offer_options() {
+    _tavlo_offer ${_tavlo_options[$1]}
+}
+
 _tavlo_t_receiver() {
     local cur prev words cword split
     _init_completion -s || return
-    case $prev in
-        --format) _tavlo_offer text json view; return ;;
-        --kind) _tavlo_offer_list get put declare cancel unsolicited; return ;;
-        --record) _filedir; return ;;
-        --list | --tag | --count | --timeout) return ;;
-    esac
+    _tavlo_offer_value tavlo_t_receiver && return
     $split && return
     if [[ $cur == -* ]]; then
-        _tavlo_offer --format --view --raw --kind --list --tag --count --timeout --record \
-            --append --force --stats --help --version --
+        _tavlo_offer_options tavlo_t_receiver
         return
     fi
     _tavlo_offer sim sim:0 localhost:7301 127.0.0.1:7301
@@ -39,27 +60,16 @@ _tavlo_t_receiver() {
 _tavlo_devsim() {
     local cur prev words cword split
     _init_completion -s || return
-    case $prev in
-        --pace) _tavlo_offer interval recorded; return ;;
-        --slow-client) _tavlo_offer drop wait; return ;;
-        --script) _filedir; return ;;
-        --bind) _tavlo_offer 127.0.0.1 ::1 0.0.0.0 ::; return ;;
-        --port | --interval | --count | --start | --first-message | --clients | \
-            --speed | --loop | --max-queue | --close-after | --corrupt-at | \
-            --truncate-at | --stall-at | --oversize-at) return ;;
-    esac
+    _tavlo_offer_value tavlo_devsim && return
     $split && return
-    _tavlo_offer --port --bind --interval --count --start --first-message \
-        --clients --script --pace --speed --loop --exit-at-end --verbose --slow-client \
-        --max-queue --help --version --close-after --corrupt-at --truncate-at \
-        --stall-at --oversize-at --
+    _tavlo_offer_options tavlo_devsim
 }
 
 _tavlo_check_tag_list() {
     local cur prev words cword
     _init_completion || return
     if [[ $cur == -* ]]; then
-        _tavlo_offer --help --version --
+        _tavlo_offer_options tavlo_check_tag_list
         return
     fi
     # FORMAT, COUNT, FILE: the place of the word among the arguments.
@@ -76,7 +86,7 @@ _tavlo_check_tag_list() {
 _tavlo_define_tags() {
     local cur prev words cword
     _init_completion || return
-    _tavlo_offer --historical --help --version --
+    _tavlo_offer_options tavlo_define_tags
 }
 
 complete -F _tavlo_t_receiver tavlo_t_receiver

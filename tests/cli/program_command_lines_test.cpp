@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,35 @@ ProcessResult run(const std::string &program, std::vector<std::string> args) {
 
 std::string name_of(const std::string &program) {
     return program.substr(program.rfind('/') + 1);
+}
+
+// Every option that a program's completion offers is a line of its --help
+// with a description, with a value's name where it takes a value and
+// without one where it takes none. A program that lists no options (its
+// usage line names --help and --version) has none of its own.
+TEST(ProgramCommandLines, HelpDescribesEveryOptionTheCompletionOffers) {
+    const std::regex options_row("_tavlo_options\\[[a-z_]+\\]='(.*)'");
+    for (const std::string &program : {kReceiver, kDevsim, kCheck, kDefine}) {
+        const std::string help = run(program, {"--help"}).out;
+        const std::string data = run(program, {"--completion-data"}).out;
+        std::smatch listed;
+        ASSERT_TRUE(std::regex_search(data, listed, options_row)) << data;
+        std::istringstream names(listed[1].str());
+        std::string option;
+        int described = 0;
+        while (names >> option) {
+            if (option == "--" ||
+                (program == kCheck && (option == "--help" || option == "--version"))) {
+                continue;
+            }
+            const bool takes_value = data.find(" " + option + "]=") != std::string::npos;
+            const std::regex line("\n  " + option + (takes_value ? " [A-Za-z|]+" : "") +
+                                  "(  +|\n {5,})[a-z(]");
+            EXPECT_TRUE(std::regex_search(help, line)) << name_of(program) << " " << option;
+            ++described;
+        }
+        EXPECT_EQ(described > 0, program != kCheck) << name_of(program);
+    }
 }
 
 TEST(ProgramCommandLines, ABadCommandLineGivesOneLineAndStatus2) {

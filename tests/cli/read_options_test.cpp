@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "option_listings.h"
 #include "option_rows.h"
 
 namespace {
@@ -67,12 +68,12 @@ TEST(ReadOptions, ValuesOperandsAndTheEndOfTheOptions) {
         {{"--name", "--", "--", "-"}, "name=-- | -"},
         {{"--name=a=b"}, "name=a=b |"},
         {{"--tag", "a,b", "--tag=c"}, "tag=a tag=b tag=c |"},
-        {{"--help", "--bogus"}, "0 the help\n"},
         {{"--version", "--count"}, std::string("0 prog ") + TAVLO_VERSION + "\n"},
     };
     for (const auto &[words, expected] : cases) {
         EXPECT_EQ(outcome(words), expected) << testing::PrintToString(words);
     }
+    EXPECT_EQ(outcome({"--help", "--bogus"}).rfind("0 the help\n  --count ", 0), 0u);
     EXPECT_EQ(outcome({"--count", "7", "dev"}, true), "2 prog: dev: unexpected argument\n");
     EXPECT_EQ(outcome({"--count", "7", "--"}, true), "count=7 |");
 }
@@ -130,3 +131,43 @@ TEST(ReadOptions, BadOptionsStopWithOneLine) {
 }
 
 }  // namespace
+
+// --help lays out the rows of any table: the column two past the longest
+// name that fits beside its description, a longer one on a line of its own,
+// descriptions wrapped at 79 columns, a group's paragraph, the common
+// options closing the first group, the statuses aligned on their last digit.
+TEST(HelpText, RowsAndStatusesLaidOut) {
+    const auto ignore = [](auto) {};
+    const std::vector<cli::Option> options = {
+        cli::whole_number("count", 0, 99, ignore).help("N", "stop after N"),
+        cli::one_of("choice-of-words", {"first", "second"}, ignore)
+            .help("first|second", "picks one"),
+        cli::whole_number("close-after", 1, 9, ignore)
+            .help("N",
+                  "close each connection after N messages, a description long enough to go on "
+                  "to a second line")
+            .after_paragraph("Faults:"),
+        cli::whole_number("long", 1, 9, ignore)
+            .help("N",
+                  "one_word_longer_than_a_whole_line_of_help_where_it_is_said_on_a_line_"
+                  "of_its_own")};
+    const cli::Program program = {
+        "prog", "Usage: prog\n\n", "\nAfter.\n", {{0, "done"}, {10, "the broker refused"}}, true};
+    EXPECT_EQ(cli::help_text(program, options),
+              "Usage: prog\n\n"
+              "  --count N        stop after N\n"
+              "  --choice-of-words first|second\n"
+              "                   picks one\n"
+              "  --help           print this text\n"
+              "  --version        print the version\n"
+              "  --               end of options\n"
+              "\nFaults:\n"
+              "  --close-after N  close each connection after N messages, a description long\n"
+              "                   enough to go on to a second line\n"
+              "  --long N         one_word_longer_than_a_whole_line_of_help_where_it_is_said_on_a_"
+              "line_of_its_own\n"
+              "\nAfter.\n"
+              "\nExit status:\n"
+              "   0  done\n"
+              "  10  the broker refused\n");
+}

@@ -77,6 +77,7 @@ expect sim:0 -- tavlo_t_receiver --count 3 sim:
 expect interval recorded -- tavlo_devsim --pace ''
 expect recorded -- tavlo_devsim --pace=r
 expect drop wait -- tavlo_devsim --slow-client ''
+expect 127.0.0.1 ::1 0.0.0.0 :: -- tavlo_devsim --bind ''
 expect names types values deadbands historical -- tavlo_check_tag_list ''
 expect historical -- tavlo_check_tag_list --help hi
 

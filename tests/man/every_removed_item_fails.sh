@@ -2,7 +2,8 @@
 # every_removed_item_fails.sh CHECK PROGRAM PAGE: the agreement check CHECK
 # passes on PAGE and fails on each copy of it that lacks one item of OPTIONS
 # or EXIT STATUS (its heading, the line after .TP, made a blank item), for
-# a page all of whose items --help names.
+# a page all of whose items --help names; and fails on a copy with an exit
+# status that --help does not name.
 set -euo pipefail
 check=$1
 program=$2
@@ -25,5 +26,10 @@ for line in "${headings[@]}"; do
     passed=$((passed + 1))
   fi
 done
-echo "${#headings[@]} items removed one at a time, $passed not missed"
+sed '/^\.SH EXIT STATUS$/a .TP\n.B 99\nnot a status of the program' "$page" >"$work/page"
+if "$check" "$program" "$work/page" >/dev/null; then
+  echo "the check passed with an exit status 99 that --help does not name"
+  passed=$((passed + 1))
+fi
+echo "${#headings[@]} items removed one at a time and one added, $passed not missed"
 [ "${#headings[@]}" -gt 0 ] && [ "$passed" = 0 ]

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # page_agrees_with_help.sh PROGRAM PAGE: every option and every exit status
 # that `PROGRAM --help` names is an item of the manual page PAGE (an option
-# under OPTIONS, a status under EXIT STATUS), and every option the page
-# lists is one the help names (but `--`, which every program takes). Says
-# what is missing, and fails then.
+# under OPTIONS, a status under EXIT STATUS), and every option and status
+# the page lists is one the help names (but `--`, which every program
+# takes). Says what is missing, and fails then.
 set -euo pipefail
 program=$1
 page=$2
@@ -44,6 +44,13 @@ while read -r listed; do
     faults=$((faults + 1))
   fi
 done < <(grep -oE -- '--[a-z][a-z-]*' <<<"$option_items" | sort -u)
+status_lines=$(printf '%s\n' "${statuses[@]}")
+while read -r listed; do
+  if ! grep -qxF -- "$listed" <<<"$status_lines"; then
+    echo "$page: EXIT STATUS lists $listed, which --help does not name"
+    faults=$((faults + 1))
+  fi
+done < <(sed -n 's/^\.B \([0-9][0-9]*\)$/\1/p' <<<"$status_items")
 
 if [ "${#options[@]}" = 0 ]; then
   echo "$program --help names no option"
