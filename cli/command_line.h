@@ -21,8 +21,8 @@ using Action = std::function<std::string(const char *value)>;
 // option_rows.h and described with the calls below, as in
 //   cli::text("record", path).help("FILE", "also write ...").files()
 struct Option {
-    Option(const char *option_name, bool value, Action take)
-        : name(option_name), takes_value(value), action(std::move(take)) {}
+    Option(const char *option_name, bool with_value, Action take)
+        : name(option_name), takes_value(with_value), action(std::move(take)) {}
 
     const char *name;  // without the leading "--"
     bool takes_value;
@@ -52,12 +52,12 @@ struct ExitStatus {
     const char *meaning;
 };
 
-// What --help says besides the rows: "USAGE", the options, "AFTER", then
+// What --help says besides the rows: `usage`, the options, `after`, then
 // "Exit status:" and the statuses. A program with no options of its own
 // lists none (its usage line names --help and --version).
 struct Program {
-    const char *name;   // in error lines and in the --version line
-    const char *usage;  // the usage line and the paragraphs before the options
+    const char *name;        // in error lines and in the --version line
+    const char *usage;       // the usage line and the paragraphs before the options
     const char *after = "";  // the paragraphs after the options
     std::vector<ExitStatus> exit_statuses = {};
     bool lists_end_of_options = false;  // "--" after --help and --version
