@@ -59,6 +59,17 @@ expect() {
   done
 }
 
+# expect_nothing LINE...: nothing is offered for LINE.
+expect_nothing() {
+  local reply
+  reply=$(offered "$@")
+  checks=$((checks + 1))
+  if [ -n "$reply" ]; then
+    echo "'$*' offers $(tr '\n' ' ' <<<"$reply"), not nothing"
+    faults=$((faults + 1))
+  fi
+}
+
 declare -A path
 for pair in "$@"; do path[${pair%%=*}]=${pair#*=}; done
 
@@ -78,6 +89,9 @@ expect interval recorded -- tavlo_devsim --pace ''
 expect recorded -- tavlo_devsim --pace=r
 expect drop wait -- tavlo_devsim --slow-client ''
 expect 127.0.0.1 ::1 0.0.0.0 :: -- tavlo_devsim --bind ''
+# A value with nothing to offer, in both forms: not the options.
+expect_nothing tavlo_t_receiver --count ''
+expect_nothing tavlo_devsim --port=
 expect names types values deadbands historical -- tavlo_check_tag_list ''
 expect historical -- tavlo_check_tag_list --help hi
 
