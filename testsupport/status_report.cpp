@@ -1,8 +1,8 @@
 // The status report: the three status lines of one tag on standard output.
 #include <cstdio>
 
+#include "report_lines.h"
 #include "tavlo_testsupport.h"
-#include "value_lines.h"
 
 extern "C" void print_tag_status(const TagStatus *tag_status) {
     tavlo::ts::ReportWriter out(stdout);

@@ -1,7 +1,7 @@
 // Tag value report: one block of lines per tag of a received message.
 #include <cstdio>
 
-#include "tag_blocks.h"
+#include "report_lines.h"
 #include "tavlo_testsupport.h"
 
 extern "C" void print_tag_values(const char *names, const TypeDescriptor *descriptors,

@@ -8,7 +8,7 @@
 
 #include "json_text.h"
 #include "output_format.h"
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver {
 

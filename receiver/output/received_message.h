@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "message_kinds.h"
-#include "tag_blocks.h"
+#include "report_lines.h"
 #include "tavlo.h"
 
 namespace tavlo::receiver {

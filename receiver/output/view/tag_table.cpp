@@ -7,8 +7,7 @@
 #include <map>
 
 #include "calendar_text.h"
-#include "report_writer.h"
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver::view {
 
