@@ -1,7 +1,5 @@
 # Console input helpers and the interactive tag definitions.
 target_sources(tavlo_testsupport_objects PRIVATE
-  clear_screen.cpp
-  console_numbers.cpp
   define_historical_tags.cpp
   define_tags.cpp
   request_settings_menus.cpp
@@ -9,6 +7,4 @@ target_sources(tavlo_testsupport_objects PRIVATE
   tag_name_entry.cpp
   tag_type_menus.cpp
   tag_value_entry.cpp
-  time_date_parsers.cpp
-  wait_for_return.cpp
-  yes_no.cpp)
+  time_date_parsers.cpp)

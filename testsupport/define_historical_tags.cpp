@@ -2,7 +2,7 @@
 // historical read with their types, value counts and periods.
 #include <cstdint>
 
-#include "console_input_end.h"
+#include "console_input.h"
 #include "tag_dialogue.h"
 #include "tavlo_testsupport.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "console_input_end.h"
+#include "console_input.h"
 #include "tavlo_testsupport.h"
 
 namespace tavlo::ts {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console_input_end.h"
+#include "console_input.h"
 #include "tag_type_menus.h"
 #include "tavlo_testsupport.h"
 
