@@ -10,7 +10,7 @@
 
 #include "line_tokens.h"
 #include "loaded_names.h"
-#include "type_descriptors.h"
+#include "tag_arrays.h"
 
 namespace tavlo::ts {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "tag_name_array.h"
+#include "tag_arrays.h"
 
 namespace tavlo::ts {
 

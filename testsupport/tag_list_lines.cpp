@@ -7,8 +7,8 @@
 #include "line_tokens.h"
 #include "packed_values.h"
 #include "setting_keywords.h"
+#include "tag_arrays.h"
 #include "tavlo_testsupport.h"
-#include "type_descriptors.h"
 
 namespace tavlo::ts {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "load_errors.h"
+#include "tag_arrays.h"
 #include "tag_list_file.h"
-#include "tag_name_array.h"
 #include "tavlo_testsupport.h"
 
 namespace tavlo::ts {

@@ -3,7 +3,7 @@
 #include "tag_list_loader.h"
 
 #include "loaded_names.h"
-#include "type_descriptors.h"
+#include "tag_arrays.h"
 
 namespace tavlo::ts {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "load_errors.h"
+#include "tag_arrays.h"
 #include "tag_list_lines.h"
 #include "tag_list_load.h"
-#include "tag_name_array.h"
 #include "tavlo.h"
 
 namespace tavlo::ts {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tag_name_array.h"
+#include "tag_arrays.h"
 
 namespace tavlo::ts {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "tag_arrays.h"
 #include "tavlo.h"
-#include "type_descriptors.h"
 
 namespace tavlo::ts {
 
