@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "tag_arrays.h"
-#include "tag_list_file.h"
-#include "tag_list_loader.h"
+#include "tag_list_loaders.h"
 #include "tavlo_testsupport.h"
 
 namespace {
