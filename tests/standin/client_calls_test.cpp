@@ -12,9 +12,9 @@
 
 #include "device_frames.h"
 #include "driven_clock.h"
-#include "errors.h"
 #include "handshake.h"
 #include "tavlo.h"
+#include "transport.h"
 #include "unique_fd.h"
 #include "wire_format.h"
 
