@@ -11,7 +11,9 @@
 #include <limits>
 #include <string_view>
 
+#include "hex_digits.h"
 #include "tavlo.h"
+#include "type_keywords.h"
 #include "wire_format.h"
 
 namespace tavlo::script {
@@ -135,7 +137,6 @@ void append_token(TextBuffer &line, std::string_view text) {
         line.commit(start + i);
         return;
     }
-    static constexpr char kHex[] = "0123456789abcdef";
     char *at = start;
     *at++ = '"';
     for (const char c : text) {
@@ -151,8 +152,8 @@ void append_token(TextBuffer &line, std::string_view text) {
             default:
                 *at++ = '\\';
                 *at++ = 'x';
-                *at++ = kHex[byte >> 4];
-                *at++ = kHex[byte & 0xf];
+                *at++ = posix::kHexDigits[byte >> 4];
+                *at++ = posix::kHexDigits[byte & 0xf];
         }
     }
     *at++ = '"';
@@ -161,20 +162,13 @@ void append_token(TextBuffer &line, std::string_view text) {
 
 namespace {
 
-struct Keyword {
-    std::string_view word;
-    int32_t code;
-};
+using records::Keyword;
 
 constexpr Keyword kKinds[] = {{"GET", TAVLO_MSG_GET_REPLY},
                               {"PUT", TAVLO_MSG_PUT_REPLY},
                               {"DECLARE", TAVLO_MSG_DECLARE_REPLY},
                               {"CANCEL", TAVLO_MSG_CANCEL_REPLY},
                               {"UNSOLICITED", TAVLO_MSG_UNSOLICITED}};
-constexpr Keyword kTypes[] = {{"REAL", 1},   {"SHORT", 2},  {"ASCII", 3}, {"LONG", 4},
-                              {"DOUBLE", 5}, {"TIME", 6},   {"ENUM", 8},  {"ORDINAL", 9},
-                              {"DTIME", 10}, {"EXTID", 11}, {"CBAW", 12}, {"CBST", 13},
-                              {"EU", 14},    {"DESC", 15}};
 
 constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
@@ -220,11 +214,11 @@ void append_kind(TextBuffer &line, MessageKind kind) {
 }
 
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
-    return code_of(kTypes, word, low, high);
+    return code_of(records::kTypeKeywords, word, low, high);
 }
 
 void append_type(TextBuffer &line, int32_t code) {
-    append_code(line, kTypes, code);
+    append_code(line, records::kTypeKeywords, code);
 }
 
 bool time_has_text(const TimeRecord &time) {
@@ -283,11 +277,10 @@ std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, 
 }
 
 void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size) {
-    static constexpr char kHex[] = "0123456789abcdef";
     char *at = line.room(2 * size);
     for (std::size_t i = 0; i < size; ++i) {
-        *at++ = kHex[bytes[i] >> 4];
-        *at++ = kHex[bytes[i] & 0xf];
+        *at++ = posix::kHexDigits[bytes[i] >> 4];
+        *at++ = posix::kHexDigits[bytes[i] & 0xf];
     }
     line.commit(at);
 }

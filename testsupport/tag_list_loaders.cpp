@@ -12,28 +12,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "tag_arrays.h"
 #include "tavlo.h"
 #include "tavlo_testsupport.h"
+#include "type_keywords.h"
 
 // Tables of the keywords of tag-list files, and the lookup in them.
 namespace tavlo::ts {
 
-struct Keyword {
-    const char *text;
-    int32_t code;
-};
+using records::Keyword;
 
-// The code of the first keyword of the table that is the whole token
-// (case-sensitive), or -1; -1 for a null token too.
-template <std::size_t N>
-int32_t lookup_keyword(const Keyword (&table)[N], const char *token) {
+// The code of the first of the `count` keywords at `table` that is the
+// whole token (case-sensitive), or -1; -1 for a null token too.
+int32_t lookup_keyword(const Keyword *table, std::size_t count, const char *token) {
     if (token == nullptr) return -1;
-    for (const Keyword &keyword : table) {
-        if (std::strcmp(token, keyword.text) == 0) return keyword.code;
+    const std::string_view word(token);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (table[k].word == word) return table[k].code;
     }
     return -1;
+}
+
+template <std::size_t N>
+int32_t lookup_keyword(const Keyword (&table)[N], const char *token) {
+    return lookup_keyword(table, N, token);
 }
 
 // The output-type and deadband-type keywords of tag-list files.
@@ -190,41 +194,16 @@ extern "C" void next_token(const char *line, int32_t *position, char *field, int
 }
 
 // The data-type and device-data-type keywords of tag-list files.
-using tavlo::ts::Keyword;
+using tavlo::records::kDataTypeKeywords;
+using tavlo::records::kTypeKeywords;
 using tavlo::ts::lookup_keyword;
 
-namespace {
-
-const Keyword kDataTypes[] = {
-    {"REAL", TAVLO_TYPE_REAL}, {"SHORT", TAVLO_TYPE_SHORT},   {"ASCII", TAVLO_TYPE_ASCII},
-    {"LONG", TAVLO_TYPE_LONG}, {"DOUBLE", TAVLO_TYPE_DOUBLE}, {"TIME", TAVLO_TYPE_TIME},
-};
-
-const Keyword kDeviceDataTypes[] = {
-    {"REAL", TAVLO_TYPE_REAL},
-    {"SHORT", TAVLO_TYPE_SHORT},
-    {"ASCII", TAVLO_TYPE_ASCII},
-    {"LONG", TAVLO_TYPE_LONG},
-    {"DOUBLE", TAVLO_TYPE_DOUBLE},
-    {"TIME", TAVLO_TYPE_TIME},
-    {"ENUM", TAVLO_TYPE_ENUMERATION},
-    {"ORDINAL", TAVLO_TYPE_ORDINAL},
-    {"DTIME", TAVLO_TYPE_DELTA_TIME},
-    {"EXTID", TAVLO_TYPE_EXTERNAL_IDENTIFIER},
-    {"CBAW", TAVLO_TYPE_CONTROL_BLOCK_ANTI_WINDUP},
-    {"CBST", TAVLO_TYPE_CONTROL_BLOCK_STATUS},
-    {"EU", TAVLO_TYPE_ENGINEERING_UNIT},
-    {"DESC", TAVLO_TYPE_DESCRIPTION},
-};
-
-}  // namespace
-
 extern "C" int32_t data_type_from_keyword(const char *token) {
-    return lookup_keyword(kDataTypes, token);
+    return lookup_keyword(kTypeKeywords, kDataTypeKeywords, token);
 }
 
 extern "C" int32_t device_data_type_from_keyword(const char *token) {
-    return lookup_keyword(kDeviceDataTypes, token);
+    return lookup_keyword(kTypeKeywords, token);
 }
 
 namespace tavlo::ts {
