@@ -108,7 +108,7 @@ bool frame_holds(std::size_t tags, int32_t stride, uint64_t value_bytes) {
 
 }  // namespace
 
-void ScriptBuilder::take_message(ScriptMessage &message) {
+void ScriptBuilder::finish(ScriptMessage &message) {
     message_.message.tags.resize(tags_);
     std::swap(message, message_);
     building_ = false;
@@ -343,7 +343,7 @@ ScriptReader::Status ScriptReader::hold_message(ScriptMessage &message, ScriptEr
     }
     holding_ = true;
     held_line_ = lines_.number();
-    builder_.take_message(message);
+    builder_.finish(message);
     return Status::kMessage;
 }
 
@@ -374,7 +374,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             ScriptError found;
             if (builder_.building() && starts_a_message_line(line_) &&
                 builder_.check_whole(found)) {
-                builder_.take_message(message);
+                builder_.finish(message);
                 return Status::kMessage;
             }
             break;
@@ -399,7 +399,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
     if (!error_ && builder_.building()) {
         ScriptError found;
         if (builder_.check_whole(found)) {
-            builder_.take_message(message);
+            builder_.finish(message);
             return Status::kMessage;
         }
         found.cut_short = true;  // the last message, which the end of the file cut

@@ -136,8 +136,9 @@ public:
     // with the error, when it is not.
     bool check_whole(ScriptError &error) const;
 
-    // Hands out the message being built; then none is.
-    void take_message(ScriptMessage &message);
+    // Ends the message being built and moves it into `message`; then none
+    // is being built.
+    void finish(ScriptMessage &message);
 
 private:
     // Starts a message of the line's number; the line's fields are set after.
