@@ -147,9 +147,9 @@ private:
     bool more_lines_whole() const { return !more_given_ || *more_given_ == more_lines_; }
     // more_lines_whole(), or false with the error of the last tag's line.
     bool check_more_lines(ScriptError &error) const;
-    const char *start_message(const Tokens &tokens);
-    const char *add_tag(const Tokens &tokens);
-    const char *add_more(const Tokens &tokens);
+    std::string start_message(const Tokens &tokens);
+    std::string add_tag(const Tokens &tokens);
+    std::string add_more(const Tokens &tokens);
     // Adds the tag's bytes to its message's frame; whether it still fits.
     bool still_fits(const records::TagValue &tag);
     // A tag added to the message, its strings and vectors used before.

@@ -65,7 +65,7 @@ Script load_script(const char *path) {
     int number = 0;
     while (std::getline(file, line)) {
         ++number;
-        if (script::split_tokens(line, quoting, views, unescaped) != nullptr)
+        if (!script::split_tokens(line, quoting, views, unescaped).empty())
             bad_script(number, line);
         t.assign(views.begin(), views.end());
         if (t.empty() || t[0][0] == '#') continue;

@@ -253,7 +253,7 @@ std::vector<std::string> tokens_of(
     const std::string &line, tavlo::script::Quoting quoting = tavlo::script::Quoting::kEscapes) {
     std::vector<std::string_view> tokens;
     std::string unescaped;
-    EXPECT_EQ(tavlo::script::split_tokens(line, quoting, tokens, unescaped), nullptr) << line;
+    EXPECT_EQ(tavlo::script::split_tokens(line, quoting, tokens, unescaped), "") << line;
     return {tokens.begin(), tokens.end()};
 }
 
