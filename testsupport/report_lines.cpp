@@ -403,15 +403,15 @@ void write_tag_status(ReportWriter &out, const TagStatus &tag_status) {
 
 namespace {
 
-bool ends_report(const TagArrays &tags, int32_t k) {
+bool ends_report(const records::MessageView &tags, int32_t k) {
     return tags.values != nullptr && tags.descriptors != nullptr &&
            data_type_name(tags.descriptors[k + 1].data_type).empty();
 }
 
 // One tag's block. Returns false after "\nUnknown data type": the report
 // ends there.
-bool write_tag_block(ReportWriter &out, const TagArrays &tags, int32_t k, const char *name,
-                     int32_t name_stride, const unsigned char *value) {
+bool write_tag_block(ReportWriter &out, const records::MessageView &tags, int32_t k,
+                     const char *name, int32_t name_stride, const unsigned char *value) {
     if (tags.count < 2) {
         out.text("\nTagname : ");
     } else {
@@ -438,15 +438,16 @@ bool write_tag_block(ReportWriter &out, const TagArrays &tags, int32_t k, const 
 
 }  // namespace
 
-int32_t reported_tags(const TagArrays &tags) {
+int32_t reported_tags(const records::MessageView &tags) {
     for (int32_t k = 0; k < tags.count; ++k) {
         if (ends_report(tags, k)) return k + 1;
     }
     return tags.count;
 }
 
-void write_tag_blocks(ReportWriter &out, const TagArrays &tags, int32_t name_stride,
+void write_tag_blocks(ReportWriter &out, const records::MessageView &tags,
                       const unsigned char *shown) {
+    const int32_t name_stride = tags.name_stride;
     const char *name = tags.names;
     const unsigned char *value = tags.values;
     for (int32_t k = 0; k < tags.count; ++k) {

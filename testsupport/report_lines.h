@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "message_view.h"
 #include "tavlo.h"
 
 // The text of a report, gathered in a buffer and handed to a stream in one
@@ -149,28 +150,18 @@ int name_length(const char *name, int32_t stride);
 // The blocks of lines of the tag value report, one per tag, for all tags of
 // a message or for a chosen few.
 
-// The arrays of one message as the tag value report takes them; any but
-// the names may be null.
-struct TagArrays {
-    const char *names;
-    const TypeDescriptor *descriptors;
-    const unsigned char *values;
-    const TagStatus *statuses;
-    const TimeRecord *timestamps;
-    int32_t count;
-};
-
 // How many tags the report shows: all, or, when it shows values, those up
 // to and including the first of a data type it does not know, whose block
 // ends with "\nUnknown data type" and ends the report.
-int32_t reported_tags(const TagArrays &tags);
+int32_t reported_tags(const records::MessageView &tags);
 
-// The report's blocks, names read `name_stride` bytes apart, of every tag
+// The report's blocks of the message's arrays, any of which may be null,
+// names read the view's name_stride bytes apart, of every tag
 // when `shown` is null, else of the tags k whose shown[k] is not 0 (each
 // with its place in the message, "Tagname [k+1]: ", or "Tagname : " in a
 // message of one tag). Never shows a tag that the whole report would not
 // show.
-void write_tag_blocks(ReportWriter &out, const TagArrays &tags, int32_t name_stride,
+void write_tag_blocks(ReportWriter &out, const records::MessageView &tags,
                       const unsigned char *shown);
 
 }  // namespace tavlo::ts

@@ -19,10 +19,15 @@ extern "C" void print_tag_values(const char *names, const TypeDescriptor *descri
                                  const void *values, const TagStatus *statuses,
                                  const TimeRecord *timestamps, int32_t count) {
     tavlo::ts::ReportWriter out(stdout);
-    const tavlo::ts::TagArrays tags = {
-        names,    descriptors, static_cast<const unsigned char *>(values),
-        statuses, timestamps,  count};
-    tavlo::ts::write_tag_blocks(out, tags, tag_name_stride, nullptr);
+    tavlo::records::MessageView tags;
+    tags.count = count;
+    tags.names = names;
+    tags.name_stride = tag_name_stride;
+    tags.descriptors = descriptors;
+    tags.values = static_cast<const unsigned char *>(values);
+    tags.statuses = statuses;
+    tags.timestamps = timestamps;
+    tavlo::ts::write_tag_blocks(out, tags, nullptr);
 }
 
 // The short type-name table: 6-character names of the type codes -1 to 28.
