@@ -37,10 +37,10 @@ void BM_WriteARecording(benchmark::State &state) {
         bytes = 0;
         for (std::size_t i = 0; i < messages.size(); ++i) {
             const int64_t received = 1796807320000 + static_cast<int64_t>(i % 1000);
-            batch.emplace_back(tavlo::script::read_of(messages[i], received));
+            batch.emplace_back(tavlo::records::view_of(messages[i]), received);
             if (batch.size() < kBatch && i + 1 < messages.size()) continue;
             for (const tavlo::script::ReadCopy &copy : batch) {
-                tavlo::script::append_message(text, copy.read());
+                tavlo::script::append_message(text, copy.view(), copy.received());
             }
             benchmark::DoNotOptimize(text.data());
             bytes += text.size();

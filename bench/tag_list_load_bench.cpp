@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tag_list_file.h"
-#include "tag_list_loader.h"
-#include "tag_name_array.h"
+#include "tag_arrays.h"
+#include "tag_list_loaders.h"
 #include "tavlo_testsupport.h"
 
 namespace {

@@ -63,10 +63,9 @@ void round_trip(const tavlo::script::ScriptMessage &message, MessageRecords &rec
     tavlo::records::lay_out(message.message, records);
     if (records.values.size() > kLargestRoundTrip) return;
     const int64_t received = message.received.value_or(0);
-    const tavlo::script::ReadMessage read = tavlo::script::read_of(records, received);
     tavlo::script::TextBuffer text;
     tavlo::script::append_recording_start(text);
-    tavlo::script::append_message(text, read);
+    tavlo::script::append_message(text, tavlo::records::view_of(records), received);
     const tavlo::posix::UniqueFd written = file_of(text.view());
     ScriptReader reader(written.get());
     tavlo::script::ScriptMessage again;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fuzz_input_file.h"
-#include "tag_list_loader.h"
+#include "tag_list_loaders.h"
 #include "tavlo_testsupport.h"
 
 using namespace tavlo::ts;

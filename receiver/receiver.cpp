@@ -85,7 +85,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         tag_name_stride = name_stride_of_read(slots.names);
         const ReceivedMessage message(slots, received, tag_name_stride);
         if (!record_message(message)) break;
-        if (!output.take(message)) continue;
+        if (!output.show(message)) continue;
         if (!flush_report_output()) break;
         if (options.count && ++shown >= *options.count) break;
     }

@@ -79,8 +79,9 @@ public:
     RecordingWriter(const RecordingWriter &) = delete;
     RecordingWriter &operator=(const RecordingWriter &) = delete;
 
-    // Copies the message for the thread. False once a write failed.
-    bool hand_over(const script::ReadMessage &read);
+    // Copies the message, got at `received` (milliseconds since 1970), for
+    // the thread. False once a write failed.
+    bool hand_over(const records::MessageView &read, int64_t received);
 
     // Writes every message handed over and ends the thread. Returns 0, or
     // the error of the write that failed.
@@ -132,14 +133,14 @@ RecordingWriter::~RecordingWriter() {
     finish();
 }
 
-bool RecordingWriter::hand_over(const script::ReadMessage &read) {
+bool RecordingWriter::hand_over(const records::MessageView &read, int64_t received) {
     std::unique_lock lock(mutex_);
     room_.wait(lock, [this] {
         return error_ != 0 || waiting_.empty() ||
                (waiting_.size() < kMostWaiting && waiting_bytes_ < kMostWaitingBytes);
     });
     if (error_ != 0) return false;
-    waiting_bytes_ += waiting_.emplace_back(read).bytes();
+    waiting_bytes_ += waiting_.emplace_back(read, received).bytes();
     if (idle_ || enough_to_write()) wake_.notify_one();
     return true;
 }
@@ -178,7 +179,7 @@ void RecordingWriter::run() {
         room_.notify_one();
         ends.clear();
         for (const script::ReadCopy &copy : taken) {
-            script::append_message(text, copy.read());
+            script::append_message(text, copy.view(), copy.received());
             ends.push_back(text.size());
         }
         taken.clear();
@@ -316,22 +317,9 @@ bool open_recording(const char *path, RecordMode mode) {
 
 bool record_message(const ReceivedMessage &message) {
     if (g_recording.fd < 0 || g_recording.failed) return !g_recording.failed;
-    const ReadSlots &slots = message.slots;
-    script::ReadMessage read;
-    read.kind = slots.kind;
-    read.device = slots.device;
-    read.unit = slots.unit;
-    read.list_id = slots.list_id;
-    read.sequence = slots.sequence;
-    read.count = slots.count;
-    read.names = slots.names;
-    read.name_stride = message.name_stride;
-    read.descriptors = slots.descriptors;
-    read.values = static_cast<const unsigned char *>(slots.values);
-    read.statuses = slots.statuses;
-    read.timestamps = slots.timestamps;
-    read.received = milliseconds_of(message.received);
-    if (g_recording.writer->hand_over(read)) return true;
+    if (g_recording.writer->hand_over(message.view(), milliseconds_of(message.received))) {
+        return true;
+    }
     g_recording.failed = true;
     return false;
 }

@@ -48,4 +48,11 @@ void lay_out(const Message &message, MessageRecords &records) {
     if (count == 0) records.names[entry_size - 1] = '\0';
 }
 
+MessageView view_of(const MessageRecords &records) {
+    return MessageView{records.kind,          records.device.c_str(),  records.unit,
+                       records.list_id,       records.sequence,        records.count,
+                       records.names.data(),  records.name_stride,     records.descriptors.data(),
+                       records.values.data(), records.statuses.data(), records.timestamps.data()};
+}
+
 }  // namespace tavlo::records

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "message_view.h"
 #include "record_sizes.h"
 #include "tavlo.h"
 
@@ -61,5 +62,9 @@ int32_t name_stride_for(const std::string &name);
 // they are, a NUL among them too);
 // the descriptor array with its header; the values back to back.
 void lay_out(const Message &message, MessageRecords &records);
+
+// The view of the arrays of `records`, stepping through its names by its
+// own stride; valid while the records stay as they are.
+MessageView view_of(const MessageRecords &records);
 
 }  // namespace tavlo::records

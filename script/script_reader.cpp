@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "message_codec.h"
 #include "wire_format.h"
@@ -108,7 +109,7 @@ bool frame_holds(std::size_t tags, int32_t stride, uint64_t value_bytes) {
 
 }  // namespace
 
-void ScriptBuilder::take_message(ScriptMessage &message) {
+void ScriptBuilder::finish(ScriptMessage &message) {
     message_.message.tags.resize(tags_);
     std::swap(message, message_);
     building_ = false;
@@ -167,7 +168,7 @@ bool ScriptBuilder::check_whole(ScriptError &error) const {
 }
 
 // message KIND DEVICE UNIT LIST_ID [seq=N] [tags=N] [names=40|256] [at=SECONDS.MMM]
-const char *ScriptBuilder::start_message(const Tokens &t) {
+std::string ScriptBuilder::start_message(const Tokens &t) {
     records::Message &message = message_.message;
     if (t.size() < kMessageWords) return "a message line is: message KIND DEVICE UNIT LIST_ID";
     const auto kind = kind_of(t[1]);
@@ -209,12 +210,12 @@ const char *ScriptBuilder::start_message(const Tokens &t) {
             return "tags= needs a whole number from 0 to 65536";
         }
     }
-    return nullptr;
+    return {};
 }
 
 // tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS TIMESTAMP
 //     [elements=N] [stamp-ms=N] [more=N]
-const char *ScriptBuilder::add_tag(const Tokens &t) {
+std::string ScriptBuilder::add_tag(const Tokens &t) {
     if (t.size() < kTagWords) {
         return "a tag line is: tag NAME TYPE DEVICE_TYPE VALUE STATUS FACILITY DRIVER_STATUS "
                "TIMESTAMP";
@@ -227,12 +228,14 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
         return "a name of 40 bytes or more does not fit names=40";
     }
     ValueType type;
-    if (const char *reason = read_value_type(t[2], type)) return reason;
+    if (std::string reason = read_value_type(t[2], type); !reason.empty()) return reason;
     tag.data_type = type.data_type;
     const auto device_type = type_of(t[3], -32768, 32767);
     if (!device_type) return "unknown device data type";
     tag.device_data_type = static_cast<int16_t>(*device_type);
-    if (const char *reason = read_value(type, t[4], tag.value, hex_given_)) return reason;
+    if (std::string reason = read_value(type, t[4], tag.value, hex_given_); !reason.empty()) {
+        return reason;
+    }
     hex_open_ = type.raw_size.has_value();
     const auto status = whole_32(t[5]);
     const auto facility = whole_32(t[6]);
@@ -268,11 +271,11 @@ const char *ScriptBuilder::add_tag(const Tokens &t) {
             return "more= needs a CODE:SIZE value and a whole number from 0";
         }
     }
-    return nullptr;
+    return {};
 }
 
 // more HEX: the next bytes of the last tag's CODE:SIZE value.
-const char *ScriptBuilder::add_more(const Tokens &t) {
+std::string ScriptBuilder::add_more(const Tokens &t) {
     if (!building_ || !hex_open_) return "a more line follows the tag line of a CODE:SIZE value";
     if (t.size() != 2) return "a more line is: more HEX";
     std::vector<unsigned char> &value = message_.message.tags[tags_ - 1].value;
@@ -280,11 +283,11 @@ const char *ScriptBuilder::add_more(const Tokens &t) {
     if (!bytes) return "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes";
     hex_given_ += *bytes;
     ++more_lines_;
-    return nullptr;
+    return {};
 }
 
 bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
-    const char *reason = nullptr;
+    std::string reason;
     if (tokens[0] == "message") {
         begin_message(number);
         reason = start_message(tokens);
@@ -298,7 +301,7 @@ bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
         } else {
             tag_line_ = number;
             reason = add_tag(tokens);
-            if (reason == nullptr && !still_fits(message_.message.tags[tags_ - 1])) {
+            if (reason.empty() && !still_fits(message_.message.tags[tags_ - 1])) {
                 error = ScriptError{message_line_, "the message does not fit in a frame of 16 MiB"};
                 return false;
             }
@@ -308,8 +311,9 @@ bool ScriptBuilder::take(const Tokens &tokens, int number, ScriptError &error) {
     } else {
         reason = "a line starts with message, tag or #";
     }
-    if (reason != nullptr) error = ScriptError{number, reason};
-    return reason == nullptr;
+    if (reason.empty()) return true;
+    error = ScriptError{number, std::move(reason)};
+    return false;
 }
 
 namespace {
@@ -343,7 +347,7 @@ ScriptReader::Status ScriptReader::hold_message(ScriptMessage &message, ScriptEr
     }
     holding_ = true;
     held_line_ = lines_.number();
-    builder_.take_message(message);
+    builder_.finish(message);
     return Status::kMessage;
 }
 
@@ -374,13 +378,14 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
             ScriptError found;
             if (builder_.building() && starts_a_message_line(line_) &&
                 builder_.check_whole(found)) {
-                builder_.take_message(message);
+                builder_.finish(message);
                 return Status::kMessage;
             }
             break;
         }
         if (skipped(line_)) continue;
-        if (const char *reason = split_tokens(line_, quoting_, tokens_, unescaped_)) {
+        if (std::string reason = split_tokens(line_, quoting_, tokens_, unescaped_);
+            !reason.empty()) {
             error_ = ScriptError{lines_.number(), reason};
             break;
         }
@@ -399,7 +404,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
     if (!error_ && builder_.building()) {
         ScriptError found;
         if (builder_.check_whole(found)) {
-            builder_.take_message(message);
+            builder_.finish(message);
             return Status::kMessage;
         }
         found.cut_short = true;  // the last message, which the end of the file cut

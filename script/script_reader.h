@@ -136,8 +136,9 @@ public:
     // with the error, when it is not.
     bool check_whole(ScriptError &error) const;
 
-    // Hands out the message being built; then none is.
-    void take_message(ScriptMessage &message);
+    // Ends the message being built and moves it into `message`; then none
+    // is being built.
+    void finish(ScriptMessage &message);
 
 private:
     // Starts a message of the line's number; the line's fields are set after.
@@ -146,9 +147,9 @@ private:
     bool more_lines_whole() const { return !more_given_ || *more_given_ == more_lines_; }
     // more_lines_whole(), or false with the error of the last tag's line.
     bool check_more_lines(ScriptError &error) const;
-    const char *start_message(const Tokens &tokens);
-    const char *add_tag(const Tokens &tokens);
-    const char *add_more(const Tokens &tokens);
+    std::string start_message(const Tokens &tokens);
+    std::string add_tag(const Tokens &tokens);
+    std::string add_more(const Tokens &tokens);
     // Adds the tag's bytes to its message's frame; whether it still fits.
     bool still_fits(const records::TagValue &tag);
     // A tag added to the message, its strings and vectors used before.

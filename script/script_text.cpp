@@ -11,7 +11,9 @@
 #include <limits>
 #include <string_view>
 
+#include "hex_digits.h"
 #include "tavlo.h"
+#include "type_keywords.h"
 #include "wire_format.h"
 
 namespace tavlo::script {
@@ -23,10 +25,10 @@ constexpr char kQuoteNotClosed[] = "a quote is not closed before the end of the 
 
 // The token in quotes from line[i], after its opening quote; i ends after
 // the closing quote. Its text is a view of the line when it holds no
-// escape, else it goes to the end of `unescaped`. Returns nullptr, or why
+// escape, else it goes to the end of `unescaped`. Returns "", or why
 // the line cannot be split: a NUL byte in the quotes (or to the line's end
 // when they are not closed), else the line's end before the closing quote.
-const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
+std::string take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
                         std::string &unescaped, std::string_view &token) {
     const std::size_t start = i;
     const std::size_t first =
@@ -34,7 +36,8 @@ const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
     if (first != std::string_view::npos && line[first] == '"') {
         token = line.substr(start, first - start);
         i = first + 1;
-        return token.find('\0') == std::string_view::npos ? nullptr : kNulInToken;
+        if (token.find('\0') != std::string_view::npos) return kNulInToken;
+        return {};
     }
     // Unescaped text is never longer than the line: the views into it stay.
     unescaped.reserve(line.size());
@@ -43,7 +46,7 @@ const char *take_quoted(std::string_view line, Quoting quoting, std::size_t &i,
         const char c = line[i++];
         if (c == '"') {
             token = std::string_view(unescaped).substr(from);
-            return nullptr;
+            return {};
         }
         if (c == '\0') return kNulInToken;
         if (c == '\\' && i < line.size()) {
@@ -92,7 +95,7 @@ constexpr auto kByteClass = [] {
 
 }  // namespace
 
-const char *split_tokens(std::string_view line, Quoting quoting,
+std::string split_tokens(std::string_view line, Quoting quoting,
                          std::vector<std::string_view> &tokens, std::string &unescaped) {
     tokens.clear();
     unescaped.clear();
@@ -102,13 +105,11 @@ const char *split_tokens(std::string_view line, Quoting quoting,
     const char *const end = first + line.size();
     for (const char *at = first;;) {
         while (at != end && is_token_blank(*at)) ++at;
-        if (at == end) return nullptr;
+        if (at == end) return {};
         if (*at == '"') {
             auto i = static_cast<std::size_t>(at - first) + 1;
-            if (const char *reason =
-                    take_quoted(line, quoting, i, unescaped, tokens.emplace_back())) {
-                return reason;
-            }
+            std::string reason = take_quoted(line, quoting, i, unescaped, tokens.emplace_back());
+            if (!reason.empty()) return reason;
             at = first + i;
             continue;
         }
@@ -117,7 +118,7 @@ const char *split_tokens(std::string_view line, Quoting quoting,
             if (*at == '\0') return kNulInToken;
         }
         tokens.emplace_back(start, static_cast<std::size_t>(at - start));
-        if (at == end) return nullptr;
+        if (at == end) return {};
         ++at;  // the blank after the token
     }
 }
@@ -135,7 +136,6 @@ void append_token(TextBuffer &line, std::string_view text) {
         line.commit(start + i);
         return;
     }
-    static constexpr char kHex[] = "0123456789abcdef";
     char *at = start;
     *at++ = '"';
     for (const char c : text) {
@@ -151,8 +151,8 @@ void append_token(TextBuffer &line, std::string_view text) {
             default:
                 *at++ = '\\';
                 *at++ = 'x';
-                *at++ = kHex[byte >> 4];
-                *at++ = kHex[byte & 0xf];
+                *at++ = posix::kHexDigits[byte >> 4];
+                *at++ = posix::kHexDigits[byte & 0xf];
         }
     }
     *at++ = '"';
@@ -161,20 +161,13 @@ void append_token(TextBuffer &line, std::string_view text) {
 
 namespace {
 
-struct Keyword {
-    std::string_view word;
-    int32_t code;
-};
+using records::Keyword;
 
 constexpr Keyword kKinds[] = {{"GET", TAVLO_MSG_GET_REPLY},
                               {"PUT", TAVLO_MSG_PUT_REPLY},
                               {"DECLARE", TAVLO_MSG_DECLARE_REPLY},
                               {"CANCEL", TAVLO_MSG_CANCEL_REPLY},
                               {"UNSOLICITED", TAVLO_MSG_UNSOLICITED}};
-constexpr Keyword kTypes[] = {{"REAL", 1},   {"SHORT", 2},  {"ASCII", 3}, {"LONG", 4},
-                              {"DOUBLE", 5}, {"TIME", 6},   {"ENUM", 8},  {"ORDINAL", 9},
-                              {"DTIME", 10}, {"EXTID", 11}, {"CBAW", 12}, {"CBST", 13},
-                              {"EU", 14},    {"DESC", 15}};
 
 constexpr int64_t kLeast32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMost32 = std::numeric_limits<int32_t>::max();
@@ -220,11 +213,11 @@ void append_kind(TextBuffer &line, MessageKind kind) {
 }
 
 std::optional<int32_t> type_of(std::string_view word, int64_t low, int64_t high) {
-    return code_of(kTypes, word, low, high);
+    return code_of(records::kTypeKeywords, word, low, high);
 }
 
 void append_type(TextBuffer &line, int32_t code) {
-    append_code(line, kTypes, code);
+    append_code(line, records::kTypeKeywords, code);
 }
 
 bool time_has_text(const TimeRecord &time) {
@@ -283,11 +276,10 @@ std::optional<std::size_t> hex_bytes(std::string_view text, unsigned char *out, 
 }
 
 void append_hex(TextBuffer &line, const unsigned char *bytes, std::size_t size) {
-    static constexpr char kHex[] = "0123456789abcdef";
     char *at = line.room(2 * size);
     for (std::size_t i = 0; i < size; ++i) {
-        *at++ = kHex[bytes[i] >> 4];
-        *at++ = kHex[bytes[i] & 0xf];
+        *at++ = posix::kHexDigits[bytes[i] >> 4];
+        *at++ = posix::kHexDigits[bytes[i] & 0xf];
     }
     line.commit(at);
 }
@@ -376,77 +368,77 @@ void append_text_value(TextBuffer &line, int16_t data_type, const unsigned char 
 }
 
 // TIME and the numbers.
-const char *read_text_value(int16_t data_type, std::string_view text,
+std::string read_text_value(int16_t data_type, std::string_view text,
                             std::vector<unsigned char> &value) {
     switch (data_type) {
         case TAVLO_TYPE_REAL: {
             float number = 0;
             if (!read_floating(text, std::strtof, number)) return "a REAL value must be a number";
             set_value(value, number);
-            return nullptr;
+            return {};
         }
         case TAVLO_TYPE_DOUBLE: {
             double number = 0;
             if (!read_floating(text, std::strtod, number)) return "a DOUBLE value must be a number";
             set_value(value, number);
-            return nullptr;
+            return {};
         }
         case TAVLO_TYPE_SHORT: {
             const auto number = whole_number(text, -32768, 32767);
             if (!number) return "a SHORT value must be a whole number from -32768 to 32767";
             set_value(value, static_cast<int16_t>(*number));
-            return nullptr;
+            return {};
         }
         case TAVLO_TYPE_LONG: {
             const auto number = whole_number(text, std::numeric_limits<int32_t>::min(),
                                              std::numeric_limits<int32_t>::max());
             if (!number) return "a LONG value must be a 32-bit whole number";
             set_value(value, static_cast<int32_t>(*number));
-            return nullptr;
+            return {};
         }
         default: {
             const auto time = time_of(text);
             if (!time) return "a TIME value must be SECONDS or SECONDS.MMM";
             set_value(value, *time);
-            return nullptr;
+            return {};
         }
     }
 }
 
 }  // namespace
 
-const char *read_value_type(std::string_view token, ValueType &type) {
+std::string read_value_type(std::string_view token, ValueType &type) {
     type = ValueType{};
     const auto colon = token.find(':');
     if (colon == std::string::npos) {
         const auto code = type_of(token, 1, kLastTextType);
         if (!code || *code > kLastTextType) return "unknown data type";
         type.data_type = static_cast<int16_t>(*code);
-        return nullptr;
+        return {};
     }
     if (token.rfind("ASCII:", 0) == 0) {
         const auto size = whole_number(token.substr(6), 1, kLongestText);
         if (!size) return "ASCII:N needs a size from 1 to 65536";
         type.data_type = TAVLO_TYPE_ASCII;
         type.ascii_size = static_cast<int32_t>(*size);
-        return nullptr;
+        return {};
     }
     const auto code = whole_number(token.substr(0, colon), -32768, 32767);
     const auto size = whole_number(token.substr(colon + 1), 0, wire::kLongestFrame);
     if (!code || !size) return "CODE:SIZE needs a 16-bit type code and a size up to 16777216";
     type.data_type = static_cast<int16_t>(*code);
     type.raw_size = static_cast<int32_t>(*size);
-    return nullptr;
+    return {};
 }
 
-const char *read_value(const ValueType &type, std::string_view text,
+std::string read_value(const ValueType &type, std::string_view text,
                        std::vector<unsigned char> &value, std::size_t &given) {
     if (type.raw_size) {
         value.assign(static_cast<std::size_t>(*type.raw_size), 0);
         const auto bytes = hex_bytes(text, value.data(), value.size());
         if (!bytes) return "a CODE:SIZE value is hex digits, two for each byte, at most SIZE bytes";
         given = *bytes;
-        return nullptr;
+        return {};
     }
     if (type.data_type != TAVLO_TYPE_ASCII) return read_text_value(type.data_type, text, value);
     const std::size_t size = type.ascii_size ? static_cast<std::size_t>(*type.ascii_size)
@@ -454,7 +446,7 @@ const char *read_value(const ValueType &type, std::string_view text,
     if (text.size() > size) return "the ASCII text is longer than its field";
     value.assign(size, 0);
     std::memcpy(value.data(), text.data(), text.size());
-    return nullptr;
+    return {};
 }
 
 HexRest append_type_and_value(TextBuffer &line, int16_t data_type, int16_t device_data_type,

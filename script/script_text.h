@@ -80,10 +80,10 @@ enum class Quoting { kPlain, kEscapes };
 
 // Splits `line` into `tokens`: views of the line, or of `unescaped` for a
 // token whose quotes held escapes, valid while both stay as they are.
-// Returns nullptr, or the reason why the line cannot be split: a quote that
+// Returns "", or the reason why the line cannot be split: a quote that
 // is not closed before the end of the line, or a NUL byte, which a line may
 // not hold (\x00 puts one in a token).
-const char *split_tokens(std::string_view line, Quoting quoting,
+std::string split_tokens(std::string_view line, Quoting quoting,
                          std::vector<std::string_view> &tokens, std::string &unescaped);
 
 // Appends `text` as one token that split_tokens() with escapes gives back
@@ -185,12 +185,12 @@ struct ValueType {
 };
 
 // Reads a TYPE token. Returns a reason on failure.
-const char *read_value_type(std::string_view token, ValueType &type);
+std::string read_value_type(std::string_view token, ValueType &type);
 
 // Reads the VALUE token of a tag of `type` into `value`. For CODE:SIZE the
 // value has SIZE bytes and `given` says how many the token gave. Returns a
 // reason on failure.
-const char *read_value(const ValueType &type, std::string_view text,
+std::string read_value(const ValueType &type, std::string_view text,
                        std::vector<unsigned char> &value, std::size_t &given);
 
 // The bytes of a CODE:SIZE value that its tag line leaves to "more" lines:

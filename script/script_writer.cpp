@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "record_sizes.h"
 #include "script_reader.h"
 #include "script_text.h"
 
@@ -16,7 +17,7 @@ namespace {
 // blanks that pad it to its last byte, or with the NUL when it comes before
 // that byte. An entry without a NUL (a caller stepping by a smaller stride
 // than the library's) keeps as many bytes as an entry can.
-std::string_view name_of(const ReadMessage &read, int32_t k) {
+std::string_view name_of(const records::MessageView &read, int32_t k) {
     if (read.names == nullptr || read.name_stride <= 0) return {};
     const auto stride = static_cast<std::size_t>(read.name_stride);
     const char *entry = read.names + static_cast<std::size_t>(k) * stride;
@@ -34,7 +35,7 @@ std::string_view name_of(const ReadMessage &read, int32_t k) {
 
 // Whether the 256-byte entries hold only names that the compact layout
 // would hold: the simulator lays those out compact unless told.
-bool all_compact_in_full_entries(const ReadMessage &read) {
+bool all_compact_in_full_entries(const records::MessageView &read) {
     if (read.name_stride != records::kFullNameStride) return false;
     for (int32_t k = 0; k < read.count; ++k) {
         if (name_of(read, k).size() >= records::kCompactNameStride) return false;
@@ -54,7 +55,7 @@ void append_option(TextBuffer &line, const char *key, int64_t value) {
     append_number(line, value);
 }
 
-void append_message_line(TextBuffer &text, const ReadMessage &read) {
+void append_message_line(TextBuffer &text, const records::MessageView &read, int64_t received) {
     text += "message ";
     append_kind(text, read.kind);
     text += ' ';
@@ -68,7 +69,7 @@ void append_message_line(TextBuffer &text, const ReadMessage &read) {
     // The simulator lays out short names in the compact layout unless told.
     if (all_compact_in_full_entries(read)) text += " names=256";
     text += " at=";
-    append_received_time(text, read.received);
+    append_received_time(text, received);
     text += '\n';
 }
 
@@ -85,26 +86,8 @@ void append_escapes_line(TextBuffer &text) {
     text += '\n';
 }
 
-ReadMessage read_of(const records::MessageRecords &records, int64_t received) {
-    ReadMessage read;
-    read.kind = records.kind;
-    read.device = records.device.c_str();
-    read.unit = records.unit;
-    read.list_id = records.list_id;
-    read.sequence = records.sequence;
-    read.count = records.count;
-    read.names = records.names.data();
-    read.name_stride = records.name_stride;
-    read.descriptors = records.descriptors.data();
-    read.values = records.values.data();
-    read.statuses = records.statuses.data();
-    read.timestamps = records.timestamps.data();
-    read.received = received;
-    return read;
-}
-
-void append_message(TextBuffer &text, const ReadMessage &read) {
-    append_message_line(text, read);
+void append_message(TextBuffer &text, const records::MessageView &read, int64_t received) {
+    append_message_line(text, read, received);
     const unsigned char *bytes = read.values;
     for (int32_t k = 0; k < read.count; ++k) {
         const auto i = static_cast<std::size_t>(k);
@@ -142,8 +125,8 @@ void append_message(TextBuffer &text, const ReadMessage &read) {
     }
 }
 
-ReadCopy::ReadCopy(const ReadMessage &read)
-    : numbers_(read), device_(read.device != nullptr ? read.device : "") {
+ReadCopy::ReadCopy(const records::MessageView &read, int64_t received)
+    : numbers_(read), received_(received), device_(read.device != nullptr ? read.device : "") {
     const std::size_t count = read.count > 0 ? static_cast<std::size_t>(read.count) : 0;
     const std::size_t stride =
         read.name_stride > 0 ? static_cast<std::size_t>(read.name_stride) : 0;
@@ -158,8 +141,8 @@ ReadCopy::ReadCopy(const ReadMessage &read)
     timestamps_ = copy_of(read.timestamps, count);
 }
 
-ReadMessage ReadCopy::read() const {
-    ReadMessage read = numbers_;
+records::MessageView ReadCopy::view() const {
+    records::MessageView read = numbers_;
     read.device = device_.c_str();
     // An array of no bytes is not read: null serves for it as well.
     if (read.names != nullptr) read.names = names_.data();

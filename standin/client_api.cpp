@@ -1,4 +1,5 @@
 // The nine functions of the client library over the stand-in's transports.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,11 +12,9 @@
 #include <utility>
 
 #include "clock.h"
-#include "errors.h"
-#include "log_lines.h"
 #include "record_sizes.h"
-#include "status_blocks.h"
 #include "tavlo.h"
+#include "transport.h"
 #include "transport_table.h"
 
 using namespace tavlo::standin;
@@ -52,6 +51,51 @@ struct ClientState {
     std::unique_ptr<Transport> transport;
     tavlo::records::MessageRecords records;
 };
+
+// No entries: every facility 0, every error -1 (the end of the list).
+void clear_block(StatusBlock &block) {
+    for (int i = 0; i < TAVLO_STATUS_ENTRIES; ++i) {
+        block.facility[i] = 0;
+        block.error[i] = -1;
+    }
+}
+
+// One entry (facility, code), then the end of the list.
+void fail_block(StatusBlock &block, int32_t facility, int32_t code) {
+    clear_block(block);
+    block.facility[0] = facility;
+    block.error[0] = code;
+}
+
+// One line of text for a code of the library's facility, or nullptr.
+const char *error_text(int32_t code) {
+    switch (code) {
+        case kNotInitialised: return "client side not initialised";
+        case kBadArgument: return "missing or malformed argument";
+        case kUnknownDevice: return "unknown device name";
+        case kNotConnected: return "not connected to a device";
+        case kNoMessage: return "no message within the wait";
+        case kInterrupted: return "wait interrupted by a signal";
+        case kOutOfMemory: return "out of memory";
+        case kConnectFailed: return "cannot connect to the device";
+        case kConnectionLost: return "connection to the device lost";
+        case kBadFrame: return "malformed frame from the device";
+        case kRefused: return "protocol version refused by the device";
+        default: return nullptr;
+    }
+}
+
+// Whether a log line written to `log_fd` starts with a line end: when
+// `log_fd` and `report_fd` are the same terminal, the caller's text there
+// may end without one, and the log line would run on from it. Into a file
+// or a pipe, or to a terminal of its own, a log line is just its text.
+bool log_starts_with_line_end(int log_fd, int report_fd) {
+    if (isatty(log_fd) != 1 || isatty(report_fd) != 1) return false;
+    struct stat log_status {};
+    struct stat report_status {};
+    return fstat(log_fd, &log_status) == 0 && fstat(report_fd, &report_status) == 0 &&
+           log_status.st_rdev == report_status.st_rdev;
+}
 
 ClientState &state() {
     static ClientState client;

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "errors.h"
+#include "transport.h"
 
 namespace tavlo::standin {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "clock.h"
-#include "device_name.h"
 #include "plant.h"
 #include "transport.h"
+#include "transport_table.h"
 
 namespace tavlo::standin {
 

@@ -12,10 +12,10 @@
 #include <optional>
 #include <vector>
 
-#include "device_name.h"
-#include "errors.h"
 #include "handshake.h"
 #include "message_codec.h"
+#include "transport.h"
+#include "transport_table.h"
 #include "wire_format.h"
 
 namespace tavlo::standin {

@@ -8,7 +8,7 @@
 
 #include "json_text.h"
 #include "output_format.h"
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver {
 
@@ -193,7 +193,7 @@ public:
         ts::ReportWriter out(stdout);
         write_header(out, message);
         out.text(",\"tags\":[");
-        const ts::TagArrays tags = message.tags();
+        const records::MessageView tags = message.tags();
         const unsigned char *value = tags.values;
         int32_t shown = 0;
         for (int32_t k = 0; k < tags.count; ++k) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "report_writer.h"
+#include "report_lines.h"
 
 namespace tavlo::json {
 

@@ -13,7 +13,7 @@ MessageOutput::MessageOutput(OutputSettings settings)
       tags_filtered_(!settings.filter.tag_patterns.empty()),
       filter_(std::move(settings.filter)) {}
 
-bool MessageOutput::take(const ReceivedMessage &message) {
+bool MessageOutput::show(const ReceivedMessage &message) {
     // What sees every message as the library returned it goes here, before
     // the filters (the recording is written by the loop, whose end a failed
     // write decides).

@@ -30,7 +30,7 @@ public:
 
     // Shows the message if the filters leave it and the format shows it.
     // Returns whether it was shown.
-    bool take(const ReceivedMessage &message);
+    bool show(const ReceivedMessage &message);
 
     void connect_failed(const char *device, const StatusBlock &block);
     void read_failed(const StatusBlock &block);

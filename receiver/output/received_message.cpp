@@ -4,17 +4,25 @@
 
 #include <cstring>
 
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver {
 
-ts::TagArrays ReceivedMessage::tags() const {
-    return {slots.names,
-            kind.descriptors ? slots.descriptors : nullptr,
-            kind.values ? static_cast<const unsigned char *>(slots.values) : nullptr,
-            slots.statuses,
-            kind.timestamps ? slots.timestamps : nullptr,
-            slots.count};
+records::MessageView ReceivedMessage::view() const {
+    return records::MessageView{slots.kind,        slots.device,
+                                slots.unit,        slots.list_id,
+                                slots.sequence,    slots.count,
+                                slots.names,       name_stride,
+                                slots.descriptors, static_cast<const unsigned char *>(slots.values),
+                                slots.statuses,    slots.timestamps};
+}
+
+records::MessageView ReceivedMessage::tags() const {
+    records::MessageView shown = view();
+    if (!kind.descriptors) shown.descriptors = nullptr;
+    if (!kind.values) shown.values = nullptr;
+    if (!kind.timestamps) shown.timestamps = nullptr;
+    return shown;
 }
 
 std::string_view ReceivedMessage::name(int32_t k) const {

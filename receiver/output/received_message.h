@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "message_kinds.h"
-#include "tag_blocks.h"
+#include "message_view.h"
+#include "report_lines.h"
 #include "tavlo.h"
 
 namespace tavlo::receiver {
@@ -44,8 +45,13 @@ struct ReceivedMessage {
           name_stride(stride),
           kind(kMessageKinds[kind_index(read.kind)]) {}
 
-    // The arrays the message's kind carries, null for the others.
-    ts::TagArrays tags() const;
+    // The message as the read returned it, names stepped through by the
+    // stride: what the recording writes.
+    records::MessageView view() const;
+
+    // The same with the arrays the message's kind carries, null for the
+    // others: what the formats show.
+    records::MessageView tags() const;
 
     // Tag k's name as the text report shows it: up to its NUL, never more
     // than the stride; empty when the message has no names.

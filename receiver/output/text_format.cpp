@@ -36,7 +36,7 @@ public:
     std::optional<int32_t> show(const ReceivedMessage &message,
                                 const TagSelection &selection) override {
         if (message.kind.title.empty()) return std::nullopt;
-        const ts::TagArrays tags = message.tags();
+        const records::MessageView tags = message.tags();
         const int32_t reported = ts::reported_tags(tags);
         if (selection.shown == nullptr) {
             // The whole message: the library's own report.
@@ -53,7 +53,7 @@ public:
         if (shown == 0) return std::nullopt;
         ts::ReportWriter out(stdout);
         write_header(out, message);
-        ts::write_tag_blocks(out, tags, message.name_stride, selection.shown);
+        ts::write_tag_blocks(out, tags, selection.shown);
         return shown;
     }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "console_capture.h"
-#include "console_input_end.h"
+#include "console_input.h"
 #include "tavlo_testsupport.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <map>
 #include <string>
@@ -28,12 +27,7 @@ struct Double {
     std::map<const StatusBlock *, int> block_numbers;
     // What the last read handed out, to check that it comes back.
     std::vector<void *> returned;
-    std::string device;
-    std::vector<char> names;
-    std::vector<TypeDescriptor> descriptors;
-    std::vector<unsigned char> values;
-    std::vector<TagStatus> statuses;
-    std::vector<TimeRecord> timestamps;
+    tavlo::records::MessageRecords records;  // of the last message read
 };
 
 Double &the_double() {
@@ -93,35 +87,14 @@ Outcome next_of(std::deque<Outcome> &queue) {
     return outcome;
 }
 
-void lay_out_names(Double &d, const ScriptedRead &read) {
-    const std::size_t stride = read.layout == "40" ? 40 : 256;
-    const char filler = read.layout == "256" ? '\0' : ' ';
-    d.names.assign(std::max<std::size_t>(read.tags.size(), 1) * stride, filler);
-    for (std::size_t k = 0; k < read.tags.size(); ++k) {
-        char *entry = d.names.data() + k * stride;
-        std::memcpy(entry, read.tags[k].name.data(), std::min(read.tags[k].name.size(), stride));
-        entry[stride - 1] = '\0';
-    }
-}
-
-void lay_out(Double &d, const ScriptedRead &read) {
-    d.device = read.device;
-    lay_out_names(d, read);
-    const auto count = static_cast<int32_t>(read.tags.size());
-    d.descriptors.assign(1, TypeDescriptor{TAVLO_TYPE_STRUCTURE, 0, count, 1});
-    d.values.clear();
-    d.statuses.clear();
-    d.timestamps.clear();
-    for (const ScriptedTag &tag : read.tags) {
-        d.descriptors.push_back(TypeDescriptor{tag.data_type, tag.device_data_type,
-                                               static_cast<int32_t>(tag.value.size()), 1});
-        d.values.insert(d.values.end(), tag.value.begin(), tag.value.end());
-        d.statuses.push_back(tag.status);
-        d.timestamps.push_back(tag.timestamp);
-    }
-    d.values.resize(std::max<std::size_t>(d.values.size(), 1));
-    d.statuses.resize(std::max<std::size_t>(d.statuses.size(), 1));
-    d.timestamps.resize(std::max<std::size_t>(d.timestamps.size(), 1));
+// Lays out the message as the stand-in does; every array has at least one
+// entry, so that a reader always gets an array, even of no entries.
+void lay_out(Double &d, const tavlo::records::Message &message) {
+    tavlo::records::MessageRecords &records = d.records;
+    tavlo::records::lay_out(message, records);
+    records.values.resize(std::max<std::size_t>(records.values.size(), 1));
+    records.statuses.resize(std::max<std::size_t>(records.statuses.size(), 1));
+    records.timestamps.resize(std::max<std::size_t>(records.timestamps.size(), 1));
 }
 
 // A call that waits, as a blocked call of the real library would: in waits
@@ -227,21 +200,22 @@ TAVLO_API void TAVLO_CLIENT_READ(int32_t wait, MessageKind *kind, char **device,
         apply(read.failure, block);
         return;
     }
-    lay_out(d, read);
-    *kind = read.message_kind;
-    *device = d.device.data();
-    *unit = read.unit;
-    *list_id = read.list_id;
-    *count = static_cast<int32_t>(read.tags.size());
-    *sequence = 0;
-    *names = d.names.data();
-    *reserved9 = &d.device;
-    *descriptors = d.descriptors.data();
-    *values = d.values.data();
-    *statuses = d.statuses.data();
-    *timestamps = d.timestamps.data();
+    lay_out(d, read.message);
+    tavlo::records::MessageRecords &records = d.records;
+    *kind = records.kind;
+    *device = records.device.data();
+    *unit = records.unit;
+    *list_id = records.list_id;
+    *count = records.count;
+    *sequence = records.sequence;
+    *names = records.names.data();
+    *reserved9 = &records.device;
+    *descriptors = records.descriptors.data();
+    *values = records.values.data();
+    *statuses = records.statuses.data();
+    *timestamps = records.timestamps.data();
     *reserved14 = 0;
-    *reserved15 = &d.names;
+    *reserved15 = &records.names;
     d.returned = {*names, *reserved9, *descriptors, *values, *statuses, *timestamps, *reserved15};
     clear(block);
 }

@@ -14,25 +14,24 @@
 //   read wait                          reads that fail with "no message" after
 //                                      a fifth of a second each, until a
 //                                      signal cuts one short
-//   read message KIND DEVICE UNIT LIST LAYOUT
-//     tag NAME TYPE DEVICE_TYPE SIZE VALUE STATUS FACILITY DRIVER MS SECONDS
+//   message ..., then tag ... lines    a read that returns this message, in
+//                                      the lines of a script file
+//                                      (script_reader.h), laid out as the
+//                                      stand-in lays out a message; after
+//                                      an escapes line, quoted tokens take
+//                                      escapes ("NAME\x00" ends a name early)
 //
 // A failing block holds the F/E pairs given and 9/999 in the entries after
 // them, so that a listing that does not stop at an error of -1 shows.
-// LAYOUT of the names: 40 (blank-padded to 39, NUL as byte 40), 256 (name,
-// then NULs) or 256pad (blank-padded, NUL at byte 255). VALUE by TYPE: a
-// number, the text of an ASCII value (SIZE bytes, NUL-filled), MS,SECONDS
-// for a TIME value, or - for no value bytes.
 // Calls without a scripted outcome succeed, except a read: the double then
 // logs "SCRIPT EXHAUSTED" and ends the process with status 97.
 #pragma once
 
 #include <cstdint>
 #include <deque>
-#include <string>
 #include <vector>
 
-#include "tavlo.h"
+#include "message_records.h"
 
 namespace tavlo::test_double {
 
@@ -47,24 +46,10 @@ struct Outcome {
     bool wait = false;  // waits for a signal first (connect wait)
 };
 
-struct ScriptedTag {
-    std::string name;
-    int16_t data_type = 0;
-    int16_t device_data_type = 0;
-    std::vector<unsigned char> value;
-    TagStatus status{};
-    TimeRecord timestamp{};
-};
-
 struct ScriptedRead {
     enum class Kind { kFail, kWait, kMessage } kind = Kind::kFail;
     Outcome failure;
-    MessageKind message_kind = 0;
-    std::string device;
-    int32_t unit = 0;
-    int32_t list_id = 0;
-    std::string layout;
-    std::vector<ScriptedTag> tags;
+    records::Message message;
 };
 
 struct Script {

@@ -82,12 +82,12 @@ class FiltersOnThePlant(unittest.TestCase):
 
 # A data type that no report knows ends the text report, filtered or not;
 # JSON shows every tag.
-DOUBLE_SCRIPT = """read message 1 PLANT7 3 42 40
-tag FLOW 1 1 4 1.5 -1 0 0 0 3600
-tag ODD 99 1 4 abcd -1 0 0 0 3600
-tag LAST 4 4 4 7 -1 0 0 0 3600
-read message 11 PLANT7 3 43 40
-tag ONE 4 4 4 9 -5 5 21 0 3600
+DOUBLE_SCRIPT = """message 1 PLANT7 3 42
+tag FLOW REAL REAL 1.5 -1 0 0 3600
+tag ODD 99:4 REAL 61626364 -1 0 0 3600
+tag LAST LONG LONG 7 -1 0 0 3600
+message 11 PLANT7 3 43
+tag ONE LONG LONG 9 -5 5 21 3600
 """
 
 

@@ -26,10 +26,10 @@ const std::string kShutdownCalls =
 // Two tags in the compact name layout: a REAL and a short ASCII text, with
 // statuses and timestamps.
 std::string two_tag_message(int kind) {
-    return "read message " + std::to_string(kind) +
-           " PLANT7 3 42 40\n"
-           "tag FLOW 1 1 4 1.5 -1 0 0 0 3600\n"
-           "tag NOTE 3 15 6 ab -3 5 9 250 7200\n";
+    return "message " + std::to_string(kind) +
+           " PLANT7 3 42\n"
+           "tag FLOW REAL REAL 1.5 -1 0 0 3600\n"
+           "tag NOTE ASCII:6 DESC ab -3 5 9 7200.250\n";
 }
 
 const std::string kFlowName = "\nTagname [1]: FLOW" + std::string(35, ' ');
@@ -224,17 +224,19 @@ TEST(ReceiverLoop, NamesAndIdsAreCutTo31CharactersAndExtraWordsIgnored) {
 }
 
 TEST(ReceiverLoop, FirstNameOf40CharactersMakesTheCompactStride) {
-    // Entries of 256 bytes, NUL-filled. With a first name of 40 characters
-    // the receiver takes the compact stride, so the second name is read 40
-    // bytes on, where there is only a NUL; with 41 it steps by 256.
+    // Entries of 256 bytes, each name ended by a NUL. With a first name of
+    // 40 characters the receiver takes the compact stride, so the second
+    // name is read 40 bytes on, where there is only the first name's NUL;
+    // with 41 it steps by 256.
     const std::string forty(40, 'F');
     const std::string forty_one(41, 'G');
     const auto message = [](const std::string &first) {
-        return "read message 5 PLANT7 3 42 256\n"
-               "tag " +
+        return "escapes\n"
+               "message 5 PLANT7 3 42 names=256\n"
+               "tag \"" +
                first +
-               " 1 1 4 1.5 -1 0 0 0 0\n"
-               "tag SECOND 1 1 4 1.5 -1 0 0 0 0\n";
+               "\\x00\" REAL REAL 1.5 -1 0 0 0\n"
+               "tag \"SECOND\\x00\" REAL REAL 1.5 -1 0 0 0\n";
     };
     const auto compact = run_with_double({"--count", "1", "PLANT7"}, message(forty));
     EXPECT_NE(compact.result.out.find("\nTagname [1]: " + forty + "\n"), std::string::npos);
@@ -246,8 +248,8 @@ TEST(ReceiverLoop, FirstNameOf40CharactersMakesTheCompactStride) {
 
 TEST(ReceiverLoop, OneTagIsNotNumberedAndCompactNamesKeepTheirBlanks) {
     const auto run = run_with_double({"--count", "1", "PLANT7"},
-                                     "read message 11 PLANT7 3 42 40\n"
-                                     "tag LEVEL 4 14 4 -7 -1 0 0 0 60\n");
+                                     "message 11 PLANT7 3 42\n"
+                                     "tag LEVEL LONG EU -7 -1 0 0 60\n");
     EXPECT_EQ(run.result.out,
               "\n++++++++++++++++++++++++++++++++\n\nUnsolicited Values received for:\n" +
                   device_line() + "\nTagname : LEVEL" + std::string(34, ' ') +

@@ -97,7 +97,7 @@ TEST(ReceiverOptions, OptionsWithoutADeviceGiveTheUsagePath) {
 
 TEST(ReceiverOptions, DoubleDashLetsADeviceNameStartWithDashes) {
     const auto run = run_with_double({"--count=1", "--", "--odd-device"},
-                                     "read message 5 X 1 2 40\ntag A 1 1 4 1 -1 0 0 0 0\n");
+                                     "message 5 X 1 2\ntag A REAL REAL 1 -1 0 0 0\n");
     EXPECT_EQ(run.result.exit_status, 0);
     EXPECT_NE(run.calls.find("CONNECT device=[--odd-device]"), std::string::npos) << run.calls;
 }

@@ -12,9 +12,9 @@
 
 #include "device_frames.h"
 #include "driven_clock.h"
-#include "errors.h"
 #include "handshake.h"
 #include "tavlo.h"
+#include "transport.h"
 #include "unique_fd.h"
 #include "wire_format.h"
 
@@ -130,7 +130,7 @@ TEST(ClientCalls, EachCallInTurnGivesItsErrorAndAFailedConnectPauses) {
     tavlo::testing::DrivenClock clock;
     for (const CallCase &c : cases) {
         EXPECT_EQ(c.call(), c.error) << c.what;
-        EXPECT_EQ(sum(clock.take_sleeps()), c.paused_ms) << c.what;
+        EXPECT_EQ(sum(clock.drain_sleeps()), c.paused_ms) << c.what;
     }
 }
 
@@ -196,7 +196,7 @@ TEST(ClientCalls, AnUnreachableDeviceIsRetriedAfterABackOffThatASuccessStartsAga
         std::vector<int64_t> pauses;
         for (const std::string &name : devices) {
             EXPECT_GT(connect(name.c_str()), 0) << name;
-            pauses.push_back(sum(clock.take_sleeps()));
+            pauses.push_back(sum(clock.drain_sleeps()));
         }
         return pauses;
     };
@@ -234,7 +234,7 @@ TEST(ClientCalls, ALinkThatAReadEndsIsConnectedAgainAfterTheBackOff) {
         std::vector<int64_t> pauses;
         for (int pass = 0; pass < passes; ++pass) {
             EXPECT_EQ(connect(device.device.c_str()), kNone) << pass;
-            pauses.push_back(sum(clock.take_sleeps()));
+            pauses.push_back(sum(clock.drain_sleeps()));
             EXPECT_EQ(read_waiting(0), error) << pass;
         }
         return pauses;
@@ -249,7 +249,7 @@ TEST(ClientCalls, ALinkThatAReadEndsIsConnectedAgainAfterTheBackOff) {
     EXPECT_EQ(connect(device.device.c_str()), kNone);
     EXPECT_EQ(read_waiting(0), kNone);
     EXPECT_EQ(read_waiting(0), kBadFrame);
-    clock.take_sleeps();
+    clock.drain_sleeps();
     after_welcome = raw_frame(1, 9);
     EXPECT_EQ(pauses_of(2, kBadFrame), (std::vector<int64_t>{500, 1000}));
     exit_client();

@@ -1,10 +1,10 @@
 // The device names the stand-in client library accepts.
-#include "device_name.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+
+#include "transport_table.h"
 
 namespace {
 

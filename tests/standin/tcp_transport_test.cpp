@@ -15,8 +15,8 @@
 
 #include "device_frames.h"
 #include "driven_clock.h"
-#include "errors.h"
 #include "handshake.h"
+#include "transport.h"
 #include "wire_format.h"
 
 namespace {

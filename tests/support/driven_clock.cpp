@@ -50,7 +50,7 @@ int64_t DrivenClock::elapsed_ms() const {
     return duration_cast<milliseconds>(now_ - start_).count();
 }
 
-std::vector<int64_t> DrivenClock::take_sleeps() {
+std::vector<int64_t> DrivenClock::drain_sleeps() {
     return std::exchange(sleeps_ms_, {});
 }
 

@@ -30,7 +30,7 @@ public:
     int64_t elapsed_ms() const;
 
     // The sleeps since the last call, in milliseconds, and forgets them.
-    std::vector<int64_t> take_sleeps();
+    std::vector<int64_t> drain_sleeps();
 
     // Runs when a wait on a descriptor finds nothing ready, before the time
     // moves on: a test can play the other end there, in the same thread.

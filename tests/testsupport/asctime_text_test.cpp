@@ -1,11 +1,11 @@
 // The asctime text of a calendar time, and what it does with odd fields.
-#include "asctime_text.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
 #include <ctime>
+
+#include "report_lines.h"
 
 namespace {
 

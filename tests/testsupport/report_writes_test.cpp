@@ -7,9 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "report_writer.h"
+#include "report_lines.h"
 #include "tavlo_testsupport.h"
-#include "value_lines.h"
 
 namespace {
 

@@ -7,8 +7,7 @@
 #include <map>
 
 #include "calendar_text.h"
-#include "report_writer.h"
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::receiver::view {
 
@@ -147,7 +146,7 @@ int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selec
         return selection.count;
     }
     List &list = list_of(message);
-    const ts::TagArrays tags = message.tags();
+    const records::MessageView tags = message.tags();
     const int32_t reported = ts::reported_tags(tags);
     const unsigned char *value = tags.values;
     int32_t taken = 0;

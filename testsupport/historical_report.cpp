@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "report_writer.h"
+#include "report_lines.h"
 #include "tavlo_testsupport.h"
-#include "value_lines.h"
 
 using namespace tavlo::ts;
 

@@ -1,5 +1,5 @@
 // Building tag-name arrays: 256-byte entries, and the compact 40-byte layout.
-#include "tag_name_array.h"
+#include "tag_arrays.h"
 
 #include <algorithm>
 #include <cstdlib>
