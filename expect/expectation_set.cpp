@@ -461,7 +461,14 @@ std::string ExpectationSet::evidence(const Judged &judged) const {
             text += test.broken + ", ";
         } else if (spec.kind != TestKind::kUpdates && spec.kind != TestKind::kFresh) {
             text += spec.kind == TestKind::kStatus ? "last status " : "last value ";
-            text += reading_text(test.last) + " at " + time_of_day(test.last.when) + ", ";
+            text += reading_text(test.last);
+            if (spec.kind == TestKind::kAge && test.last.type == Reading::Type::kTime) {
+                text += " (age " +
+                        duration_text(test.last.when.time_since_epoch() -
+                                      Milliseconds(test.last.time_ms)) +
+                        ")";
+            }
+            text += " at " + time_of_day(test.last.when) + ", ";
         }
         text += updates_text(test.updates);
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expression_parser.h"
 #include "installed_docs.h"
 #include "number_reading.h"
 #include "option_rows.h"
@@ -48,6 +49,14 @@ constexpr char kHelpText[] =
     "                 end is taken off first)\n"
     "  --force        replace a FILE that exists\n"
     "  --stats        at the end, a summary of the run on standard error\n"
+    "  --expect EXPR  judge every message read (before the filters) by EXPR, a\n"
+    "                 test of tags such as 'BOILER.TEMPERATURE >= 60 within 10s'\n"
+    "                 (the language is in the manual page); may be given again;\n"
+    "                 at the end a verdict for each on standard error\n"
+    "  --until EXPR   end the run as soon as EXPR holds (--timeout the deadline)\n"
+    "  --fail-fast    end the run at the first expectation that fails\n"
+    "  --junit FILE   the verdicts also as a JUnit XML report in FILE\n"
+    "  --tap FILE     the verdicts also as TAP 13 in FILE\n"
     "  --help         print this text\n"
     "  --version      print the version\n"
     "  --             end of options\n"
@@ -68,7 +77,10 @@ constexpr char kExitStatusHelp[] =
     "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
     "  5  the --record FILE could not be opened (a pipe that no program reads,\n"
-    "     a file that --append finds is no recording) or written\n";
+    "     a file that --append finds is no recording) or written\n"
+    "  6  an expectation (--expect, --until) failed\n"
+    "  7  the device was never reached: no message read in a run with\n"
+    "     --expect or --until (it wins over 6)\n";
 
 // The help text with the path of the JSON output's document where this
 // program finds it.
@@ -120,6 +132,22 @@ cli::Option tag_patterns(std::vector<std::string> &patterns) {
             }};
 }
 
+// --expect EXPR, again and again, and --until EXPR.
+cli::Option expectation(const char *name, expect::JudgementSettings &judgement) {
+    return {name, true, [name, &judgement](const char *value) {
+                const bool until = std::string_view(name) == "until";
+                expect::ParseResult parsed =
+                    until ? expect::parse_condition(value) : expect::parse_expectation(value);
+                if (!parsed.expression) return parsed.problem;
+                if (until) {
+                    judgement.until = std::move(*parsed.expression);
+                } else {
+                    judgement.expectations.push_back(std::move(*parsed.expression));
+                }
+                return std::string();
+            }};
+}
+
 }  // namespace
 
 ParsedCommandLine parse_command_line(int argc, char **argv) {
@@ -141,6 +169,11 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
         cli::flag("force", o.force),
+        expectation("expect", o.judgement),
+        expectation("until", o.judgement),
+        cli::flag("fail-fast", o.judgement.fail_fast),
+        cli::text("junit", o.judgement.junit_path),
+        cli::text("tap", o.judgement.tap_path),
     };
     const std::string help = help_text();
     const cli::Program program = {kProgramName, help.c_str()};
@@ -165,6 +198,14 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(program, "--force", "contradicts --append");
+    }
+    if (!result.stop && !o.judgement.any()) {
+        const char *needs = o.judgement.fail_fast             ? "--fail-fast"
+                            : !o.judgement.junit_path.empty() ? "--junit"
+                            : !o.judgement.tap_path.empty()   ? "--tap"
+                                                              : nullptr;
+        if (needs != nullptr)
+            result.stop = cli::usage_error(program, needs, "needs --expect or --until");
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

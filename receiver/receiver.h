@@ -6,11 +6,13 @@
 namespace tavlo::receiver {
 
 enum ExitStatus : int {
-    kExitStopped = 0,          // stopped as asked
-    kExitInitFailed = 1,       // the client library could not be initialised
-    kExitUsage = 2,            // no device name, or a bad option
-    kExitCountNotReached = 3,  // --timeout ran out before --count was reached
-    kExitRecordingFailed = 5,  // the --record file could not be opened or written
+    kExitStopped = 0,            // stopped as asked
+    kExitInitFailed = 1,         // the client library could not be initialised
+    kExitUsage = 2,              // no device name, or a bad option
+    kExitCountNotReached = 3,    // --timeout ran out before --count was reached
+    kExitRecordingFailed = 5,    // the --record file could not be opened or written
+    kExitExpectationFailed = 6,  // an expectation (--expect, --until) failed
+    kExitNothingRead = 7,        // with expectations: no message read in the whole run
 };
 
 // Runs the receiver to its end and returns the process exit status.
