@@ -127,7 +127,7 @@ std::string message_text(const Moment &moment) {
 struct ExpectationSet::Test {
     TagTest spec;
     uint32_t expectation;
-    std::unordered_map<uint64_t, TagState> tags;  // by name and list id
+    std::unordered_map<uint32_t, TagState> tags;  // by the id of the name
     int64_t holding = 0;                          // tags whose last update holds
     int64_t updates = 0;
     Reading last;
@@ -215,7 +215,6 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
         const std::string_view name = receiver::unpadded(message.name(k));
         uint32_t id = 0;
         const std::vector<uint32_t> &tests = tests_named(name, id);
-        const uint64_t key = uint64_t{id} << 32 | static_cast<uint32_t>(message.slots.list_id);
         for (const uint32_t test : tests) {
             const TagTest &spec = tests_[test].spec;
             if (spec.list_id && *spec.list_id != message.slots.list_id) continue;
@@ -223,7 +222,7 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
                 (message.slots.device == nullptr || spec.device != message.slots.device)) {
                 continue;
             }
-            update(tests_[test], key, name, descriptor, value,
+            update(tests_[test], id, name, descriptor, value,
                    tags.statuses != nullptr ? &tags.statuses[k] : nullptr, moment);
         }
         value += ts::value_step(descriptor.size);
@@ -235,7 +234,7 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
     touched_.clear();
 }
 
-void ExpectationSet::update(Test &test, uint64_t key, std::string_view name,
+void ExpectationSet::update(Test &test, uint32_t key, std::string_view name,
                             const TypeDescriptor &descriptor, const unsigned char *value,
                             const TagStatus *status, const Moment &moment) {
     Judged &judged = judged_[test.expectation];
@@ -370,13 +369,7 @@ void ExpectationSet::evaluate(Judged &judged, const Moment &moment) {
                 judged.holding_calendar = moment.calendar;
                 next_due_ = std::min(next_due_, moment.at + judged.expression.duration);
             }
-            if (judged.holding_since &&
-                moment.at - *judged.holding_since >= judged.expression.duration) {
-                pass(judged, moment,
-                     "passed at message " + std::to_string(moment.messages) + ", held " +
-                         duration_text(judged.expression.duration) + " from " +
-                         time_of_day(judged.holding_calendar));
-            }
+            held_long_enough(judged, moment);
             break;
     }
 }
@@ -417,16 +410,21 @@ void ExpectationSet::check_time(const Moment &moment) {
             } else {
                 due(deadline);
             }
-        } else if (judged.timing == Timing::kFor && judged.holding_since) {
-            if (moment.at - *judged.holding_since >= judged.expression.duration) {
-                pass(judged, moment,
-                     "passed, held " + duration_text(judged.expression.duration) + " from " +
-                         time_of_day(judged.holding_calendar));
-            } else {
-                due(*judged.holding_since + judged.expression.duration);
-            }
+        } else if (judged.timing == Timing::kFor && judged.holding_since &&
+                   !held_long_enough(judged, moment)) {
+            due(*judged.holding_since + judged.expression.duration);
         }
     }
+}
+
+bool ExpectationSet::held_long_enough(Judged &judged, const Moment &moment) {
+    if (!judged.holding_since || moment.at - *judged.holding_since < judged.expression.duration) {
+        return false;
+    }
+    pass(judged, moment,
+         "passed, held " + duration_text(judged.expression.duration) + " from " +
+             time_of_day(judged.holding_calendar));
+    return true;
 }
 
 std::string ExpectationSet::failing_reading(const Judged &judged) const {

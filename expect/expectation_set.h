@@ -62,10 +62,12 @@ private:
 
     // The tests that match the name, found once for each name.
     const std::vector<uint32_t> &tests_named(std::string_view name, uint32_t &id);
-    void update(Test &test, uint64_t key, std::string_view name, const TypeDescriptor &descriptor,
+    void update(Test &test, uint32_t key, std::string_view name, const TypeDescriptor &descriptor,
                 const unsigned char *value, const TagStatus *status, const Moment &moment);
     void evaluate(Judged &judged, const Moment &moment);
     bool truth(const Judged &judged, const Condition &condition) const;
+    // Passes a `for` that has held long enough by `moment`.
+    bool held_long_enough(Judged &judged, const Moment &moment);
     void pass(Judged &judged, const Moment &moment, std::string reason);
     void fail(Judged &judged, const Moment &moment, std::string reason);
     std::string evidence(const Judged &judged) const;

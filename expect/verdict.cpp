@@ -39,6 +39,7 @@ std::string time_of_day(Calendar when) {
 
 std::string duration_text(std::chrono::nanoseconds length) {
     const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(length).count();
+    if (ms < 0) return "-" + duration_text(-length);
     if (ms < 1000) return std::to_string(ms) + "ms";
     std::string text = std::to_string(ms / 1000);
     if (const int64_t part = ms % 1000; part != 0) {
