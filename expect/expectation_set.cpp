@@ -50,8 +50,10 @@ bool is_ordering(Comparison comparison) {
            comparison != Comparison::kMatches;
 }
 
+// The value at `value`; nothing for null.
 Reading read_value(const TypeDescriptor &descriptor, const unsigned char *value) {
     Reading reading;
+    if (value == nullptr) return reading;
     const int32_t size = descriptor.size;
     reading.type = Reading::Type::kNumber;
     switch (descriptor.data_type) {
@@ -208,24 +210,27 @@ const std::vector<uint32_t> &ExpectationSet::tests_named(std::string_view name, 
 void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment &moment) {
     check_time(moment);
     const ts::TagArrays tags = message.tags();
-    if (tags.values == nullptr || tags.descriptors == nullptr) return;
+    // A status test also takes a message without values (a declare reply).
+    const bool values = tags.values != nullptr && tags.descriptors != nullptr;
+    if (!values && tags.statuses == nullptr) return;
+    const TypeDescriptor no_value{};
     const unsigned char *value = tags.values;
     for (int32_t k = 0; k < tags.count; ++k) {
-        const TypeDescriptor &descriptor = tags.descriptors[k + 1];
+        const TypeDescriptor &descriptor = values ? tags.descriptors[k + 1] : no_value;
         const std::string_view name = receiver::unpadded(message.name(k));
         uint32_t id = 0;
-        const std::vector<uint32_t> &tests = tests_named(name, id);
-        for (const uint32_t test : tests) {
+        for (const uint32_t test : tests_named(name, id)) {
             const TagTest &spec = tests_[test].spec;
+            if (!values && spec.kind != TestKind::kStatus) continue;
             if (spec.list_id && *spec.list_id != message.slots.list_id) continue;
             if (!spec.device.empty() &&
                 (message.slots.device == nullptr || spec.device != message.slots.device)) {
                 continue;
             }
-            update(tests_[test], id, name, descriptor, value,
+            update(tests_[test], id, name, descriptor, values ? value : nullptr,
                    tags.statuses != nullptr ? &tags.statuses[k] : nullptr, moment);
         }
-        value += ts::value_step(descriptor.size);
+        if (values) value += ts::value_step(descriptor.size);
     }
     for (const uint32_t index : touched_) {
         judged_[index].touched = false;

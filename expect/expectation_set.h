@@ -37,7 +37,8 @@ public:
     ExpectationSet &operator=(const ExpectationSet &) = delete;
 
     // A message read, before the filters; `moment.messages` counts it. The
-    // tags of a message that carries values are updates of their tests.
+    // tags of a message that carries values are updates of their tests; a
+    // status test also takes those of one with statuses alone.
     void take(const receiver::ReceivedMessage &message, const Moment &moment);
 
     // Decides what time alone decides: a `within` that ran out, a `for`
