@@ -86,10 +86,13 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         tag_name_stride = name_stride_of_read(slots.names);
         const ReceivedMessage message(slots, received, tag_name_stride);
         if (!record_message(message)) break;
-        if (!judgement.take(message)) break;
-        if (!output.take(message)) continue;
-        if (!flush_report_output()) break;
-        if (options.count && ++shown >= *options.count) break;
+        // The message that ends the run by --until or --fail-fast is shown.
+        const bool judged_on = judgement.take(message);
+        if (output.take(message)) {
+            if (!flush_report_output()) break;
+            if (options.count && ++shown >= *options.count) break;
+        }
+        if (!judged_on) break;
     }
     const bool count_missed = options.count && shown < *options.count;
     return stop_reason() == StopReason::kTimeout && count_missed ? kExitCountNotReached
