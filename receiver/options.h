@@ -18,12 +18,13 @@ struct Options {
     const char *app_id = nullptr;  // null: the default application id
     std::optional<int64_t> count;  // stop after this many messages shown
     std::optional<double> timeout_seconds;
-    OutputSettings output;                // format, filters and --stats
-    std::string record_path;              // --record: "" for none
-    bool append = false;                  // --append: add to a recording that exists
-    bool force = false;                   // --force: replace a recording that exists
-    bool raw = false;                     // --raw: no escapes in the text report on a terminal
-    expect::JudgementSettings judgement;  // --expect, --until, --fail-fast, --junit, --tap
+    OutputSettings output;    // format, filters and --stats
+    std::string record_path;  // --record: "" for none
+    bool append = false;      // --append: add to a recording that exists
+    bool force = false;       // --force: replace a recording that exists
+    bool raw = false;         // --raw: no escapes in the text report on a terminal
+    // --expect, --until, --fail-fast, --junit and --tap.
+    expect::JudgementSettings judgement;
 };
 
 struct ParsedCommandLine {

@@ -6,13 +6,15 @@
 namespace tavlo::receiver {
 
 enum ExitStatus : int {
-    kExitStopped = 0,            // stopped as asked
-    kExitInitFailed = 1,         // the client library could not be initialised
-    kExitUsage = 2,              // no device name, or a bad option
-    kExitCountNotReached = 3,    // --timeout ran out before --count was reached
-    kExitRecordingFailed = 5,    // the --record file could not be opened or written
-    kExitExpectationFailed = 6,  // an expectation (--expect, --until) failed
-    kExitNothingRead = 7,        // with expectations: no message read in the whole run
+    kExitStopped = 0,          // stopped as asked
+    kExitInitFailed = 1,       // the client library could not be initialised
+    kExitUsage = 2,            // no device name, or a bad option
+    kExitCountNotReached = 3,  // --timeout ran out before --count was reached
+    kExitRecordingFailed = 5,  // the --record file could not be opened or written
+    // An expectation (--expect, --until) failed.
+    kExitExpectationFailed = 6,
+    // With expectations: no message was read in the whole run.
+    kExitNothingRead = 7,
 };
 
 // Runs the receiver to its end and returns the process exit status.
