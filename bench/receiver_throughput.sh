@@ -109,8 +109,8 @@ awk -v r="$text_seconds" -v f="$record_seconds" -v n="$null_seconds" 'BEGIN {
 }'
 
 # What expectations cost: rounds of runs with none, ten and a thousand
-# --expect, in the text format and in JSON. The ten test plant tags of
-# every kind of form; the thousand are those ten and 990 on names the plant
+# --expect, in the text format and in JSON. The ten test the plant's tags
+# in every form; the thousand are those ten and 990 on names the plant
 # never sends, which the index of names keeps off the path of each message.
 ten=(
   --expect 'BOILER.TEMPERATURE >= 60 always' --expect 'BOILER.PRESSURE status GOOD'
@@ -121,6 +121,9 @@ ten=(
 )
 thousand=("${ten[@]}")
 for ((i = 0; i < 990; ++i)); do thousand+=(--expect "ABSENT.TAG_$i == $i"); done
+# A run whose expectations failed (status 6) ran as well as one whose
+# passed; all three go through the same shell, so that it costs them alike.
+judged=(bash -c '"$@"; s=$?; [ "$s" -eq 0 ] || [ "$s" -eq 6 ]' judged "$receiver")
 printf '\n%-28s %12s %14s %12s %10s\n' "expectations" "tag reports" "tag reports/s" "MB/s" \
   "peak KiB"
 for format in text json; do
@@ -128,10 +131,10 @@ for format in text json; do
   : >"$work/ten"
   : >"$work/thousand"
   for ((i = 0; i < runs; ++i)); do
-    TZ=UTC0 one_run "$receiver" --format "$format" --count "$reports" "$device" >>"$work/none"
-    TZ=UTC0 one_run "$receiver" --format "$format" --count "$reports" "${ten[@]}" "$device" \
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "$device" >>"$work/none"
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "${ten[@]}" "$device" \
       >>"$work/ten"
-    TZ=UTC0 one_run "$receiver" --format "$format" --count "$reports" "${thousand[@]}" \
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "${thousand[@]}" \
       "$device" >>"$work/thousand"
   done
   eval "tags=\$${format}_tags"

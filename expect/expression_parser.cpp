@@ -196,26 +196,26 @@ private:
             token.column};
     }
 
-    Condition condition(Expression &result) {
-        Condition first = conjunction(result);
-        if (!is_word("or")) return first;
-        Condition either{Condition::Op::kOr, 0, {std::move(first)}};
-        while (is_word("or")) {
+    // The operands that `next` reads, joined by `word`: one alone, or a
+    // node of `op` over them all.
+    Condition joined(Expression &result, std::string_view word, Condition::Op op,
+                     Condition (Parser::*next)(Expression &)) {
+        Condition first = (this->*next)(result);
+        if (!is_word(word)) return first;
+        Condition node{op, 0, {std::move(first)}};
+        while (is_word(word)) {
             ++at_;
-            either.operands.push_back(conjunction(result));
+            node.operands.push_back((this->*next)(result));
         }
-        return either;
+        return node;
+    }
+
+    Condition condition(Expression &result) {
+        return joined(result, "or", Condition::Op::kOr, &Parser::conjunction);
     }
 
     Condition conjunction(Expression &result) {
-        Condition first = negation(result);
-        if (!is_word("and")) return first;
-        Condition both{Condition::Op::kAnd, 0, {std::move(first)}};
-        while (is_word("and")) {
-            ++at_;
-            both.operands.push_back(negation(result));
-        }
-        return both;
+        return joined(result, "and", Condition::Op::kAnd, &Parser::negation);
     }
 
     Condition negation(Expression &result) {
