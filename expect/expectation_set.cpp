@@ -17,6 +17,10 @@ using Time = posix::Clock::Time;
 // Names the index keeps; a device that sends ever new names costs a search
 // of the patterns for each tag beyond them, and no more memory.
 constexpr std::size_t kMostNames = 100000;
+// Lists, and places in a message, whose names are kept from message to
+// message; a message beyond them has its names looked up in the index.
+constexpr std::size_t kMostLists = 1024;
+constexpr int32_t kMostPlaces = 4096;
 
 enum class Outcome { kOpen, kPassed, kFailed };
 
@@ -128,7 +132,7 @@ std::string message_text(const Moment &moment) {
 
 struct ExpectationSet::Test {
     TagTest spec;
-    uint32_t expectation;
+    uint32_t expectation = 0;
     std::unordered_map<uint32_t, TagState> tags;  // by the id of the name
     int64_t holding = 0;                          // tags whose last update holds
     int64_t updates = 0;
@@ -137,6 +141,8 @@ struct ExpectationSet::Test {
     bool has_extreme = false;
     std::string broken;      // what made it stop holding, the last time it did
     std::string wrong_kind;  // why a value cannot be judged by it
+    uint32_t last_key = 0;
+    TagState *last_tag = nullptr;  // of last_key, in `tags`
 
     bool holds() const { return !tags.empty() && holding == static_cast<int64_t>(tags.size()); }
 };
@@ -162,7 +168,9 @@ ExpectationSet::ExpectationSet(std::vector<Expression> expressions, Time start)
         Judged &judged = judged_.emplace_back();
         for (const TagTest &spec : expression.tests) {
             const auto test = static_cast<uint32_t>(tests_.size());
-            tests_.push_back(Test{spec, index, {}, 0, 0, {}, {}, false, {}, {}});
+            Test &added = tests_.emplace_back();
+            added.spec = spec;
+            added.expectation = index;
             judged.tests.push_back(test);
             judged.fresh = judged.fresh || spec.kind == TestKind::kFresh;
             if (spec.pattern) {
@@ -184,11 +192,8 @@ ExpectationSet::ExpectationSet(std::vector<Expression> expressions, Time start)
 
 ExpectationSet::~ExpectationSet() = default;
 
-const std::vector<uint32_t> &ExpectationSet::tests_named(std::string_view name, uint32_t &id) {
-    if (const auto found = index_.find(name); found != index_.end()) {
-        id = found->second.id;
-        return found->second.tests;
-    }
+const ExpectationSet::NameEntry &ExpectationSet::entry_of(std::string_view name) {
+    if (const auto found = index_.find(name); found != index_.end()) return found->second;
     std::string text(name);
     NameEntry entry{static_cast<uint32_t>(index_.size()), {}};
     if (const auto exact = exact_.find(text); exact != exact_.end()) entry.tests = exact->second;
@@ -197,14 +202,26 @@ const std::vector<uint32_t> &ExpectationSet::tests_named(std::string_view name, 
             entry.tests.push_back(test);
         }
     }
-    id = entry.id;
     if (index_.size() >= kMostNames) {
         // Such names share one id: their tests see them as one tag.
         uncached_ = std::move(entry);
-        return uncached_.tests;
+        return uncached_;
     }
     names_.push_back(std::move(text));
-    return index_.emplace(names_.back(), std::move(entry)).first->second.tests;
+    return index_.emplace(names_.back(), std::move(entry)).first->second;
+}
+
+std::vector<ExpectationSet::KnownPlace> *ExpectationSet::places_of(int32_t list_id, int32_t count) {
+    if (count > kMostPlaces) return nullptr;
+    auto found = places_.find(list_id);
+    if (found == places_.end()) {
+        if (places_.size() >= kMostLists) return nullptr;
+        found = places_.emplace(list_id, std::vector<KnownPlace>()).first;
+    }
+    if (found->second.size() < static_cast<std::size_t>(count)) {
+        found->second.resize(static_cast<std::size_t>(count));
+    }
+    return &found->second;
 }
 
 void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment &moment) {
@@ -215,11 +232,20 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
     if (!values && tags.statuses == nullptr) return;
     const TypeDescriptor no_value{};
     const unsigned char *value = tags.values;
+    std::vector<KnownPlace> *places = places_of(message.slots.list_id, tags.count);
     for (int32_t k = 0; k < tags.count; ++k) {
         const TypeDescriptor &descriptor = values ? tags.descriptors[k + 1] : no_value;
         const std::string_view name = receiver::unpadded(message.name(k));
-        uint32_t id = 0;
-        for (const uint32_t test : tests_named(name, id)) {
+        KnownPlace *known = places != nullptr ? &(*places)[static_cast<std::size_t>(k)] : nullptr;
+        const NameEntry *entry = nullptr;
+        if (known != nullptr && known->entry != nullptr && known->name == name) {
+            entry = known->entry;
+        } else {
+            entry = &entry_of(name);
+            if (known != nullptr && entry != &uncached_) *known = {std::string(name), entry};
+        }
+        const uint32_t id = entry->id;
+        for (const uint32_t test : entry->tests) {
             const TagTest &spec = tests_[test].spec;
             if (!values && spec.kind != TestKind::kStatus) continue;
             if (spec.list_id && *spec.list_id != message.slots.list_id) continue;
@@ -245,12 +271,18 @@ void ExpectationSet::update(Test &test, uint32_t key, std::string_view name,
     Judged &judged = judged_[test.expectation];
     if (judged.outcome != Outcome::kOpen) return;
     const TagTest &spec = test.spec;
-    const auto [place, is_new] = test.tags.try_emplace(key);
-    TagState &tag = place->second;
+    // Most tests see one tag alone, again and again.
+    bool is_new = false;
+    if (test.last_tag == nullptr || test.last_key != key) {
+        const auto place = test.tags.try_emplace(key);
+        is_new = place.second;
+        test.last_key = key;
+        test.last_tag = &place.first->second;
+    }
+    TagState &tag = *test.last_tag;
     const bool held = tag.holds;
     Reading reading = read_value(descriptor, value);
     reading.when = moment.calendar;
-    reading.message = moment.messages;
     ++tag.updates;
     ++test.updates;
     bool holds = false;
@@ -267,8 +299,7 @@ void ExpectationSet::update(Test &test, uint32_t key, std::string_view name,
             }
             break;
         case TestKind::kStatus:
-            reading = Reading{Reading::Type::kStatus, 0, false, {}, 0, 0, moment.calendar,
-                              moment.messages};
+            reading = Reading{Reading::Type::kStatus, 0, false, {}, 0, 0, moment.calendar};
             if (status != nullptr) {
                 reading.status = status->status;
                 holds = (status->status == spec.status) == (spec.comparison == Comparison::kEqual);

@@ -60,9 +60,22 @@ public:
 private:
     struct Test;
     struct Judged;
+    struct NameEntry {
+        uint32_t id;
+        std::vector<uint32_t> tests;  // that match the name
+    };
+    // The name a place of a list had last, and its entry: a list mostly
+    // sends the same names in the same places, and comparing a name costs
+    // less than a search of the index.
+    struct KnownPlace {
+        std::string name;
+        const NameEntry *entry = nullptr;
+    };
 
-    // The tests that match the name, found once for each name.
-    const std::vector<uint32_t> &tests_named(std::string_view name, uint32_t &id);
+    // The entry of a name, its tests found once for each name.
+    const NameEntry &entry_of(std::string_view name);
+    // The known places of the list, null for a list beyond what is kept.
+    std::vector<KnownPlace> *places_of(int32_t list_id, int32_t count);
     void update(Test &test, uint32_t key, std::string_view name, const TypeDescriptor &descriptor,
                 const unsigned char *value, const TagStatus *status, const Moment &moment);
     void evaluate(Judged &judged, const Moment &moment);
@@ -79,13 +92,10 @@ private:
     std::vector<Test> tests_;
     std::unordered_map<std::string, std::vector<uint32_t>> exact_;
     std::vector<uint32_t> pattern_tests_;
-    struct NameEntry {
-        uint32_t id;
-        std::vector<uint32_t> tests;
-    };
     std::deque<std::string> names_;  // the keys of `index_` point into it
     std::unordered_map<std::string_view, NameEntry> index_;
-    NameEntry uncached_;             // for names beyond what the index keeps
+    NameEntry uncached_;  // for names beyond what the index keeps
+    std::unordered_map<int32_t, std::vector<KnownPlace>> places_;  // by list id
     std::vector<uint32_t> timed_;    // within, for, fresh: what check_time looks at
     posix::Clock::Time next_due_;    // check_time does nothing before it
     std::vector<uint32_t> touched_;  // expectations a message updated

@@ -31,7 +31,6 @@ struct Reading {
     int64_t time_ms = 0;  // a TIME value, since 1970 in UTC
     int32_t status = 0;
     Calendar when;
-    int64_t message = 0;
 };
 
 // "10:13:22.406": the local time of day, to the millisecond.
