@@ -24,11 +24,14 @@ _tavlo_t_receiver() {
         --format) _tavlo_offer text json view; return ;;
         --kind) _tavlo_offer_list get put declare cancel unsolicited; return ;;
         --record) _filedir; return ;;
+        --junit | --tap) _filedir; return ;;
         --list | --tag | --count | --timeout) return ;;
+        --expect | --until) return ;;
     esac
     $split && return
     if [[ $cur == -* ]]; then
         _tavlo_offer --format --view --raw --kind --list --tag --count --timeout --record \
+            --expect --until --fail-fast --junit --tap \
             --append --force --stats --help --version --
         return
     fi
