@@ -8,7 +8,8 @@
 # each; peak memory is the largest. Then the text format again, each run
 # followed by one with --record to a file in the scratch folder and one to
 # /dev/null (the script writer without the file system), and what
-# recording costs of the receiver's throughput.
+# recording costs of the receiver's throughput. Last, what none, ten and a
+# thousand --expect cost, in both formats.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -106,3 +107,45 @@ awk -v r="$text_seconds" -v f="$record_seconds" -v n="$null_seconds" 'BEGIN {
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to FILE", "", "", 100 * (1 - r / f)
   printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to /dev/null", "", "", 100 * (1 - r / n)
 }'
+
+# What expectations cost: rounds of runs with none, ten and a thousand
+# --expect, in the text format and in JSON. The ten test the plant's tags
+# in every form; the thousand are those ten and 990 on names the plant
+# never sends, which the index of names keeps off the path of each message.
+ten=(
+  --expect 'BOILER.TEMPERATURE >= 60 always' --expect 'BOILER.PRESSURE status GOOD'
+  --expect "BOILER.MODE ~ 'HEAT*'" --expect 'SIM.MESSAGE_NUMBER changes'
+  --expect 'MIXER.SPEED updates >= 20' --expect 'BOILER.MODE fresh 2s'
+  --expect 'COOLING.LAST_FLUSH age < 10m' --expect 'list 102: COOLING.PUMP_STATUS == 1'
+  --expect "'COOLING.*' status != BAD" --expect 'MIXER.TORQUE > 300 within 10s'
+)
+thousand=("${ten[@]}")
+for ((i = 0; i < 990; ++i)); do thousand+=(--expect "ABSENT.TAG_$i == $i"); done
+# A run whose expectations failed (status 6) ran as well as one whose
+# passed; all three go through the same shell, so that it costs them alike.
+judged=(bash -c '"$@"; s=$?; [ "$s" -eq 0 ] || [ "$s" -eq 6 ]' judged "$receiver")
+printf '\n%-28s %12s %14s %12s %10s\n' "expectations" "tag reports" "tag reports/s" "MB/s" \
+  "peak KiB"
+for format in text json; do
+  : >"$work/none"
+  : >"$work/ten"
+  : >"$work/thousand"
+  for ((i = 0; i < runs; ++i)); do
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "$device" >>"$work/none"
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "${ten[@]}" "$device" \
+      >>"$work/ten"
+    TZ=UTC0 one_run "${judged[@]}" --format "$format" --count "$reports" "${thousand[@]}" \
+      "$device" >>"$work/thousand"
+  done
+  eval "tags=\$${format}_tags"
+  bytes=$(stat -c %s "$work/$format")
+  for set in none ten thousand; do
+    read -r seconds peak < <(median_of_runs "$work/$set")
+    row "$format, $set" "$tags" "$bytes" "$seconds" "$peak"
+    eval "${set}_seconds=$seconds"
+  done
+  awk -v n="$none_seconds" -v t="$ten_seconds" -v k="$thousand_seconds" -v f="$format" 'BEGIN {
+    printf "%-28s %12s %14s %11.1f%%\n", f " lost to ten", "", "", 100 * (1 - n / t)
+    printf "%-28s %12s %14s %11.1f%%\n", f " lost to a thousand", "", "", 100 * (1 - n / k)
+  }'
+done

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expression_parser.h"
 #include "installed_docs.h"
 #include "number_reading.h"
 #include "option_rows.h"
@@ -46,6 +47,10 @@ const std::vector<cli::ExitStatus> kExitStatuses = {
     {5,
      "the --record FILE could not be opened (a pipe that no program reads, a file that "
      "--append finds is no recording) or written"},
+    {6, "an expectation (--expect, --until) failed"},
+    {7,
+     "the device was never reached: no message read in a run with --expect or --until (it wins "
+     "over 6)"},
 };
 
 constexpr double kShortestTimeout = 0.001;
@@ -99,6 +104,22 @@ cli::Option tag_patterns(std::vector<std::string> &patterns) {
             }};
 }
 
+// --expect EXPR, again and again, and --until EXPR.
+cli::Option expectation(const char *name, expect::JudgementSettings &judgement) {
+    return {name, true, [name, &judgement](const char *value) {
+                const bool until = std::string_view(name) == "until";
+                expect::ParseResult parsed =
+                    until ? expect::parse_condition(value) : expect::parse_expectation(value);
+                if (!parsed.expression) return parsed.problem;
+                if (until) {
+                    judgement.until = std::move(*parsed.expression);
+                } else {
+                    judgement.expectations.push_back(std::move(*parsed.expression));
+                }
+                return std::string();
+            }};
+}
+
 }  // namespace
 
 ParsedCommandLine parse_command_line(int argc, char **argv) {
@@ -122,13 +143,11 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
             .help(
                 "a full-screen table of the tags, one row a tag, kept current (q quits, arrow and "
                 "page keys scroll); standard output must be a terminal, and the library's log "
-                "lines "
-                "show in the header instead of on the screen"),
+                "lines show in the header instead of on the screen"),
         cli::flag("raw", o.raw)
             .help("on a terminal too, the text report's bytes as they came; without it a device's "
                   "control bytes show there as \\xHH (into a pipe or a file every byte goes out as "
-                  "it "
-                  "came)"),
+                  "it came)"),
         cli::list("kind", [&filter](const std::string &w) { return take_kind(w, filter.kinds); })
             .help("LIST",
                   "show only messages of these kinds: get, put, declare, cancel, unsolicited or a "
@@ -156,6 +175,21 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::flag("force", o.force).help("replace a FILE that exists"),
         cli::flag("stats", o.output.stats)
             .help("at the end, a summary of the run on standard error"),
+        expectation("expect", o.judgement)
+            .help("EXPR",
+                  "judge every message read (before the filters) by EXPR, a test of tags such as "
+                  "'BOILER.TEMPERATURE >= 60 within 10s' (the language is in the manual page); "
+                  "may be given again; at the end a verdict for each on standard error"),
+        expectation("until", o.judgement)
+            .help("EXPR", "end the run as soon as EXPR holds (--timeout the deadline)"),
+        cli::flag("fail-fast", o.judgement.fail_fast)
+            .help("end the run at the first expectation that fails"),
+        cli::text("junit", o.judgement.junit_path)
+            .help("FILE", "the verdicts also as a JUnit XML report in FILE")
+            .files(),
+        cli::text("tap", o.judgement.tap_path)
+            .help("FILE", "the verdicts also as TAP 13 in FILE")
+            .files(),
     };
     const std::string after = kAfterOptions + json_output_document() + "\n";
     const cli::Program program = {kProgramName, kUsage, after.c_str(), kExitStatuses, true};
@@ -180,6 +214,14 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(program, "--force", "contradicts --append");
+    }
+    if (!result.stop && !o.judgement.any()) {
+        const char *needs = o.judgement.fail_fast             ? "--fail-fast"
+                            : !o.judgement.junit_path.empty() ? "--junit"
+                            : !o.judgement.tap_path.empty()   ? "--tap"
+                                                              : nullptr;
+        if (needs != nullptr)
+            result.stop = cli::usage_error(program, needs, "needs --expect or --until");
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

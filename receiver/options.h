@@ -7,6 +7,7 @@
 
 #include "command_line.h"
 #include "message_output.h"
+#include "run_judgement.h"
 
 namespace tavlo::receiver {
 
@@ -22,6 +23,8 @@ struct Options {
     bool append = false;      // --append: add to a recording that exists
     bool force = false;       // --force: replace a recording that exists
     bool raw = false;         // --raw: no escapes in the text report on a terminal
+    // --expect, --until, --fail-fast, --junit and --tap.
+    expect::JudgementSettings judgement;
 };
 
 struct ParsedCommandLine {

@@ -1,11 +1,11 @@
 // The receiver: start-up, the connect-and-read loop and the shutdown.
 #include "receiver.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include "block_listings.h"
+#include "clock.h"
 #include "message_output.h"
 #include "record_sizes.h"
 #include "recording.h"
@@ -51,10 +51,11 @@ struct Fields {
 
 // The endless loop, which ends only when a stop is asked for.
 int receive_messages(const Options &options, Fields &fields, StatusBlock &main_block,
-                     StatusBlock &log_block, MessageOutput &output) {
+                     StatusBlock &log_block, MessageOutput &output,
+                     expect::RunJudgement &judgement) {
     ReadSlots slots;
     int64_t shown = 0;
-    while (!stop_requested() && output.tick()) {
+    while (!stop_requested() && output.tick() && judgement.tick()) {
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
@@ -81,17 +82,32 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
             }
             continue;
         }
-        const auto received = std::chrono::system_clock::now();
+        const auto received = posix::clock_in_use().calendar_now();
         tag_name_stride = name_stride_of_read(slots.names);
         const ReceivedMessage message(slots, received, tag_name_stride);
         if (!record_message(message)) break;
-        if (!output.show(message)) continue;
-        if (!flush_report_output()) break;
-        if (options.count && ++shown >= *options.count) break;
+        // The message that ends the run by --until or --fail-fast is shown.
+        const bool judged_on = judgement.take(message);
+        if (output.show(message)) {
+            if (!flush_report_output()) break;
+            if (options.count && ++shown >= *options.count) break;
+        }
+        if (!judged_on) break;
     }
     const bool count_missed = options.count && shown < *options.count;
     return stop_reason() == StopReason::kTimeout && count_missed ? kExitCountNotReached
                                                                  : kExitStopped;
+}
+
+// The loop's status, or what the expectations made of the run.
+int judged_status(int status, expect::RunOutcome outcome) {
+    switch (outcome) {
+        case expect::RunOutcome::kNothingRead: return kExitNothingRead;
+        case expect::RunOutcome::kFailed: return kExitExpectationFailed;
+        case expect::RunOutcome::kNotJudged:
+        case expect::RunOutcome::kPassed: break;
+    }
+    return status;
 }
 
 void shut_down(std::FILE *notes) {
@@ -129,9 +145,13 @@ int run_receiver(const Options &options) {
             print_init_error_listing(notes, main_block);
             status = kExitInitFailed;
         } else {
+            expect::RunJudgement judgement(options.judgement, posix::clock_in_use());
             output.start(fields.device);
-            status = receive_messages(options, fields, main_block, log_block, output);
+            status = receive_messages(options, fields, main_block, log_block, output, judgement);
             output.end();
+            status = judged_status(
+                status, judgement.finish(fields.device,
+                                         kOutputFormats[options.output.format].name == "json"));
         }
     }
     shut_down(notes);

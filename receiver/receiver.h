@@ -11,6 +11,10 @@ enum ExitStatus : int {
     kExitUsage = 2,            // no device name, or a bad option
     kExitCountNotReached = 3,  // --timeout ran out before --count was reached
     kExitRecordingFailed = 5,  // the --record file could not be opened or written
+    // An expectation (--expect, --until) failed.
+    kExitExpectationFailed = 6,
+    // With expectations: no message was read in the whole run.
+    kExitNothingRead = 7,
 };
 
 // Runs the receiver to its end and returns the process exit status.

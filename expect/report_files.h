@@ -1,0 +1,33 @@
+// The verdicts as files a CI server reads: JUnit XML and TAP 13, each
+// written whole to a temporary file that is then renamed into place, so
+// that a reader never sees half of one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "verdict.h"
+
+namespace tavlo::expect {
+
+// What the reports say of the run besides the verdicts.
+struct RunFacts {
+    std::string device;
+    int64_t messages = 0;  // read in the whole run
+    double seconds = 0;    // from the start to the end
+    Calendar started;
+};
+
+// Writes `text` to `path` through a temporary file in the same folder.
+// Returns "" or what failed.
+std::string write_atomically(const std::string &path, const std::string &text);
+
+// testsuites/testsuite/testcase/failure, the run's facts as properties.
+std::string junit_text(const std::vector<Verdict> &verdicts, const RunFacts &facts);
+
+// "TAP version 13", the plan, a line for each verdict with its reason in a
+// YAML block, and the run's facts as comments.
+std::string tap_text(const std::vector<Verdict> &verdicts, const RunFacts &facts);
+
+}  // namespace tavlo::expect

@@ -1,0 +1,77 @@
+// The expectations of one receiver run.
+#include "run_judgement.h"
+
+#include <cstdio>
+
+#include "json_verdict.h"
+#include "report_files.h"
+
+namespace tavlo::expect {
+
+RunJudgement::RunJudgement(JudgementSettings settings, posix::Clock &clock)
+    : settings_(std::move(settings)),
+      clock_(clock),
+      start_(clock.now()),
+      started_(clock.calendar_now()) {
+    if (!settings_.any()) return;
+    std::vector<Expression> expressions = settings_.expectations;
+    if (settings_.until) {
+        expressions.push_back(*settings_.until);
+        expressions.back().text = "until " + expressions.back().text;
+    }
+    set_.emplace(std::move(expressions), start_);
+}
+
+Moment RunJudgement::moment() {
+    return {clock_.now(), clock_.calendar_now(), messages_};
+}
+
+bool RunJudgement::goes_on() {
+    for (const Verdict &verdict : set_->take_failures()) {
+        std::fprintf(stderr, "%s\n", verdict.line().c_str());
+    }
+    if (settings_.fail_fast && set_->failures() > 0) return false;
+    return !settings_.until || !set_->passed(settings_.expectations.size());
+}
+
+bool RunJudgement::take(const receiver::ReceivedMessage &message) {
+    if (!set_) return true;
+    ++messages_;
+    Moment now = moment();
+    now.calendar = message.received;
+    set_->take(message, now);
+    return goes_on();
+}
+
+bool RunJudgement::tick() {
+    if (!set_) return true;
+    set_->check_time(moment());
+    return goes_on();
+}
+
+RunOutcome RunJudgement::finish(const char *device, bool json) {
+    if (!set_) return RunOutcome::kNotJudged;
+    const Moment end = moment();
+    const std::vector<Verdict> verdicts = set_->finish(end);
+    for (const Verdict &verdict : verdicts) std::fprintf(stderr, "%s\n", verdict.line().c_str());
+    if (json) {
+        ts::ReportWriter out(stdout);
+        write_json_verdict(out, verdicts);
+    }
+    const RunFacts facts{device, messages_, std::chrono::duration<double>(end.at - start_).count(),
+                         started_};
+    const std::pair<const std::string &,
+                    std::string (*)(const std::vector<Verdict> &, const RunFacts &)>
+        files[] = {{settings_.junit_path, junit_text}, {settings_.tap_path, tap_text}};
+    for (const auto &[path, text] : files) {
+        if (path.empty()) continue;
+        if (const std::string problem = write_atomically(path, text(verdicts, facts));
+            !problem.empty()) {
+            std::fprintf(stderr, "tavlo_t_receiver: %s\n", problem.c_str());
+        }
+    }
+    if (messages_ == 0) return RunOutcome::kNothingRead;
+    return set_->failures() > 0 ? RunOutcome::kFailed : RunOutcome::kPassed;
+}
+
+}  // namespace tavlo::expect

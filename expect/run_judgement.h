@@ -1,0 +1,59 @@
+// The expectations of one receiver run: what the loop hands them (every
+// message read, every pass) and what the run's end makes of them (the
+// verdicts on standard error, the JSON line, the JUnit and TAP files).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "expectation_set.h"
+
+namespace tavlo::expect {
+
+struct JudgementSettings {
+    std::vector<Expression> expectations;  // --expect
+    std::optional<Expression> until;       // --until
+    bool fail_fast = false;                // end the run at the first failure
+    std::string junit_path;                // "" for none
+    std::string tap_path;                  // "" for none
+
+    bool any() const { return !expectations.empty() || until; }
+};
+
+enum class RunOutcome {
+    kNotJudged,    // neither --expect nor --until
+    kPassed,       // every expectation passed
+    kFailed,       // one failed at least
+    kNothingRead,  // no message came in the whole run
+};
+
+class RunJudgement {
+public:
+    // The clock gives the run's start now, and every time after.
+    RunJudgement(JudgementSettings settings, posix::Clock &clock);
+
+    // A message read, before the filters. False when the run is to end:
+    // --until holds, or --fail-fast after a failure.
+    bool take(const receiver::ReceivedMessage &message);
+
+    // A pass of the loop: what time alone decides. False as for take().
+    bool tick();
+
+    // The end of the run: the verdicts on standard error, the JSON line on
+    // standard output when `json` (the caller flushes it), the files.
+    RunOutcome finish(const char *device, bool json);
+
+private:
+    Moment moment();
+    bool goes_on();
+
+    JudgementSettings settings_;
+    posix::Clock &clock_;
+    posix::Clock::Time start_;
+    Calendar started_;
+    std::optional<ExpectationSet> set_;
+    int64_t messages_ = 0;
+};
+
+}  // namespace tavlo::expect
