@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::expect {
 
@@ -226,7 +226,7 @@ std::vector<ExpectationSet::KnownPlace> *ExpectationSet::places_of(int32_t list_
 
 void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment &moment) {
     check_time(moment);
-    const ts::TagArrays tags = message.tags();
+    const records::MessageView tags = message.tags();
     // A status test also takes a message without values (a declare reply).
     const bool values = tags.values != nullptr && tags.descriptors != nullptr;
     if (!values && tags.statuses == nullptr) return;

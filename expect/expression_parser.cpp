@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "message_filter.h"
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::expect {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "report_writer.h"
+#include "report_lines.h"
 #include "verdict.h"
 
 namespace tavlo::expect {

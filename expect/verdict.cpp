@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "value_lines.h"
+#include "report_lines.h"
 
 namespace tavlo::expect {
 
