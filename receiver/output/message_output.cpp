@@ -7,17 +7,49 @@
 
 namespace tavlo::receiver {
 
+namespace {
+
+static_assert(std::size(kMessageKinds) == accounting::kKindSlots);
+
+// The client library's codes of a read that leaves the receiver without a
+// link: none, lost, a frame that broke the protocol, a refused version.
+bool ends_link(const StatusBlock &block) {
+    constexpr int32_t kLibraryFacility = 20;
+    const int32_t code = block.error[0];
+    return block.facility[0] == kLibraryFacility &&
+           (code == 20004 || (code >= 20009 && code <= 20011));
+}
+
+accounting::MessageFacts facts_of(const ReceivedMessage &message) {
+    const ts::TagArrays tags = message.tags();
+    return {message.slots.device != nullptr ? message.slots.device : "",
+            kind_index(message.slots.kind),
+            message.slots.list_id,
+            message.slots.sequence,
+            message.slots.count,
+            tags.timestamps,
+            message.received};
+}
+
+}  // namespace
+
 MessageOutput::MessageOutput(OutputSettings settings)
     : format_(kOutputFormats[settings.format].make()),
       stats_wanted_(settings.stats),
       tags_filtered_(!settings.filter.tag_patterns.empty()),
-      filter_(std::move(settings.filter)) {}
+      filter_(std::move(settings.filter)),
+      gaps_(stderr, posix::clock_in_use()) {}
 
 bool MessageOutput::take(const ReceivedMessage &message) {
     // What sees every message as the library returned it goes here, before
     // the filters (the recording is written by the loop, whose end a failed
     // write decides).
     stats_.received(message.slots.kind);
+    const accounting::MessageFacts facts = facts_of(message);
+    if (const accounting::SequenceGap gap = accounting_.take(facts); gap.missing > 0) {
+        gaps_.gap(facts.device, facts.list_id, gap);
+        format_->gap_before(gap.missing);
+    }
     format_->arrived(message);
     if (!filter_.passes(message)) return false;
     const TagSelection selection = filter_.select_tags(message);
@@ -30,16 +62,20 @@ bool MessageOutput::take(const ReceivedMessage &message) {
 
 void MessageOutput::connect_failed(const char *device, const StatusBlock &block) {
     stats_.connect_failed();
+    accounting_.connect_failed();
     format_->connect_failed(device, block);
 }
 
 void MessageOutput::read_failed(const StatusBlock &block) {
     stats_.read_failed();
+    accounting_.read_failed(block.error[0], ends_link(block));
     format_->read_failed(block);
 }
 
 void MessageOutput::write_summary(uint64_t bytes_written) const {
-    if (stats_wanted_) stats_.write_summary(stderr, bytes_written);
+    if (!stats_wanted_) return;
+    stats_.write_summary(stderr, bytes_written);
+    std::fputs(accounting_.summary().c_str(), stderr);
 }
 
 }  // namespace tavlo::receiver

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "gap_notices.h"
 #include "message_filter.h"
 #include "output_format.h"
+#include "run_accounting.h"
 #include "run_stats.h"
 
 namespace tavlo::receiver {
@@ -39,10 +41,16 @@ public:
     // asked to quit.
     bool tick() { return format_->tick(); }
 
-    void end() { format_->end(); }
+    void end() {
+        gaps_.finish();
+        format_->end();
+    }
 
     // The --stats summary on standard error, when it was asked for.
     void write_summary(uint64_t bytes_written) const;
+
+    // The sequences, latencies and link of the run, for the metrics.
+    const accounting::RunAccounting &accounting() const { return accounting_; }
 
 private:
     std::unique_ptr<OutputFormat> format_;
@@ -50,6 +58,8 @@ private:
     bool tags_filtered_;  // a message without a tag left is not shown
     MessageFilter filter_;
     RunStats stats_;
+    accounting::RunAccounting accounting_;
+    accounting::GapNotices gaps_;
 };
 
 }  // namespace tavlo::receiver

@@ -32,6 +32,10 @@ public:
     // Every message read, before the filters.
     virtual void arrived(const ReceivedMessage & /*message*/) {}
 
+    // The device's sequence jumped over `missing` numbers before the
+    // message that arrives next.
+    virtual void gap_before(int64_t /*missing*/) {}
+
     // Writes the message with the selected tags to standard output, ready
     // for one flush. Returns how many tags it showed, or nothing when it
     // showed nothing of the message.
