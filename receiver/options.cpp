@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "installed_docs.h"
+#include "metrics_endpoint.h"
 #include "number_reading.h"
 #include "option_rows.h"
 
@@ -47,7 +48,16 @@ constexpr char kHelpText[] =
     "  --append       add to a recording that exists (a message cut short at its\n"
     "                 end is taken off first)\n"
     "  --force        replace a FILE that exists\n"
-    "  --stats        at the end, a summary of the run on standard error\n"
+    "  --stats        at the end, a summary of the run on standard error, with\n"
+    "                 the messages missing in the devices' sequences and the\n"
+    "                 latency of the tags\n"
+    "  --metrics FILE\n"
+    "                 the run's metrics for Prometheus in FILE, rewritten every\n"
+    "                 second (through FILE.tmp and a rename)\n"
+    "  --metrics-listen [ADDRESS:]PORT\n"
+    "                 the same over HTTP at /metrics (on 127.0.0.1 unless an\n"
+    "                 address is given; port 0: one the system picks, said on\n"
+    "                 standard error)\n"
     "  --help         print this text\n"
     "  --version      print the version\n"
     "  --             end of options\n"
@@ -56,6 +66,7 @@ constexpr char kHelpText[] =
     "--timeout, within about a second even while its output waits for a\n"
     "reader (the report being written may then be cut). A failed connect or\n"
     "read is said on standard error; a read that found no message is not.\n"
+    "So is a gap in a device's sequence numbers, at most one line a second.\n"
     "\n";
 // Then the path of the JSON output's document, and:
 constexpr char kExitStatusHelp[] =
@@ -68,7 +79,9 @@ constexpr char kExitStatusHelp[] =
     "  3  --timeout ran out before the --count messages were shown\n"
     "  4  standard output could not be written\n"
     "  5  the --record FILE could not be opened (a pipe that no program reads,\n"
-    "     a file that --append finds is no recording) or written\n";
+    "     a file that --append finds is no recording) or written\n"
+    "  8  the --metrics FILE cannot be written (its folder is missing or not\n"
+    "     writable), or --metrics-listen cannot listen on its address\n";
 
 // The help text with the path of the JSON output's document where this
 // program finds it.
@@ -141,6 +154,8 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
         cli::flag("force", o.force),
+        cli::text("metrics", o.metrics_path),
+        cli::text("metrics-listen", o.metrics_listen),
     };
     const std::string help = help_text();
     const cli::Program program = {kProgramName, help.c_str()};
@@ -165,6 +180,14 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(program, "--force", "contradicts --append");
+    }
+    if (!result.stop && !o.metrics_listen.empty()) {
+        std::string problem = metrics::endpoint_unavailable();
+        if (problem.empty()) {
+            problem =
+                metrics::read_listen_address(o.metrics_listen, o.metrics_address, o.metrics_port);
+        }
+        if (!problem.empty()) result.stop = cli::usage_error(program, "--metrics-listen", problem);
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

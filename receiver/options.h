@@ -17,11 +17,15 @@ struct Options {
     const char *app_id = nullptr;  // null: the default application id
     std::optional<int64_t> count;  // stop after this many messages shown
     std::optional<double> timeout_seconds;
-    OutputSettings output;    // format, filters and --stats
-    std::string record_path;  // --record: "" for none
-    bool append = false;      // --append: add to a recording that exists
-    bool force = false;       // --force: replace a recording that exists
-    bool raw = false;         // --raw: no escapes in the text report on a terminal
+    OutputSettings output;       // format, filters and --stats
+    std::string record_path;     // --record: "" for none
+    bool append = false;         // --append: add to a recording that exists
+    bool force = false;          // --force: replace a recording that exists
+    bool raw = false;            // --raw: no escapes in the text report on a terminal
+    std::string metrics_path;    // --metrics: "" for none
+    std::string metrics_listen;  // --metrics-listen [ADDRESS:]PORT: "" for none
+    std::string metrics_address;
+    int metrics_port = 0;
 };
 
 struct ParsedCommandLine {

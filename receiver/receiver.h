@@ -11,6 +11,7 @@ enum ExitStatus : int {
     kExitUsage = 2,            // no device name, or a bad option
     kExitCountNotReached = 3,  // --timeout ran out before --count was reached
     kExitRecordingFailed = 5,  // the --record file could not be opened or written
+    kExitMetricsFailed = 8,    // the --metrics file cannot be written, or its endpoint listen
 };
 
 // Runs the receiver to its end and returns the process exit status.
