@@ -34,7 +34,7 @@ public:
     }
     void sample(const char *name, const std::string &labels, double value) {
         char number[40];
-        std::snprintf(number, sizeof number, "%.17g", value);
+        std::snprintf(number, sizeof number, "%.15g", value);
         line(name, labels, number);
     }
     std::string take() { return std::move(text_); }

@@ -1,6 +1,8 @@
 // The receiver's command line.
 #include "options.h"
 
+#include <chrono>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -51,6 +53,9 @@ constexpr char kHelpText[] =
     "  --stats        at the end, a summary of the run on standard error, with\n"
     "                 the messages missing in the devices' sequences and the\n"
     "                 latency of the tags\n"
+    "  --stale D      say on standard error when a tag got no update for D\n"
+    "                 (5, 1.5s, 500ms, 2m), and when it comes back; the view\n"
+    "                 dims it meanwhile, and --stats counts them\n"
     "  --metrics FILE\n"
     "                 the run's metrics for Prometheus in FILE, rewritten every\n"
     "                 second (through FILE.tmp and a rename)\n"
@@ -91,6 +96,7 @@ std::string help_text() {
 }
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
+constexpr double kShortestStale = 0.01;
 
 std::vector<std::string> format_names() {
     std::vector<std::string> names;
@@ -120,6 +126,33 @@ std::string take_list_id(const std::string &word, std::vector<int32_t> &list_ids
                                                  std::numeric_limits<int32_t>::max(), id);
     if (problem.empty()) list_ids.push_back(static_cast<int32_t>(id));
     return problem;
+}
+
+// --stale DURATION: a decimal number of seconds, or of ms, s, m or h after
+// it (--stale 500ms, --stale 2m).
+cli::Option stale_duration(std::optional<std::chrono::milliseconds> &stale) {
+    return {"stale", true, [&stale](const char *value) {
+                static const std::pair<std::string_view, double> kUnits[] = {
+                    {"ms", 0.001}, {"s", 1}, {"m", 60}, {"h", 3600}};
+                std::string number = value;
+                double unit = 1;
+                for (const auto &[suffix, seconds] : kUnits) {
+                    if (number.size() > suffix.size() &&
+                        number.compare(number.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                        number.resize(number.size() - suffix.size());
+                        unit = seconds;
+                        break;
+                    }
+                }
+                double amount = 0;
+                if (!cli::read_decimal_number(number.c_str(), kShortestStale / unit,
+                                              kLongestTimeout / unit, amount)
+                         .empty()) {
+                    return std::string("expects a duration such as 5, 1.5s, 500ms or 2m");
+                }
+                stale = std::chrono::milliseconds(std::llround(amount * unit * 1000));
+                return std::string();
+            }};
 }
 
 // --tag PATTERN, again and again.
@@ -154,6 +187,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::text("record", o.record_path),
         cli::flag("append", o.append),
         cli::flag("force", o.force),
+        stale_duration(o.output.stale),
         cli::text("metrics", o.metrics_path),
         cli::text("metrics-listen", o.metrics_listen),
     };

@@ -46,12 +46,13 @@ bool is_not_connected(const StatusBlock &block) {
 }
 
 // The figures of the metrics that the accounting does not keep.
-metrics::RunFigures figures_now() {
+metrics::RunFigures figures_now(const MessageOutput &output) {
     metrics::RunFigures figures;
     for (std::size_t k = 0; k < figures.kind_names.size(); ++k) {
         figures.kind_names[k] = k < kOtherKinds ? kMessageKinds[k].name : "other";
     }
     figures.output_bytes = report_output_bytes();
+    figures.stale_tags = output.stale_tags();
     return figures;
 }
 
@@ -67,7 +68,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
     ReadSlots slots;
     int64_t shown = 0;
     while (!stop_requested() && output.tick()) {
-        publisher.tick(output.accounting(), figures_now());
+        publisher.tick(output.accounting(), figures_now(output));
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
@@ -129,7 +130,7 @@ int run_receiver(const Options &options) {
         const std::string problem =
             publisher.open({options.metrics_path, !options.metrics_listen.empty(),
                             options.metrics_address, options.metrics_port},
-                           output.accounting(), figures_now());
+                           output.accounting(), figures_now(output));
         if (!problem.empty()) {
             std::fprintf(stderr, "%s: %s\n", kProgramName, problem.c_str());
             return kExitMetricsFailed;
@@ -164,7 +165,7 @@ int run_receiver(const Options &options) {
     }
     shut_down(notes);
     output.write_summary(report_output_bytes());
-    if (!publisher.finish(output.accounting(), figures_now()) && status == kExitStopped) {
+    if (!publisher.finish(output.accounting(), figures_now(output)) && status == kExitStopped) {
         status = kExitMetricsFailed;
     }
     return status;

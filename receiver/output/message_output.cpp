@@ -38,7 +38,24 @@ MessageOutput::MessageOutput(OutputSettings settings)
       stats_wanted_(settings.stats),
       tags_filtered_(!settings.filter.tag_patterns.empty()),
       filter_(std::move(settings.filter)),
-      gaps_(stderr, posix::clock_in_use()) {}
+      gaps_(stderr, posix::clock_in_use()) {
+    if (!settings.stale) return;
+    stale_.emplace(*settings.stale, stderr, posix::clock_in_use());
+    format_->dim_stale_after(*settings.stale);
+}
+
+void MessageOutput::watch_tags(const ReceivedMessage &message) {
+    const std::string_view device =
+        message.slots.device != nullptr ? message.slots.device : std::string_view();
+    if (message.slots.kind == TAVLO_MSG_CANCEL_REPLY) {
+        stale_->forget_list(device, message.slots.list_id);
+        return;
+    }
+    if (!message.kind.values || message.slots.values == nullptr) return;
+    for (int32_t k = 0; k < message.slots.count; ++k) {
+        stale_->updated(device, message.slots.list_id, unpadded(message.name(k)));
+    }
+}
 
 bool MessageOutput::take(const ReceivedMessage &message) {
     // What sees every message as the library returned it goes here, before
@@ -50,6 +67,7 @@ bool MessageOutput::take(const ReceivedMessage &message) {
         gaps_.gap(facts.device, facts.list_id, gap);
         format_->gap_before(gap.missing);
     }
+    if (stale_) watch_tags(message);
     format_->arrived(message);
     if (!filter_.passes(message)) return false;
     const TagSelection selection = filter_.select_tags(message);
@@ -75,7 +93,12 @@ void MessageOutput::read_failed(const StatusBlock &block) {
 void MessageOutput::write_summary(uint64_t bytes_written) const {
     if (!stats_wanted_) return;
     stats_.write_summary(stderr, bytes_written);
-    std::fputs(accounting_.summary().c_str(), stderr);
+    std::string lines = accounting_.summary();
+    if (stale_) {
+        lines += "Tags gone stale: " + std::to_string(stale_->went_stale()) +
+                 " (stale at the end: " + std::to_string(stale_->stale_now()) + ")\n";
+    }
+    std::fputs(lines.c_str(), stderr);
 }
 
 }  // namespace tavlo::receiver

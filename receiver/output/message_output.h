@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "gap_notices.h"
 #include "message_filter.h"
 #include "output_format.h"
 #include "run_accounting.h"
 #include "run_stats.h"
+#include "stale_tags.h"
 
 namespace tavlo::receiver {
 
@@ -19,6 +21,8 @@ struct OutputSettings {
     std::size_t format = 0;  // the row of kOutputFormats
     FilterSettings filter;
     bool stats = false;  // write the summary at the end
+    // --stale: a tag without an update for this long is said to be stale.
+    std::optional<std::chrono::milliseconds> stale;
 };
 
 class MessageOutput {
@@ -39,7 +43,10 @@ public:
 
     // The format's moment in every pass of the loop; false when its user
     // asked to quit.
-    bool tick() { return format_->tick(); }
+    bool tick() {
+        if (stale_) stale_->look();
+        return format_->tick();
+    }
 
     void end() {
         gaps_.finish();
@@ -51,8 +58,13 @@ public:
 
     // The sequences, latencies and link of the run, for the metrics.
     const accounting::RunAccounting &accounting() const { return accounting_; }
+    // Tags stale now (0 without --stale).
+    int64_t stale_tags() const { return stale_ ? stale_->stale_now() : 0; }
 
 private:
+    // Brings the --stale watch of the message's tags up to date.
+    void watch_tags(const ReceivedMessage &message);
+
     std::unique_ptr<OutputFormat> format_;
     bool stats_wanted_;
     bool tags_filtered_;  // a message without a tag left is not shown
@@ -60,6 +72,7 @@ private:
     RunStats stats_;
     accounting::RunAccounting accounting_;
     accounting::GapNotices gaps_;
+    std::optional<accounting::StaleTags> stale_;
 };
 
 }  // namespace tavlo::receiver
