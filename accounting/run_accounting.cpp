@@ -46,10 +46,15 @@ DeviceAccount &RunAccounting::device(std::string_view name) {
 }
 
 LatencyHistogram &RunAccounting::list_latency(int32_t list_id) {
+    if (last_list_ != nullptr && last_list_id_ == list_id) return *last_list_;
     auto found = by_list_.find(list_id);
-    if (found != by_list_.end()) return found->second;
-    if (by_list_.size() >= kMostLatencyLists) list_id = 0;
-    return by_list_[list_id];
+    last_list_id_ = list_id;
+    if (found != by_list_.end()) {
+        last_list_ = &found->second;
+    } else {
+        last_list_ = &by_list_[by_list_.size() >= kMostLatencyLists ? 0 : list_id];
+    }
+    return *last_list_;
 }
 
 void RunAccounting::add_latencies(const MessageFacts &message, LatencyHistogram &list) {

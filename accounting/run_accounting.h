@@ -82,6 +82,9 @@ private:
     std::size_t last_device_ = 0;
     LatencyHistogram latency_;
     std::map<int32_t, LatencyHistogram> by_list_;
+    // Messages mostly come for the list of the one before.
+    int32_t last_list_id_ = 0;
+    LatencyHistogram *last_list_ = nullptr;
     uint64_t link_epoch_ = 0;  // counts the times the link went down
     bool link_up_ = false;
     int64_t connects_ = 0;

@@ -50,10 +50,8 @@ bool MetricsPublisher::publish(const accounting::RunAccounting &run, const RunFi
     return written;
 }
 
-void MetricsPublisher::tick(const accounting::RunAccounting &run, const RunFigures &figures) {
-    if (!file_ && !endpoint_) return;
-    if (clock_.now() - made_ < kRewriteEvery) return;
-    publish(run, figures);
+bool MetricsPublisher::due() const {
+    return (file_ || endpoint_) && clock_.now() - made_ >= kRewriteEvery;
 }
 
 bool MetricsPublisher::finish(const accounting::RunAccounting &run, const RunFigures &figures) {

@@ -33,18 +33,21 @@ public:
     // Where the endpoint listens, "" without one.
     std::string endpoint_address() const { return endpoint_ ? endpoint_->address() : ""; }
 
-    // Makes the metrics again when a second has passed since they were
-    // last made. A file that cannot be written any more is said once on
-    // standard error, and again after it could be written in between.
-    void tick(const accounting::RunAccounting &run, const RunFigures &figures);
+    // Whether the metrics are due: there are some to make, and a second has
+    // passed since they were last made.
+    bool due() const;
+
+    // Makes the metrics, writes the file and hands them to the endpoint.
+    // A file that cannot be written any more is said once on standard
+    // error, and again after it could be written in between. False when
+    // it could not be written.
+    bool publish(const accounting::RunAccounting &run, const RunFigures &figures);
 
     // The metrics at the end of the run. False when the file could not be
     // written then.
     bool finish(const accounting::RunAccounting &run, const RunFigures &figures);
 
 private:
-    bool publish(const accounting::RunAccounting &run, const RunFigures &figures);
-
     posix::Clock &clock_;
     std::optional<MetricsFile> file_;
     std::unique_ptr<Endpoint> endpoint_;

@@ -68,7 +68,8 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
     ReadSlots slots;
     int64_t shown = 0;
     while (!stop_requested() && output.tick()) {
-        publisher.tick(output.accounting(), figures_now(output));
+        // The figures are made only when the metrics are due.
+        if (publisher.due()) publisher.publish(output.accounting(), figures_now(output));
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.

@@ -21,13 +21,12 @@ bool ends_link(const StatusBlock &block) {
 }
 
 accounting::MessageFacts facts_of(const ReceivedMessage &message) {
-    const ts::TagArrays tags = message.tags();
     return {message.slots.device != nullptr ? message.slots.device : "",
-            kind_index(message.slots.kind),
+            static_cast<std::size_t>(&message.kind - kMessageKinds),
             message.slots.list_id,
             message.slots.sequence,
             message.slots.count,
-            tags.timestamps,
+            message.kind.timestamps ? message.slots.timestamps : nullptr,
             message.received};
 }
 
