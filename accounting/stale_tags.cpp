@@ -1,8 +1,7 @@
 // Tags that were seen and then got no update for a while.
 #include "stale_tags.h"
 
-#include <inttypes.h>
-
+#include <algorithm>
 #include <chrono>
 
 namespace tavlo::accounting {
@@ -11,17 +10,13 @@ namespace {
 
 constexpr int kLooksPerDuration = 10;
 
-// "DEVICE list N tag NAME" of a key, control bytes as '?'.
-std::string tag_words(const std::string &key) {
-    const std::size_t list_end = key.find('\0');
-    const std::size_t name_start = key.find('\0', list_end + 1) + 1;
-    std::string text = key.substr(0, list_end) + " list " +
-                       key.substr(list_end + 1, name_start - list_end - 2) + " tag " +
-                       key.substr(name_start);
-    for (char &c : text) {
+// Control bytes as '?', which would otherwise work the terminal.
+std::string printable(std::string_view text) {
+    std::string copy(text);
+    for (char &c : copy) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
     }
-    return text;
+    return copy;
 }
 
 }  // namespace
@@ -29,63 +24,84 @@ std::string tag_words(const std::string &key) {
 StaleTags::StaleTags(posix::Clock::Duration after, std::FILE *stream, posix::Clock &clock)
     : after_(after), stream_(stream), clock_(clock) {}
 
-void StaleTags::make_key(std::string_view device, int32_t list_id, std::string_view name) {
-    key_.assign(device);
-    key_ += '\0';
-    key_ += std::to_string(list_id);
-    key_ += '\0';
-    key_ += name;
+StaleTags::List &StaleTags::list_of(std::string_view device, int32_t list_id) {
+    if (last_list_ != nullptr && last_list_->id == list_id && last_list_->device == device) {
+        return *last_list_;
+    }
+    auto found = std::find_if(lists_.begin(), lists_.end(), [&](const auto &list) {
+        return list->id == list_id && list->device == device;
+    });
+    if (found == lists_.end()) {
+        found = lists_.insert(lists_.end(), std::make_unique<List>());
+        (*found)->device = device;
+        (*found)->id = list_id;
+    }
+    last_list_ = found->get();
+    return *last_list_;
+}
+
+StaleTags::Tag *StaleTags::tag_of(List &list, int32_t place, std::string_view name,
+                                  posix::Clock::Time now) {
+    const auto at = static_cast<std::size_t>(place);
+    if (at < list.tags.size() && list.tags[at].name == name) return &list.tags[at];
+    std::string key(name);
+    if (const auto found = list.index.find(key); found != list.index.end()) {
+        return &list.tags[found->second];
+    }
+    if (tags_ >= kMostTags) {
+        ++left_out_;
+        return nullptr;
+    }
+    ++tags_;
+    list.index.emplace(key, list.tags.size());
+    list.tags.push_back(Tag{std::move(key), now, false});
+    return nullptr;  // new: nothing to bring up to date
+}
+
+void StaleTags::updated(std::string_view device, int32_t list_id, int32_t place,
+                        std::string_view name, posix::Clock::Time now) {
+    List &list = list_of(device, list_id);
+    Tag *tag = tag_of(list, place, name, now);
+    if (tag == nullptr) return;
+    if (tag->stale) {
+        tag->stale = false;
+        --stale_now_;
+        say(list, *tag, "updated again after", now - tag->updated);
+    }
+    tag->updated = now;
 }
 
 void StaleTags::forget_list(std::string_view device, int32_t list_id) {
-    make_key(device, list_id, {});
-    for (auto it = tags_.begin(); it != tags_.end();) {
-        if (it->first.compare(0, key_.size(), key_) != 0) {
-            ++it;
-            continue;
-        }
-        if (it->second.stale) --stale_now_;
-        it = tags_.erase(it);
-    }
-}
-
-void StaleTags::updated(std::string_view device, int32_t list_id, std::string_view name) {
-    make_key(device, list_id, name);
-    const posix::Clock::Time now = clock_.now();
-    auto found = tags_.find(key_);
-    if (found == tags_.end()) {
-        if (tags_.size() >= kMostTags) {
-            ++left_out_;
-            return;
-        }
-        tags_.emplace(key_, Entry{now, false});
-        return;
-    }
-    Entry &entry = found->second;
-    if (entry.stale) {
-        entry.stale = false;
-        --stale_now_;
-        say(key_, "updated again after", now - entry.updated);
-    }
-    entry.updated = now;
+    const auto found = std::find_if(lists_.begin(), lists_.end(), [&](const auto &list) {
+        return list->id == list_id && list->device == device;
+    });
+    if (found == lists_.end()) return;
+    for (const Tag &tag : (*found)->tags) stale_now_ -= tag.stale ? 1 : 0;
+    tags_ -= (*found)->tags.size();
+    if (last_list_ == found->get()) last_list_ = nullptr;
+    lists_.erase(found);
 }
 
 void StaleTags::look() {
     const posix::Clock::Time now = clock_.now();
     if (now < next_look_) return;
     next_look_ = now + after_ / kLooksPerDuration;
-    for (auto &[key, entry] : tags_) {
-        if (entry.stale || now - entry.updated < after_) continue;
-        entry.stale = true;
-        ++stale_now_;
-        ++went_stale_;
-        say(key, "stale: no update for", now - entry.updated);
+    for (const auto &list : lists_) {
+        for (Tag &tag : list->tags) {
+            if (tag.stale || now - tag.updated < after_) continue;
+            tag.stale = true;
+            ++stale_now_;
+            ++went_stale_;
+            say(*list, tag, "stale: no update for", now - tag.updated);
+        }
     }
 }
 
-void StaleTags::say(const std::string &key, const char *what, posix::Clock::Duration quiet) {
+void StaleTags::say(const List &list, const Tag &tag, const char *what,
+                    posix::Clock::Duration quiet) {
     const double seconds = std::chrono::duration<double>(quiet).count();
-    std::fprintf(stream_, "tavlo_t_receiver: %s %s %.1f s\n", tag_words(key).c_str(), what,
+    std::fprintf(stream_, "tavlo_t_receiver: %s list %d tag %s %s %.1f s\n",
+                 printable(list.device).c_str(), list.id, printable(tag.name).c_str(), what,
                  seconds);
     std::fflush(stream_);
 }

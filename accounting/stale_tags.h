@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "clock.h"
 
@@ -21,9 +23,14 @@ public:
 
     StaleTags(posix::Clock::Duration after, std::FILE *stream, posix::Clock &clock);
 
-    // An update of tag `name` of `list_id` of `device` (its name without the
-    // padding): a tag that was stale comes back.
-    void updated(std::string_view device, int32_t list_id, std::string_view name);
+    // The time of the updates of a message, taken once for all its tags.
+    posix::Clock::Time now() { return clock_.now(); }
+
+    // An update at `now` of tag `name` (without its padding), at `place`
+    // (from 0) in a message of `list_id` of `device`: a tag that was stale
+    // comes back.
+    void updated(std::string_view device, int32_t list_id, int32_t place, std::string_view name,
+                 posix::Clock::Time now);
 
     // A cancel of the list: its tags are no longer watched.
     void forget_list(std::string_view device, int32_t list_id);
@@ -38,18 +45,30 @@ public:
     int64_t tags_left_out() const { return left_out_; }
 
 private:
-    struct Entry {
+    struct Tag {
+        std::string name;
         posix::Clock::Time updated;
         bool stale = false;
     };
-    void make_key(std::string_view device, int32_t list_id, std::string_view name);
-    void say(const std::string &key, const char *what, posix::Clock::Duration quiet);
+    // The tags of one list of one device, in the order first seen: a
+    // message mostly has the same tag at the same place as the one before.
+    struct List {
+        std::string device;
+        int32_t id = 0;
+        std::vector<Tag> tags;
+        std::unordered_map<std::string, std::size_t> index;  // name: place in tags
+    };
+
+    List &list_of(std::string_view device, int32_t list_id);
+    Tag *tag_of(List &list, int32_t place, std::string_view name, posix::Clock::Time now);
+    void say(const List &list, const Tag &tag, const char *what, posix::Clock::Duration quiet);
 
     posix::Clock::Duration after_;
     std::FILE *stream_;
     posix::Clock &clock_;
-    std::unordered_map<std::string, Entry> tags_;
-    std::string key_;  // reused: device NUL list NUL name
+    std::vector<std::unique_ptr<List>> lists_;
+    List *last_list_ = nullptr;
+    std::size_t tags_ = 0;
     posix::Clock::Time next_look_{};
     int64_t stale_now_ = 0;
     int64_t went_stale_ = 0;

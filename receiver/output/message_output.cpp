@@ -51,8 +51,9 @@ void MessageOutput::watch_tags(const ReceivedMessage &message) {
         return;
     }
     if (!message.kind.values || message.slots.values == nullptr) return;
+    const posix::Clock::Time now = stale_->now();
     for (int32_t k = 0; k < message.slots.count; ++k) {
-        stale_->updated(device, message.slots.list_id, unpadded(message.name(k)));
+        stale_->updated(device, message.slots.list_id, k, unpadded(message.name(k)), now);
     }
 }
 

@@ -157,10 +157,10 @@ TEST(StaleTags, AQuietTagIsSaidOnceGoingAndOnceComingBack) {
     std::FILE *stream = std::tmpfile();
     ASSERT_NE(stream, nullptr);
     tavlo::accounting::StaleTags stale(std::chrono::seconds(5), stream, clock);
-    stale.updated("SIMPLANT", 101, "BOILER.TEMPERATURE");
-    stale.updated("SIMPLANT", 103, "DECLARED.ONLY");
+    stale.updated("SIMPLANT", 101, 0, "BOILER.TEMPERATURE", clock.now());
+    stale.updated("SIMPLANT", 103, 0, "DECLARED.ONLY", clock.now());
     clock.sleep_for(std::chrono::seconds(4));
-    stale.updated("SIMPLANT", 101, "BOILER.TEMPERATURE");
+    stale.updated("SIMPLANT", 101, 0, "BOILER.TEMPERATURE", clock.now());
     stale.look();
     EXPECT_EQ(stale.stale_now(), 0);
     clock.sleep_for(std::chrono::seconds(1));
@@ -172,7 +172,8 @@ TEST(StaleTags, AQuietTagIsSaidOnceGoingAndOnceComingBack) {
     stale.look();
     EXPECT_EQ(stale.stale_now(), 1);
     clock.sleep_for(std::chrono::milliseconds(2500));
-    stale.updated("SIMPLANT", 101, "BOILER.TEMPERATURE");
+    // At another place in the message, the same tag.
+    stale.updated("SIMPLANT", 101, 5, "BOILER.TEMPERATURE", clock.now());
     EXPECT_EQ(stale.stale_now(), 0);
     EXPECT_EQ(stale.went_stale(), 2);
     EXPECT_EQ(text_of(stream),
