@@ -4,7 +4,8 @@
 #include <inttypes.h>
 
 #include <chrono>
-#include <string>
+
+#include "printable_name.h"
 
 namespace tavlo::accounting {
 
@@ -12,16 +13,6 @@ namespace {
 
 constexpr std::chrono::seconds kLeastBetweenLines{1};
 constexpr char kPrefix[] = "tavlo_t_receiver: ";
-
-// The device's name with its control bytes as '?', which would otherwise
-// work the terminal.
-std::string printable(std::string_view name) {
-    std::string text(name);
-    for (char &c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    }
-    return text;
-}
 
 const char *lines_word(int64_t count) {
     return count == 1 ? "line" : "lines";
@@ -46,7 +37,7 @@ void GapNotices::gap(std::string_view device, int32_t list_id, const SequenceGap
     std::fprintf(stream_,
                  "%s%" PRId64 " message%s missing on %s between sequence %" PRId32 " and %" PRId32
                  ", before list %" PRId32 "%s\n",
-                 kPrefix, gap.missing, gap.missing == 1 ? "" : "s", printable(device).c_str(),
+                 kPrefix, gap.missing, gap.missing == 1 ? "" : "s", printable_name(device).c_str(),
                  gap.before, gap.after, list_id, held);
     std::fflush(stream_);
     held_back_ = 0;

@@ -4,20 +4,13 @@
 #include <algorithm>
 #include <chrono>
 
+#include "printable_name.h"
+
 namespace tavlo::accounting {
 
 namespace {
 
 constexpr int kLooksPerDuration = 10;
-
-// Control bytes as '?', which would otherwise work the terminal.
-std::string printable(std::string_view text) {
-    std::string copy(text);
-    for (char &c : copy) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    }
-    return copy;
-}
 
 }  // namespace
 
@@ -101,8 +94,8 @@ void StaleTags::say(const List &list, const Tag &tag, const char *what,
                     posix::Clock::Duration quiet) {
     const double seconds = std::chrono::duration<double>(quiet).count();
     std::fprintf(stream_, "tavlo_t_receiver: %s list %d tag %s %s %.1f s\n",
-                 printable(list.device).c_str(), list.id, printable(tag.name).c_str(), what,
-                 seconds);
+                 printable_name(list.device).c_str(), list.id, printable_name(tag.name).c_str(),
+                 what, seconds);
     std::fflush(stream_);
 }
 

@@ -54,14 +54,24 @@ std::string label(const char *name, std::string_view value) {
     return std::string(name) + "=\"" + label_value(value) + "\"";
 }
 
-// One counter of the sequence numbers, by device.
-void sequence_family(Text &out, const accounting::RunAccounting &run, const char *name,
-                     const char *help, int64_t accounting::SequenceCounts::*count) {
-    out.family(name, "counter", help);
-    for (const accounting::DeviceAccount &d : run.devices()) {
-        out.sample(name, label("device", d.name), d.sequence.counts().*count);
-    }
-}
+// The counters of the sequence numbers, each by device.
+struct SequenceFamily {
+    const char *name;
+    const char *help;
+    int64_t accounting::SequenceCounts::*count;
+};
+constexpr SequenceFamily kSequenceFamilies[] = {
+    {"tavlo_receiver_messages_missing_total", "Sequence numbers jumped over, by device.",
+     &accounting::SequenceCounts::missing},
+    {"tavlo_receiver_messages_repeated_total",
+     "Messages with the number of the message before, by device.",
+     &accounting::SequenceCounts::repeated},
+    {"tavlo_receiver_messages_out_of_order_total",
+     "Messages whose number jumped back without a restart, by device.",
+     &accounting::SequenceCounts::out_of_order},
+    {"tavlo_receiver_sequence_restarts_total", "Times a device's numbers started again, by device.",
+     &accounting::SequenceCounts::restarts},
+};
 
 double seconds_of(int64_t milliseconds) {
     return static_cast<double>(milliseconds) / 1000.0;
@@ -128,18 +138,12 @@ std::string exposition_text(const accounting::RunAccounting &run, const RunFigur
     out.family("tavlo_receiver_link_up", "gauge",
                "1 while the link to the device is up, 0 while it is down.");
     out.sample("tavlo_receiver_link_up", "", int64_t{run.link_up() ? 1 : 0});
-    sequence_family(out, run, "tavlo_receiver_messages_missing_total",
-                    "Sequence numbers jumped over, by device.",
-                    &accounting::SequenceCounts::missing);
-    sequence_family(out, run, "tavlo_receiver_messages_repeated_total",
-                    "Messages with the number of the message before, by device.",
-                    &accounting::SequenceCounts::repeated);
-    sequence_family(out, run, "tavlo_receiver_messages_out_of_order_total",
-                    "Messages whose number jumped back without a restart, by device.",
-                    &accounting::SequenceCounts::out_of_order);
-    sequence_family(out, run, "tavlo_receiver_sequence_restarts_total",
-                    "Times a device's numbers started again, by device.",
-                    &accounting::SequenceCounts::restarts);
+    for (const SequenceFamily &family : kSequenceFamilies) {
+        out.family(family.name, "counter", family.help);
+        for (const accounting::DeviceAccount &d : run.devices()) {
+            out.sample(family.name, label("device", d.name), d.sequence.counts().*family.count);
+        }
+    }
     out.family("tavlo_receiver_stale_tags", "gauge", "Tags without an update for --stale now.");
     out.sample("tavlo_receiver_stale_tags", "", figures.stale_tags);
     out.family("tavlo_receiver_tag_latency_seconds", "summary",

@@ -21,6 +21,7 @@ namespace {
 using tavlo::testing::ChildProcess;
 using tavlo::testing::Devsim;
 using tavlo::testing::ProcessSpec;
+using tavlo::testing::read_file;
 using tavlo::testing::receiver_spec;
 using tavlo::testing::run_process;
 using tavlo::testing::TemporaryDirectory;
@@ -34,18 +35,6 @@ std::string promtool_problems(const std::string &text) {
     spec.input = text;
     const auto result = run_process(spec);
     return result.exit_status == 0 ? "" : result.out + result.err;
-}
-
-std::string read_file(const std::string &path) {
-    std::string text;
-    if (std::FILE *file = std::fopen(path.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-            text.append(buffer, n);
-        }
-        std::fclose(file);
-    }
-    return text;
 }
 
 TEST(Integrity, GapsOfTheSimulatorAreCountedEverywhere) {
