@@ -23,13 +23,13 @@ _tavlo_t_receiver() {
     case $prev in
         --format) _tavlo_offer text json view; return ;;
         --kind) _tavlo_offer_list get put declare cancel unsolicited; return ;;
-        --record) _filedir; return ;;
-        --list | --tag | --count | --timeout) return ;;
+        --record | --metrics) _filedir; return ;;
+        --list | --tag | --count | --timeout | --stale | --metrics-listen) return ;;
     esac
     $split && return
     if [[ $cur == -* ]]; then
         _tavlo_offer --format --view --raw --kind --list --tag --count --timeout --record \
-            --append --force --stats --help --version --
+            --append --force --stats --stale --metrics --metrics-listen --help --version --
         return
     fi
     _tavlo_offer sim sim:0 localhost:7301 127.0.0.1:7301
@@ -46,13 +46,13 @@ _tavlo_devsim() {
         --bind) _tavlo_offer 127.0.0.1 ::1 0.0.0.0 ::; return ;;
         --port | --interval | --count | --start | --first-message | --clients | \
             --speed | --loop | --max-queue | --close-after | --corrupt-at | \
-            --truncate-at | --stall-at | --oversize-at) return ;;
+            --truncate-at | --stall-at | --oversize-at | --skip-at | --skip | --skip-client) return ;;
     esac
     $split && return
     _tavlo_offer --port --bind --interval --count --start --first-message \
         --clients --script --pace --speed --loop --exit-at-end --verbose --slow-client \
         --max-queue --help --version --close-after --corrupt-at --truncate-at \
-        --stall-at --oversize-at --
+        --stall-at --oversize-at --skip-at --skip --skip-client --
 }
 
 _tavlo_check_tag_list() {
