@@ -71,7 +71,8 @@ constexpr char kHelpText[] =
     "--timeout, within about a second even while its output waits for a\n"
     "reader (the report being written may then be cut). A failed connect or\n"
     "read is said on standard error; a read that found no message is not.\n"
-    "So is a gap in a device's sequence numbers, at most one line a second.\n"
+    "A gap in a device's sequence numbers is said there too, at most one line\n"
+    "a second.\n"
     "\n";
 // Then the path of the JSON output's document, and:
 constexpr char kExitStatusHelp[] =
