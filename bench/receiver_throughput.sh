@@ -8,8 +8,9 @@
 # each; peak memory is the largest. Then the text format again, each run
 # followed by one with --record to a file in the scratch folder and one to
 # /dev/null (the script writer without the file system), and what
-# recording costs of the receiver's throughput. Last, what none, ten and a
-# thousand --expect cost, in both formats.
+# recording costs of the receiver's throughput; then what none, ten and a
+# thousand --expect cost, in both formats; last what --metrics FILE and
+# --stale cost.
 #
 #   bash bench/receiver_throughput.sh [build-dir] [reports] [runs]
 set -euo pipefail
@@ -149,3 +150,21 @@ for format in text json; do
     printf "%-28s %12s %14s %11.1f%%\n", f " lost to a thousand", "", "", 100 * (1 - n / k)
   }'
 done
+# What the metrics and --stale cost (the sequence accounting and the
+# latencies are always on, in every row above): rounds of three runs as
+# for the recording.
+: >"$work/metrics"
+: >"$work/stale"
+for ((i = 0; i < runs; ++i)); do
+  TZ=UTC0 one_run "$receiver" --metrics "$work/receiver.prom" --count "$reports" "$device" \
+    >>"$work/metrics"
+  TZ=UTC0 one_run "$receiver" --stale 10s --count "$reports" "$device" >>"$work/stale"
+done
+read -r metrics_seconds peak < <(median_of_runs "$work/metrics")
+row "receiver --metrics FILE" "$text_tags" "$bytes" "$metrics_seconds" "$peak"
+read -r stale_seconds peak < <(median_of_runs "$work/stale")
+row "receiver --stale 10s" "$text_tags" "$bytes" "$stale_seconds" "$peak"
+awk -v r="$text_seconds" -v m="$metrics_seconds" -v s="$stale_seconds" 'BEGIN {
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to metrics", "", "", 100 * (1 - r / m)
+  printf "%-28s %12s %14s %11.0f%%\n", "throughput lost to --stale", "", "", 100 * (1 - r / s)
+}'

@@ -73,14 +73,13 @@ std::string written(const char *name, int64_t value) {
 
 // The first fault of the command line that no message of the stream can
 // meet: one at a message before --first-message or past --count, or
-// --close-after more messages than --count.
-std::optional<cli::Stop> check_faults(const DevsimOptions &o) {
+// --close-after more messages than --count; or a detail of --skip-at
+// without it.
+std::optional<cli::Stop> check_faults(const DevsimOptions &o, const std::set<std::string> &given) {
     const Faults &f = o.faults;
     const std::pair<const char *, const std::optional<int64_t> &> at[] = {
-        {"corrupt-at", f.corrupt_at},
-        {"truncate-at", f.truncate_at},
-        {"stall-at", f.stall_at},
-        {"oversize-at", f.oversize_at},
+        {"corrupt-at", f.corrupt_at},   {"truncate-at", f.truncate_at}, {"stall-at", f.stall_at},
+        {"oversize-at", f.oversize_at}, {"skip-at", f.skip_at},
     };
     for (const auto &[name, number] : at) {
         if (!number) continue;
@@ -92,6 +91,11 @@ std::optional<cli::Stop> check_faults(const DevsimOptions &o) {
         if (o.count > 0 && *number >= o.first_message + o.count) {
             return cli::usage_error(kProgram, option,
                                     "does nothing with " + written("count", o.count));
+        }
+    }
+    for (const char *name : {"skip", "skip-client"}) {
+        if (given.count(name) && !f.skip_at) {
+            return cli::usage_error(kProgram, std::string("--") + name, "needs --skip-at");
         }
     }
     if (o.count > 0 && f.close_after > o.count) {
@@ -145,7 +149,7 @@ std::optional<cli::Stop> check_combination(const DevsimOptions &o,
             return cli::usage_error(kProgram, "--max-queue", "does nothing with " + other);
         }
     }
-    return check_faults(o);
+    return check_faults(o, given);
 }
 
 }  // namespace
@@ -215,6 +219,16 @@ ParsedDevsimCommandLine parse_devsim_command_line(int argc, char **argv) {
             .help("N", "send half of message N's frame, then nothing more"),
         cli::whole("oversize-at", o.faults.oversize_at, 0, kMost)
             .help("N", "announce a frame far beyond the longest instead of message N"),
+        cli::whole("skip-at", o.faults.skip_at, 0, kMost)
+            .help("N",
+                  "send none of the --skip messages from message N on: a gap in the sequence "
+                  "numbers a receiver sees"),
+        cli::whole("skip", o.faults.skip, 1, kMost)
+            .help("K", "how many messages --skip-at leaves out (default 1)"),
+        cli::whole("skip-client", o.faults.skip_client, 1, 1000000)
+            .help("C",
+                  "leave them out for client C alone (the number of its \"client C connected\" "
+                  "line); default: for every client"),
     };
     std::set<std::string> given;
     note_given(options, given);

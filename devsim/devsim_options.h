@@ -19,6 +19,9 @@ struct Faults {
     std::optional<int64_t> truncate_at;  // send half of this message's frame, then close
     std::optional<int64_t> stall_at;     // send half of this message's frame, then nothing
     std::optional<int64_t> oversize_at;  // announce a frame far beyond the longest, instead
+    std::optional<int64_t> skip_at;      // send none of `skip` messages from this one on
+    int64_t skip = 1;
+    int64_t skip_client = 0;  // to this client alone (its number in the log); 0: to all
 };
 
 // What the simulator does with a client that cannot keep up.

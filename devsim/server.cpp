@@ -34,6 +34,12 @@ constexpr std::size_t kPaceMark = 1 << 20;
 // lasts), the listener rests this long before the next try.
 constexpr int64_t kAcceptPauseMs = 250;
 
+// Whether --skip-at leaves message `number` out for client `id`.
+bool skipped(const Faults &faults, int64_t number, int id) {
+    return faults.skip_at && number >= *faults.skip_at && number - *faults.skip_at < faults.skip &&
+           (faults.skip_client == 0 || faults.skip_client == id);
+}
+
 }  // namespace
 
 Server::Server(const DevsimOptions &options, std::unique_ptr<MessageSource> source,
@@ -170,6 +176,7 @@ void Server::queue(Connection &c, const unsigned char *bytes, std::size_t size, 
 
 void Server::deliver(Connection &c, int64_t number, int64_t now) {
     const Faults &faults = options_.faults;
+    if (skipped(faults, number, c.id)) return;
     const std::size_t half = frame_.size() / 2;
     if (faults.oversize_at == number) {
         std::vector<unsigned char> oversized;

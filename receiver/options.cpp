@@ -1,6 +1,8 @@
 // The receiver's command line.
 #include "options.h"
 
+#include <chrono>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 
 #include "expression_parser.h"
 #include "installed_docs.h"
+#include "metrics_endpoint.h"
 #include "number_reading.h"
 #include "option_rows.h"
 
@@ -31,6 +34,8 @@ constexpr char kAfterOptions[] =
     "--timeout, within about a second even while its output waits for a\n"
     "reader (the report being written may then be cut). A failed connect or\n"
     "read is said on standard error; a read that found no message is not.\n"
+    "A gap in a device's sequence numbers is said there too, at most one line\n"
+    "a second.\n"
     "\n"
     "The JSON lines are described in\n  ";
 
@@ -51,10 +56,14 @@ const std::vector<cli::ExitStatus> kExitStatuses = {
     {7,
      "the device was never reached: no message read in a run with --expect or --until (it wins "
      "over 6)"},
+    {8,
+     "the --metrics FILE cannot be written (its folder is missing or not writable), or "
+     "--metrics-listen cannot listen on its address"},
 };
 
 constexpr double kShortestTimeout = 0.001;
 constexpr double kLongestTimeout = 1e7;  // about 115 days
+constexpr double kShortestStale = 0.01;
 
 std::vector<std::string> format_names() {
     std::vector<std::string> names;
@@ -91,6 +100,33 @@ std::string take_list_id(const std::string &word, std::vector<int32_t> &list_ids
                                                  std::numeric_limits<int32_t>::max(), id);
     if (problem.empty()) list_ids.push_back(static_cast<int32_t>(id));
     return problem;
+}
+
+// --stale DURATION: a decimal number of seconds, or of ms, s, m or h after
+// it (--stale 500ms, --stale 2m).
+cli::Option stale_duration(std::optional<std::chrono::milliseconds> &stale) {
+    return {"stale", true, [&stale](const char *value) {
+                static const std::pair<std::string_view, double> kUnits[] = {
+                    {"ms", 0.001}, {"s", 1}, {"m", 60}, {"h", 3600}};
+                std::string number = value;
+                double unit = 1;
+                for (const auto &[suffix, seconds] : kUnits) {
+                    if (number.size() > suffix.size() &&
+                        number.compare(number.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                        number.resize(number.size() - suffix.size());
+                        unit = seconds;
+                        break;
+                    }
+                }
+                double amount = 0;
+                if (!cli::read_decimal_number(number.c_str(), kShortestStale / unit,
+                                              kLongestTimeout / unit, amount)
+                         .empty()) {
+                    return std::string("expects a duration such as 5, 1.5s, 500ms or 2m");
+                }
+                stale = std::chrono::milliseconds(std::llround(amount * unit * 1000));
+                return std::string();
+            }};
 }
 
 // --tag PATTERN, again and again.
@@ -174,7 +210,8 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                   "first)"),
         cli::flag("force", o.force).help("replace a FILE that exists"),
         cli::flag("stats", o.output.stats)
-            .help("at the end, a summary of the run on standard error"),
+            .help("at the end, a summary of the run on standard error, with the messages missing "
+                  "in the devices' sequences and the latency of the tags"),
         expectation("expect", o.judgement)
             .help("EXPR",
                   "judge every message read (before the filters) by EXPR, a test of tags such as "
@@ -190,6 +227,19 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::text("tap", o.judgement.tap_path)
             .help("FILE", "the verdicts also as TAP 13 in FILE")
             .files(),
+        stale_duration(o.output.stale)
+            .help("D",
+                  "say on standard error when a tag got no update for D (5, 1.5s, 500ms, 2m), and "
+                  "when it comes back; the view dims it meanwhile, and --stats counts them"),
+        cli::text("metrics", o.metrics_path)
+            .help("FILE",
+                  "the run's metrics for Prometheus in FILE, rewritten every second (through "
+                  "FILE.tmp and a rename)")
+            .files(),
+        cli::text("metrics-listen", o.metrics_listen)
+            .help("[ADDRESS:]PORT",
+                  "the same over HTTP at /metrics (on 127.0.0.1 unless an address is given; port "
+                  "0: one the system picks, said on standard error)"),
     };
     const std::string after = kAfterOptions + json_output_document() + "\n";
     const cli::Program program = {kProgramName, kUsage, after.c_str(), kExitStatuses, true};
@@ -222,6 +272,14 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                                                               : nullptr;
         if (needs != nullptr)
             result.stop = cli::usage_error(program, needs, "needs --expect or --until");
+    }
+    if (!result.stop && !o.metrics_listen.empty()) {
+        std::string problem = metrics::endpoint_unavailable();
+        if (problem.empty()) {
+            problem =
+                metrics::read_listen_address(o.metrics_listen, o.metrics_address, o.metrics_port);
+        }
+        if (!problem.empty()) result.stop = cli::usage_error(program, "--metrics-listen", problem);
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

@@ -25,6 +25,10 @@ struct Options {
     bool raw = false;         // --raw: no escapes in the text report on a terminal
     // --expect, --until, --fail-fast, --junit and --tap.
     expect::JudgementSettings judgement;
+    std::string metrics_path;    // --metrics: "" for none
+    std::string metrics_listen;  // --metrics-listen [ADDRESS:]PORT: "" for none
+    std::string metrics_address;
+    int metrics_port = 0;
 };
 
 struct ParsedCommandLine {

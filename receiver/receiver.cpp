@@ -7,6 +7,7 @@
 #include "block_listings.h"
 #include "clock.h"
 #include "message_output.h"
+#include "metrics_publisher.h"
 #include "record_sizes.h"
 #include "recording.h"
 #include "report_output.h"
@@ -44,6 +45,17 @@ bool is_not_connected(const StatusBlock &block) {
     return block.facility[0] == kLibraryFacility && block.error[0] == kNotConnected;
 }
 
+// The figures of the metrics that the accounting does not keep.
+metrics::RunFigures figures_now(const MessageOutput &output) {
+    metrics::RunFigures figures;
+    for (std::size_t k = 0; k < figures.kind_names.size(); ++k) {
+        figures.kind_names[k] = k < kOtherKinds ? kMessageKinds[k].name : "other";
+    }
+    figures.output_bytes = report_output_bytes();
+    figures.stale_tags = output.stale_tags();
+    return figures;
+}
+
 struct Fields {
     char device[kFieldSize] = {};
     char app_id[kFieldSize] = "TAVLOUNSOL";
@@ -51,11 +63,13 @@ struct Fields {
 
 // The endless loop, which ends only when a stop is asked for.
 int receive_messages(const Options &options, Fields &fields, StatusBlock &main_block,
-                     StatusBlock &log_block, MessageOutput &output,
-                     expect::RunJudgement &judgement) {
+                     StatusBlock &log_block, MessageOutput &output, expect::RunJudgement &judgement,
+                     metrics::MetricsPublisher &publisher) {
     ReadSlots slots;
     int64_t shown = 0;
     while (!stop_requested() && output.tick() && judgement.tick()) {
+        // The figures are made only when the metrics are due.
+        if (publisher.due()) publisher.publish(output.accounting(), figures_now(output));
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
@@ -127,6 +141,21 @@ void shut_down(std::FILE *notes) {
 
 int run_receiver(const Options &options) {
     MessageOutput output(options.output);
+    metrics::MetricsPublisher publisher(posix::clock_in_use());
+    if (options.device != nullptr) {
+        const std::string problem =
+            publisher.open({options.metrics_path, !options.metrics_listen.empty(),
+                            options.metrics_address, options.metrics_port},
+                           output.accounting(), figures_now(output));
+        if (!problem.empty()) {
+            std::fprintf(stderr, "%s: %s\n", kProgramName, problem.c_str());
+            return kExitMetricsFailed;
+        }
+        if (options.metrics_port == 0 && !options.metrics_listen.empty()) {
+            std::fprintf(stderr, "%s: metrics at http://%s/metrics\n", kProgramName,
+                         publisher.endpoint_address().c_str());
+        }
+    }
     std::FILE *notes = output.notes();
     Fields fields;
     StatusBlock log_block;
@@ -147,7 +176,8 @@ int run_receiver(const Options &options) {
         } else {
             expect::RunJudgement judgement(options.judgement, posix::clock_in_use());
             output.start(fields.device);
-            status = receive_messages(options, fields, main_block, log_block, output, judgement);
+            status = receive_messages(options, fields, main_block, log_block, output, judgement,
+                                      publisher);
             output.end();
             status = judged_status(
                 status, judgement.finish(fields.device,
@@ -156,6 +186,9 @@ int run_receiver(const Options &options) {
     }
     shut_down(notes);
     output.write_summary(report_output_bytes());
+    if (!publisher.finish(output.accounting(), figures_now(output)) && status == kExitStopped) {
+        status = kExitMetricsFailed;
+    }
     return status;
 }
 

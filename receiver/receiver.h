@@ -15,6 +15,8 @@ enum ExitStatus : int {
     kExitExpectationFailed = 6,
     // With expectations: no message was read in the whole run.
     kExitNothingRead = 7,
+    // The --metrics file cannot be written, or its endpoint cannot listen.
+    kExitMetricsFailed = 8,
 };
 
 // Runs the receiver to its end and returns the process exit status.

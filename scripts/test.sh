@@ -81,6 +81,10 @@ command -v groff >/dev/null 2>&1 || need+=(groff)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -e /usr/share/bash-completion/bash_completion ] || need+=(bash-completion)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
+# --metrics-listen (without it the receiver is built without the endpoint),
+# and promtool, which checks the metrics (skipped without it).
+[ -e /usr/include/httplib.h ] || need+=(libcpp-httplib-dev)
+command -v promtool >/dev/null 2>&1 || need+=(prometheus)
 if command -v clang++ >/dev/null 2>&1 &&
    [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
   need+=(libclang-rt-dev)  # libFuzzer

@@ -192,6 +192,11 @@ public:
                                 const TagSelection &selection) override {
         ts::ReportWriter out(stdout);
         write_header(out, message);
+        if (missing_before_ > 0) {
+            out.text(",\"missing_before\":");
+            out.integer(missing_before_);
+            missing_before_ = 0;
+        }
         out.text(",\"tags\":[");
         const records::MessageView tags = message.tags();
         const unsigned char *value = tags.values;
@@ -234,6 +239,8 @@ public:
         std::fprintf(stderr, "Error connecting to %s\n", device);
     }
 
+    void gap_before(int64_t missing) override { missing_before_ += missing; }
+
 private:
     // The status table's codes, and the codes of the types that have names.
     CodeMembers statuses_{-72, 0, add_status_members};
@@ -241,6 +248,8 @@ private:
     CodeMembers device_data_types_{0, 15, add_device_data_type_members};
     TimeTexts timestamps_;
     TimeTexts time_values_;
+    // Numbers missing before the next message shown.
+    int64_t missing_before_ = 0;
 };
 
 }  // namespace

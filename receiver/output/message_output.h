@@ -6,10 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "gap_notices.h"
 #include "message_filter.h"
 #include "output_format.h"
+#include "run_accounting.h"
 #include "run_stats.h"
+#include "stale_tags.h"
 
 namespace tavlo::receiver {
 
@@ -17,6 +21,8 @@ struct OutputSettings {
     std::size_t format = 0;  // the row of kOutputFormats
     FilterSettings filter;
     bool stats = false;  // write the summary at the end
+    // --stale: a tag without an update for this long is said to be stale.
+    std::optional<std::chrono::milliseconds> stale;
 };
 
 class MessageOutput {
@@ -37,19 +43,36 @@ public:
 
     // The format's moment in every pass of the loop; false when its user
     // asked to quit.
-    bool tick() { return format_->tick(); }
+    bool tick() {
+        if (stale_) stale_->look();
+        return format_->tick();
+    }
 
-    void end() { format_->end(); }
+    void end() {
+        gaps_.finish();
+        format_->end();
+    }
 
     // The --stats summary on standard error, when it was asked for.
     void write_summary(uint64_t bytes_written) const;
 
+    // The sequences, latencies and link of the run, for the metrics.
+    const accounting::RunAccounting &accounting() const { return accounting_; }
+    // Tags stale now (0 without --stale).
+    int64_t stale_tags() const { return stale_ ? stale_->stale_now() : 0; }
+
 private:
+    // Brings the --stale watch of the message's tags up to date.
+    void watch_tags(const ReceivedMessage &message);
+
     std::unique_ptr<OutputFormat> format_;
     bool stats_wanted_;
     bool tags_filtered_;  // a message without a tag left is not shown
     MessageFilter filter_;
     RunStats stats_;
+    accounting::RunAccounting accounting_;
+    accounting::GapNotices gaps_;
+    std::optional<accounting::StaleTags> stale_;
 };
 
 }  // namespace tavlo::receiver

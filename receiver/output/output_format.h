@@ -2,6 +2,7 @@
 // shown message looks like, and where the receiver's own lines go.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -31,6 +32,13 @@ public:
 
     // Every message read, before the filters.
     virtual void arrived(const ReceivedMessage & /*message*/) {}
+
+    // --stale: a tag without a value for `quiet` is stale.
+    virtual void dim_stale_after(std::chrono::milliseconds /*quiet*/) {}
+
+    // The device's sequence jumped over `missing` numbers before the
+    // message that arrives next.
+    virtual void gap_before(int64_t /*missing*/) {}
 
     // Writes the message with the selected tags to standard output, ready
     // for one flush. Returns how many tags it showed, or nothing when it

@@ -50,7 +50,7 @@ TEST(ProgramCommandLines, HelpDescribesEveryOptionTheCompletionOffers) {
                 continue;
             }
             const bool takes_value = data.find(" " + option + "]=") != std::string::npos;
-            const std::regex line("\n  " + option + (takes_value ? " [A-Za-z|]+" : "") +
+            const std::regex line("\n  " + option + (takes_value ? " [A-Za-z|:\\[\\]]+" : "") +
                                   "(  +|\n {5,})[a-z(]");
             EXPECT_TRUE(std::regex_search(help, line)) << name_of(program) << " " << option;
             ++described;

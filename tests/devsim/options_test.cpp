@@ -19,10 +19,14 @@ TEST(DevsimOptions, AnOptionThatWouldDoNothingIsRefused) {
         {{"--count=3", "--stall-at=3"}, "--stall-at: does nothing with --count 3"},
         {{"--count", "3", "--close-after", "4"}, "--close-after: does nothing with --count 3"},
         {{"--exit-at-end"}, "--exit-at-end: needs --script"},
+        {{"--skip", "5"}, "--skip: needs --skip-at"},
+        {{"--skip-client=2"}, "--skip-client: needs --skip-at"},
+        {{"--count=10", "--skip-at=10"}, "--skip-at: does nothing with --count 10"},
         {{"--script=s", "--loop=0", "--exit-at-end"}, "--exit-at-end: does nothing with --loop 0"},
         {{"--script=s", "--pace=recorded", "--max-queue=8", "--loop=1", "--exit-at-end"}, ""},
         {{"--first-message=9", "--count=3", "--corrupt-at=9", "--stall-at=11", "--close-after=3"},
          ""},
+        {{"--skip-at=4", "--skip=767", "--skip-client=1"}, ""},
     };
     for (auto [words, line] : cases) {
         words.insert(words.begin(), "tavlo_devsim");

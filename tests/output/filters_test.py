@@ -125,11 +125,18 @@ class Summary(unittest.TestCase):
         self.assertIn(CLOSING, run.stderr)
         stats = summary(run.stderr)
         del stats["Seconds"], stats["Messages per second"], stats["Tags per second"]
+        # The latencies depend on the clock; their counts do not.
+        latencies = {key: stats.pop(key) for key in list(stats) if key.startswith("Latency ms")}
+        self.assertEqual({key: text.split(",")[0] for key, text in latencies.items()},
+                         {"Latency ms": "count 4", "Latency ms of list 42": "count 3",
+                          "Latency ms of list 43": "count 1"})
         self.assertEqual(stats, {
             "Messages received": "2 (get 1, put 0, declare 0, cancel 0, unsolicited 1, other 0)",
             "Messages shown": "1 (get 0, put 0, declare 0, cancel 0, unsolicited 1, other 0)",
             "Tags shown": "1", "Bytes written": str(len(run.stdout)), "Connect errors": "1",
-            "Failed reads": "1"})
+            # The double numbers its messages 1, 2, ... by their place.
+            "Failed reads": "1", "Messages missing": "0", "Messages repeated": "0",
+            "Messages out of order": "0", "Sequence restarts": "0"})
 
     def test_a_stop_by_signal_and_a_closed_pipe_still_give_the_summary(self):
         with subprocess.Popen([RECEIVER, "--stats", "--format", "json", "sim"],

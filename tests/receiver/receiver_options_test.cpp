@@ -45,6 +45,17 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
                                 (TAVLO_VIEW_BUILT ? "standard output is not a terminal\n"
                                                   : "is not built in: ncurses was not found "
                                                     "when this receiver was built\n");
+    const std::string kBadStale =
+        "tavlo_t_receiver: --stale: expects a duration such as 5, 1.5s, 500ms or 2m\n";
+    // Without cpp-httplib the endpoint is refused whatever its address.
+    const auto bad_listen = [](const std::string &problem) {
+        return "tavlo_t_receiver: --metrics-listen: " +
+               (TAVLO_METRICS_ENDPOINT_BUILT
+                    ? problem
+                    : "is not built in (cpp-httplib was missing when this program was built)") +
+               "\n";
+    };
+    const std::string kBadPort = "expects [ADDRESS:]PORT with a port from 0 to 65535, not ";
     const BadCase cases[] = {
         {{"--verbose", "PLANT7"}, "tavlo_t_receiver: --verbose: unknown option\n"},
         {{"--count"}, "tavlo_t_receiver: --count: needs a value\n"},
@@ -74,6 +85,12 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--tag", "TANK\\", "PLANT7"},
          "tavlo_t_receiver: --tag: 'TANK\\' ends in a lone backslash\n"},
         {{"--tag=", "PLANT7"}, "tavlo_t_receiver: --tag: needs a value\n"},
+        {{"--stale", "5x", "PLANT7"}, kBadStale},
+        {{"--stale=0.001", "PLANT7"}, kBadStale},
+        {{"--stale=ms", "PLANT7"}, kBadStale},
+        {{"--metrics-listen", "65536", "PLANT7"}, bad_listen(kBadPort + "'65536'")},
+        {{"--metrics-listen", "[::1]:", "PLANT7"}, bad_listen(kBadPort + "'[::1]:'")},
+        {{"--metrics-listen", ":9100", "PLANT7"}, bad_listen("needs an address before the ':'")},
         {{""}, "tavlo_t_receiver: device_name: is empty\n"},
         {{"--count", "1", "", "APP"}, "tavlo_t_receiver: device_name: is empty\n"},
     };

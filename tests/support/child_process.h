@@ -49,6 +49,7 @@ public:
     ProcessResult finish(double limit_seconds = 60);
 
     const std::string &out() const { return out_; }
+    const std::string &err() const { return err_; }
 
 private:
     bool pump(int timeout_ms);

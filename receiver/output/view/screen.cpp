@@ -249,23 +249,27 @@ void Screen::draw(const Header &header, TagTable &table, Clock::time_point now) 
     int y = kHeaderLines;
     for (std::size_t i = top_; i < end; ++i, ++y) {
         const TagRow &row = table.row(i);
+        const attr_t dim =
+            dim_after_ && row.updated != Clock::time_point{} && now - row.updated >= *dim_after_
+                ? A_DIM
+                : A_NORMAL;
         char number[24];
         std::snprintf(number, sizeof number, "%d", row.list_id);
-        put_in(y, Column::kList, number);
-        put_in(y, Column::kName, row.name);
-        put_in(y, Column::kType, row.data_type);
+        put_in(y, Column::kList, number, dim);
+        put_in(y, Column::kName, row.name, dim);
+        put_in(y, Column::kType, row.data_type, dim);
         const bool just_changed =
             row.changed != Clock::time_point{} && now - row.changed < kChangeShown;
-        put_in(y, Column::kValue, row.value, just_changed ? A_REVERSE : A_NORMAL);
+        put_in(y, Column::kValue, row.value, (just_changed ? A_REVERSE : A_NORMAL) | dim);
         attr_t status_attributes = A_NORMAL;
         if (!row.status_is_good()) {
             status_attributes = colour_ ? COLOR_PAIR(kBadStatusPair) | A_BOLD : A_BOLD;
         }
-        put_in(y, Column::kStatus, row.status_text(), status_attributes);
-        put_in(y, Column::kTime, row.timestamp);
+        put_in(y, Column::kStatus, row.status_text(), status_attributes | dim);
+        put_in(y, Column::kTime, row.timestamp, dim);
         std::snprintf(number, sizeof number, "%*lld", kUpdatesColumnWidth,
                       static_cast<long long>(row.updates));
-        put_in(y, Column::kUpdates, number);
+        put_in(y, Column::kUpdates, number, dim);
     }
     refresh();
 }

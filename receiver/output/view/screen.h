@@ -52,6 +52,9 @@ public:
 
     void draw(const Header &header, TagTable &table, Clock::time_point now);
 
+    // Rows without a value for `quiet` are drawn dimmed (--stale).
+    void dim_after(Clock::duration quiet) { dim_after_ = quiet; }
+
 private:
     void take_new_size();
     std::size_t page() const;  // table rows that fit under the header
@@ -63,6 +66,7 @@ private:
     std::size_t top_ = 0;             // the first table row shown
     std::size_t hidden_columns_ = 0;  // the columns after NAME scrolled out
     int name_width_ = 0;              // NAME's width in the last drawing
+    std::optional<Clock::duration> dim_after_;
 };
 
 }  // namespace tavlo::receiver::view

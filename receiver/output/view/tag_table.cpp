@@ -228,6 +228,7 @@ void TagTable::update(Row &row, const TypeDescriptor *descriptor, const unsigned
     }
     if (value != nullptr) {
         ++row.updates;
+        row.updated = now;
         const auto size = static_cast<std::size_t>(ts::value_step(descriptor->size));
         const bool same = row.has_value && row.value_type == descriptor->data_type &&
                           row.value_size == descriptor->size &&

@@ -31,6 +31,7 @@ struct TagRow {
     int32_t status = 0;
     std::string timestamp;        // a calendar time; empty before a timestamp came
     int64_t updates = 0;          // messages that brought the tag a value
+    Clock::time_point updated{};  // when a value last came
     Clock::time_point changed{};  // when the value last changed (not when it first came)
 
     // The status table's text, or the code for a code without one; empty

@@ -43,6 +43,8 @@ public:
         return table_.take(message, selection, view::Clock::now());
     }
 
+    void dim_stale_after(std::chrono::milliseconds quiet) override { screen_.dim_after(quiet); }
+
     void connect_failed(const char *, const StatusBlock &block) override {
         link_.failed(block);
         connect_failed_ = true;

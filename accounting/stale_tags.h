@@ -1,0 +1,78 @@
+// Tags that were seen and then got no update for a while (--stale): each
+// is said on standard error once when it goes stale and once when it comes
+// back.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "clock.h"
+
+namespace tavlo::accounting {
+
+class StaleTags {
+public:
+    // Tags beyond this many are not watched, so that a device sending ever
+    // new names cannot take all memory.
+    static constexpr std::size_t kMostTags = 100000;
+
+    StaleTags(posix::Clock::Duration after, std::FILE *stream, posix::Clock &clock);
+
+    // The time of the updates of a message, taken once for all its tags.
+    posix::Clock::Time now() { return clock_.now(); }
+
+    // An update at `now` of tag `name` (without its padding), at `place`
+    // (from 0) in a message of `list_id` of `device`: a tag that was stale
+    // comes back.
+    void updated(std::string_view device, int32_t list_id, int32_t place, std::string_view name,
+                 posix::Clock::Time now);
+
+    // A cancel of the list: its tags are no longer watched.
+    void forget_list(std::string_view device, int32_t list_id);
+
+    // Looks for tags gone stale since the last look; a look every tenth of
+    // the duration at most, so that a busy loop does not walk every tag on
+    // every message.
+    void look();
+
+    int64_t stale_now() const { return stale_now_; }
+    int64_t went_stale() const { return went_stale_; }  // times a tag went stale
+    int64_t tags_left_out() const { return left_out_; }
+
+private:
+    struct Tag {
+        std::string name;
+        posix::Clock::Time updated;
+        bool stale = false;
+    };
+    // The tags of one list of one device, in the order first seen: a
+    // message mostly has the same tag at the same place as the one before.
+    struct List {
+        std::string device;
+        int32_t id = 0;
+        std::vector<Tag> tags;
+        std::unordered_map<std::string, std::size_t> index;  // name: place in tags
+    };
+
+    List &list_of(std::string_view device, int32_t list_id);
+    Tag *tag_of(List &list, int32_t place, std::string_view name, posix::Clock::Time now);
+    void say(const List &list, const Tag &tag, const char *what, posix::Clock::Duration quiet);
+
+    posix::Clock::Duration after_;
+    std::FILE *stream_;
+    posix::Clock &clock_;
+    std::vector<std::unique_ptr<List>> lists_;
+    List *last_list_ = nullptr;
+    std::size_t tags_ = 0;
+    posix::Clock::Time next_look_{};
+    int64_t stale_now_ = 0;
+    int64_t went_stale_ = 0;
+    int64_t left_out_ = 0;
+};
+
+}  // namespace tavlo::accounting
