@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "installed_docs.h"
+#include "mqtt_options.h"
 #include "number_reading.h"
 #include "option_rows.h"
 
@@ -127,7 +128,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     Options &o = result.options;
     bool view = false;
     FilterSettings &filter = o.output.filter;
-    const std::vector<cli::Option> options = {
+    std::vector<cli::Option> options = {
         cli::whole("count", o.count, 1, std::numeric_limits<int64_t>::max()),
         cli::decimal("timeout", o.timeout_seconds, kShortestTimeout, kLongestTimeout),
         cli::one_of("format", format_names(), [&o](std::size_t row) { o.output.format = row; }),
@@ -142,6 +143,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
         cli::flag("append", o.append),
         cli::flag("force", o.force),
     };
+    for (cli::Option &option : mqtt::mqtt_options(o.mqtt)) options.push_back(std::move(option));
     const std::string help = help_text();
     const cli::Program program = {kProgramName, help.c_str()};
     const cli::Parsed parsed = cli::read_options(program, options, argc, argv);
@@ -165,6 +167,11 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     }
     if (!result.stop && o.append && o.force) {
         result.stop = cli::usage_error(program, "--force", "contradicts --append");
+    }
+    if (!result.stop) {
+        if (const auto [option, problem] = mqtt::mqtt_settings_problem(o.mqtt); !problem.empty()) {
+            result.stop = cli::usage_error(program, option, problem);
+        }
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

@@ -7,6 +7,7 @@
 
 #include "command_line.h"
 #include "message_output.h"
+#include "mqtt_settings.h"
 
 namespace tavlo::receiver {
 
@@ -22,6 +23,7 @@ struct Options {
     bool append = false;      // --append: add to a recording that exists
     bool force = false;       // --force: replace a recording that exists
     bool raw = false;         // --raw: no escapes in the text report on a terminal
+    mqtt::MqttSettings mqtt;  // --mqtt and its options
 };
 
 struct ParsedCommandLine {

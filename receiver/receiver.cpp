@@ -7,6 +7,7 @@
 
 #include "block_listings.h"
 #include "message_output.h"
+#include "mqtt_publishing.h"
 #include "record_sizes.h"
 #include "recording.h"
 #include "report_output.h"
@@ -107,6 +108,19 @@ void shut_down(std::FILE *notes) {
     }
 }
 
+// With --mqtt, opens the spool and connects to the broker, and hands every
+// message shown to it.
+int start_mqtt(const Options &options, MessageOutput &output,
+               std::unique_ptr<mqtt::MqttPublishing> &mqtt) {
+    if (options.mqtt.url.empty()) return kExitStopped;
+    mqtt::StartProblem problem = mqtt::StartProblem::kNone;
+    mqtt = mqtt::start_publishing(options.mqtt, options.device, problem);
+    if (problem == mqtt::StartProblem::kRefused) return kExitMqttRefused;
+    if (!mqtt) return kExitUsage;
+    output.also_to(mqtt.get());
+    return kExitStopped;
+}
+
 }  // namespace
 
 int run_receiver(const Options &options) {
@@ -116,6 +130,7 @@ int run_receiver(const Options &options) {
     StatusBlock log_block;
     StatusBlock main_block;
     int status = kExitStopped;
+    std::unique_ptr<mqtt::MqttPublishing> mqtt;
     if (options.device == nullptr) {
         std::fprintf(notes, "\n Usage: tavlo_t_receiver device_name [app_id]\n\n");
         status = kExitUsage;
@@ -128,14 +143,16 @@ int run_receiver(const Options &options) {
         if (failed(main_block)) {
             print_init_error_listing(notes, main_block);
             status = kExitInitFailed;
-        } else {
+        } else if (status = start_mqtt(options, output, mqtt); status == kExitStopped) {
             output.start(fields.device);
             status = receive_messages(options, fields, main_block, log_block, output);
             output.end();
+            if (mqtt && !mqtt->finish() && status == kExitStopped) status = kExitMqttUndelivered;
         }
     }
     shut_down(notes);
     output.write_summary(report_output_bytes());
+    if (mqtt && options.output.stats) mqtt->write_summary(stderr);
     return status;
 }
 

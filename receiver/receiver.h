@@ -11,6 +11,8 @@ enum ExitStatus : int {
     kExitUsage = 2,            // no device name, or a bad option
     kExitCountNotReached = 3,  // --timeout ran out before --count was reached
     kExitRecordingFailed = 5,  // the --record file could not be opened or written
+    kExitMqttUndelivered = 9,  // MQTT messages left in the spool at the end
+    kExitMqttRefused = 10,     // the MQTT broker refused the connection at start
 };
 
 // Runs the receiver to its end and returns the process exit status.

@@ -19,6 +19,13 @@ struct OutputSettings {
     bool stats = false;  // write the summary at the end
 };
 
+// Gets every message shown, after its format (the MQTT publishing).
+class ShownMessageSink {
+public:
+    virtual ~ShownMessageSink() = default;
+    virtual void take(const ReceivedMessage &message, const TagSelection &selection) = 0;
+};
+
 class MessageOutput {
 public:
     explicit MessageOutput(OutputSettings settings);
@@ -31,6 +38,9 @@ public:
     // Shows the message if the filters leave it and the format shows it.
     // Returns whether it was shown.
     bool take(const ReceivedMessage &message);
+
+    // Hands every message shown to `sink` too (null: none).
+    void also_to(ShownMessageSink *sink) { sink_ = sink; }
 
     void connect_failed(const char *device, const StatusBlock &block);
     void read_failed(const StatusBlock &block);
@@ -50,6 +60,7 @@ private:
     bool tags_filtered_;  // a message without a tag left is not shown
     MessageFilter filter_;
     RunStats stats_;
+    ShownMessageSink *sink_ = nullptr;
 };
 
 }  // namespace tavlo::receiver
