@@ -101,6 +101,7 @@ public:
         kind_number_ = std::to_string(message.slots.kind);
         fields.kind =
             message.kind.name.empty() ? std::string_view(kind_number_) : message.kind.name;
+        fields.client = settings_.client_id;
         settings_.topic.expand(fields, topic_);
         std::string problem;
         if (spool_->append(topic_, payload_, problem)) {

@@ -30,7 +30,8 @@ std::string TopicTemplate::read(std::string_view text) {
     } kFields[] = {{"device", Field::kDevice},
                    {"unit", Field::kUnit},
                    {"list", Field::kList},
-                   {"kind", Field::kKind}};
+                   {"kind", Field::kKind},
+                   {"client", Field::kClient}};
     if (text.empty()) return "needs a value";
     if (text.size() > kLongestTopic) return "is longer than an MQTT topic may be";
     if (text.find_first_of("+#") != std::string_view::npos) {
@@ -55,7 +56,8 @@ std::string TopicTemplate::read(std::string_view text) {
             }
         }
         if (!known) {
-            return "knows {device}, {unit}, {list} and {kind}, not {" + std::string(name) + "}";
+            return "knows {device}, {unit}, {list}, {kind} and {client}, not {" +
+                   std::string(name) + "}";
         }
         text.remove_prefix(close + 1);
     }
@@ -72,6 +74,7 @@ void TopicTemplate::expand(const TopicFields &fields, std::string &topic) const 
             case Field::kUnit: topic += std::to_string(fields.unit); break;
             case Field::kList: topic += std::to_string(fields.list_id); break;
             case Field::kKind: add_level_text(topic, fields.kind); break;
+            case Field::kClient: add_level_text(topic, fields.client); break;
         }
     }
     if (topic.size() > kLongestTopic) topic.resize(kLongestTopic);
