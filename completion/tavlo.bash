@@ -21,7 +21,13 @@ _tavlo_t_receiver() {
     local cur prev words cword split
     _init_completion -s || return
     case $prev in
-        --format) _tavlo_offer text json view; return ;;
+        --format) _tavlo_offer text json view none; return ;;
+        --mqtt-qos) _tavlo_offer 0 1 2; return ;;
+        --mqtt-password-file | --mqtt-cafile | --mqtt-cert | --mqtt-key) _filedir; return ;;
+        --mqtt-spool) _filedir -d; return ;;
+        --mqtt) _tavlo_offer mqtt://localhost:1883 mqtts://localhost:8883; return ;;
+        --mqtt-topic | --mqtt-client-id | --mqtt-user | --mqtt-queue-max | \
+            --mqtt-drain-timeout) return ;;
         --kind) _tavlo_offer_list get put declare cancel unsolicited; return ;;
         --record) _filedir; return ;;
         --list | --tag | --count | --timeout) return ;;
@@ -29,7 +35,9 @@ _tavlo_t_receiver() {
     $split && return
     if [[ $cur == -* ]]; then
         _tavlo_offer --format --view --raw --kind --list --tag --count --timeout --record \
-            --append --force --stats --help --version --
+            --append --force --stats --mqtt --mqtt-topic --mqtt-qos --mqtt-client-id \
+            --mqtt-user --mqtt-password-file --mqtt-cafile --mqtt-cert --mqtt-key \
+            --mqtt-spool --mqtt-queue-max --mqtt-drain-timeout --help --version --
         return
     fi
     _tavlo_offer sim sim:0 localhost:7301 127.0.0.1:7301
