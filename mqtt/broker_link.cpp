@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kKeepAliveSeconds = 30;
 // Messages handed to the client and not yet confirmed, at most.
-constexpr std::size_t kWindow = 1000;
+constexpr std::size_t kWindow = 100;
 // The wait in the client's loop for the broker's answers.
 constexpr int kLoopWaitMs = 10;
 constexpr auto kFirstRetry = std::chrono::milliseconds(100);

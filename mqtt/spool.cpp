@@ -28,6 +28,8 @@ constexpr std::size_t kHeaderSize = 8;
 constexpr uint32_t kLongestTopic = 65535;
 constexpr uint32_t kLongestPayload = 268435455;  // the most an MQTT packet carries
 constexpr std::size_t kNameDigits = 20;
+// The least the sending side reads from a segment at once.
+constexpr std::size_t kReadAhead = 256 * 1024;
 constexpr char kSegmentSuffix[] = ".msgs";
 
 std::string error_text(const std::string &what) {
@@ -302,6 +304,23 @@ bool Spool::next_to_send(SpooledMessage &message) {
     return false;
 }
 
+// `size` bytes of the read segment at `offset`, from the read buffer,
+// which is filled with a large read when it does not hold them; null when
+// the file does not.
+const char *Spool::bytes_at(uint64_t offset, std::size_t size, uint64_t file_size) {
+    if (offset < buffer_offset_ || offset + size > buffer_offset_ + buffer_.size()) {
+        const uint64_t wanted = std::min<uint64_t>(std::max(size, kReadAhead), file_size - offset);
+        if (wanted < size) return nullptr;
+        buffer_.resize(static_cast<std::size_t>(wanted));
+        buffer_offset_ = offset;
+        if (!read_fully(read_fd_, buffer_.data(), buffer_.size(), offset)) {
+            buffer_.clear();
+            return nullptr;
+        }
+    }
+    return buffer_.data() + (offset - buffer_offset_);
+}
+
 // Reads the record of index send_ - 1.
 bool Spool::read_at_cursor(SpooledMessage &message) {
     const uint64_t index = send_ - 1;
@@ -316,25 +335,31 @@ bool Spool::read_at_cursor(SpooledMessage &message) {
         read_segment_ = segment.first;
         read_index_ = segment.first;
         read_offset_ = 0;
+        buffer_.clear();
         if (read_fd_ < 0) {
             read_segment_ = UINT64_MAX;
             return false;
         }
     }
     RecordSizes sizes;
-    while (read_index_ < index) {
-        if (!read_sizes(read_fd_, read_offset_, segment.bytes, sizes)) return false;
+    for (;;) {
+        const char *header = bytes_at(read_offset_, kHeaderSize, segment.bytes);
+        if (header == nullptr) return false;
+        std::memcpy(&sizes.topic, header, 4);
+        std::memcpy(&sizes.payload, header + 4, 4);
+        if (sizes.topic > kLongestTopic || sizes.payload > kLongestPayload ||
+            sizes.total() > segment.bytes - read_offset_) {
+            return false;
+        }
+        if (read_index_ == index) break;
         read_offset_ += sizes.total();
         ++read_index_;
     }
-    if (!read_sizes(read_fd_, read_offset_, segment.bytes, sizes)) return false;
-    message.topic.resize(sizes.topic);
-    message.payload.resize(sizes.payload);
-    if (!read_fully(read_fd_, message.topic.data(), sizes.topic, read_offset_ + kHeaderSize) ||
-        !read_fully(read_fd_, message.payload.data(), sizes.payload,
-                    read_offset_ + kHeaderSize + sizes.topic)) {
-        return false;
-    }
+    const char *record =
+        bytes_at(read_offset_, static_cast<std::size_t>(sizes.total()), segment.bytes);
+    if (record == nullptr) return false;
+    message.topic.assign(record + kHeaderSize, sizes.topic);
+    message.payload.assign(record + kHeaderSize + sizes.topic, sizes.payload);
     read_offset_ += sizes.total();
     ++read_index_;
     return true;

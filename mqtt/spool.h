@@ -73,6 +73,7 @@ private:
     void advance_first();
     void remove_used_segments();
     bool read_at_cursor(SpooledMessage &message);
+    const char *bytes_at(uint64_t offset, std::size_t size, uint64_t file_size);
 
     const std::string folder_;
     const uint64_t max_messages_;
@@ -92,6 +93,8 @@ private:
     uint64_t read_segment_ = UINT64_MAX;  // its first index
     uint64_t read_index_ = 0;
     uint64_t read_offset_ = 0;
+    std::string buffer_;  // bytes of the read segment from buffer_offset_
+    uint64_t buffer_offset_ = 0;
 };
 
 }  // namespace tavlo::mqtt
