@@ -24,8 +24,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kKeepAliveSeconds = 30;
-// Messages handed to the client and not yet confirmed, at most.
+// Messages handed to the client and not yet confirmed, at most. At QoS 2
+// no more than a broker takes in flight from one client (mosquitto: 20 by
+// default): MQTT 3.1.1 has no word for "too many", and mosquitto then
+// acknowledges a message it drops.
 constexpr std::size_t kWindow = 100;
+constexpr std::size_t kQos2Window = 20;
 // The wait in the client's loop for the broker's answers.
 constexpr int kLoopWaitMs = 10;
 constexpr auto kFirstRetry = std::chrono::milliseconds(100);
@@ -211,7 +215,8 @@ bool BrokerLink::State::send_until_lost() {
     auto position_due = Clock::now() + kPositionEvery;
     SpooledMessage message;
     while (!stop_asked()) {
-        while (in_flight.size() < kWindow && spool.next_to_send(message)) {
+        const std::size_t window = settings.qos == 2 ? kQos2Window : kWindow;
+        while (in_flight.size() < window && spool.next_to_send(message)) {
             int id = 0;
             const int code = mosquitto_publish(client, &id, message.topic.c_str(),
                                                static_cast<int>(message.payload.size()),

@@ -63,13 +63,13 @@ class Broker:
 
 
 class Subscriber:
-    """mosquitto_sub at QoS 1 with a session the broker keeps (-c): its
+    """mosquitto_sub at QoS 1 (or `qos`) with a session the broker keeps (-c): its
     subscription is made first (-E), so that nothing published after the
     constructor is lost; then it runs, and reconnects after a restart of
     the broker. Its lines are TOPIC PAYLOAD."""
 
-    def __init__(self, broker, topic, ident="tavlo-test-subscriber"):
-        args = [TOOLS["mosquitto_sub"], "-h", "127.0.0.1", "-p", str(broker.port), "-q", "1",
+    def __init__(self, broker, topic, ident="tavlo-test-subscriber", qos=1):
+        args = [TOOLS["mosquitto_sub"], "-h", "127.0.0.1", "-p", str(broker.port), "-q", str(qos),
                 "-c", "-i", ident, "-t", topic, "-v"]
         subprocess.run(args + ["-E"], check=True, timeout=20)
         self.args, self.lines, self.process = args, [], None

@@ -74,6 +74,23 @@ class MqttPublish(unittest.TestCase):
         self.assertEqual(first_seen(numbers), list(range(1, count + 1)))
         print("repeats after two restarts: %d" % (len(numbers) - count))
 
+    def test_each_qos_delivers_every_message_with_the_broker_up(self):
+        count = 2000
+        for qos, ident in ((0, "qos0"), (1, "qos1"), (2, "qos2")):
+            with self.subTest(qos=qos):
+                subscriber = Subscriber(self.broker, "qos/%d/#" % qos, ident, qos=2)
+                subscriber.run()
+                try:
+                    run = subprocess.run(receiver_args(
+                        self.url, self.spool, "--mqtt-qos", str(qos), "--mqtt-topic",
+                        "qos/%d/{kind}" % qos, "--count", str(count), "sim:0:1700000000"),
+                        capture_output=True, timeout=60)
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    lines = subscriber.wait_for(lambda got: len(got) >= count, 20)
+                finally:
+                    subscriber.stop()
+                self.assertEqual(sequences(lines, "qos/"), list(range(1, count + 1)))
+
     def test_a_receiver_killed_while_the_broker_is_down_delivers_on_its_next_run(self):
         self.broker.stop()
         run = subprocess.Popen(receiver_args(self.url, self.spool, "sim:1:1700000000"),
