@@ -31,7 +31,7 @@ class Broker:
         self.config = os.path.join(folder, "mosquitto.conf")
         with open(self.config, "w") as file:
             file.write("listener %d 127.0.0.1\npersistence true\npersistence_location %s/\n"
-                       "max_queued_messages 200000\nmax_inflight_messages 1000\n"
+                       "max_queued_messages 200000\n"
                        "log_dest file %s\nuser %s\n%s"
                        % (self.port, folder, self.log, pwd.getpwuid(os.getuid()).pw_name,
                           extra or "allow_anonymous true\n"))
