@@ -75,7 +75,7 @@ struct BrokerLink::State {
     void drop_client();
     bool connect_once();
     bool send_until_lost();
-    void end_first(FirstConnect outcome, const std::string &reason);
+    bool end_first(FirstConnect outcome, const std::string &reason);
     bool wait_unless_stopped(Clock::duration time);
     bool stop_asked() {
         const std::lock_guard<std::mutex> lock(mutex);
@@ -141,13 +141,15 @@ void BrokerLink::State::drop_client() {
     spool.rewind();
 }
 
-void BrokerLink::State::end_first(FirstConnect outcome, const std::string &reason) {
+// Returns whether this was the first attempt's end.
+bool BrokerLink::State::end_first(FirstConnect outcome, const std::string &reason) {
     const std::lock_guard<std::mutex> lock(mutex);
-    if (first_ended) return;
+    if (first_ended) return false;
     first_ended = true;
     first = outcome;
     refusal = reason;
     changed.notify_all();
+    return true;
 }
 
 bool BrokerLink::State::wait_unless_stopped(Clock::duration time) {
@@ -178,15 +180,16 @@ bool BrokerLink::State::connect_once() {
     if (code == MOSQ_ERR_TLS) {
         const std::string reason =
             "the TLS handshake failed" + (last_error.empty() ? std::string() : ": " + last_error);
-        end_first(FirstConnect::kRefused, reason);
-        say_outage(reason);
+        // At the start the receiver says the refusal, and ends.
+        if (!end_first(FirstConnect::kRefused, reason)) say_outage(reason);
         drop_client();
         return false;
     }
     if (connack > 0) {
         const std::string reason = mosquitto_connack_string(connack);
-        end_first(FirstConnect::kRefused, reason);
-        say_outage("it refused the connection: " + reason);
+        if (!end_first(FirstConnect::kRefused, reason)) {
+            say_outage("it refused the connection: " + reason);
+        }
         drop_client();
         return false;
     }
