@@ -293,13 +293,7 @@ bool Spool::next_to_send(SpooledMessage &message) {
         }
         // A record that cannot be read back is gone: counted as dropped.
         ++dropped_;
-        if (index == first_) {
-            ++first_;
-            advance_first();
-            remove_used_segments();
-        } else {
-            confirmed_ahead_.insert(index);
-        }
+        release(index);
     }
     return false;
 }
@@ -367,7 +361,10 @@ bool Spool::read_at_cursor(SpooledMessage &message) {
 
 void Spool::confirmed(uint64_t index) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (index < first_ || index >= next_) return;
+    if (index >= first_ && index < next_) release(index);
+}
+
+void Spool::release(uint64_t index) {
     if (index == first_) {
         ++first_;
         advance_first();

@@ -71,6 +71,7 @@ private:
     std::string start_segment();
     void drop_oldest();
     void advance_first();
+    void release(uint64_t index);  // frees the place of a message waiting
     void remove_used_segments();
     bool read_at_cursor(SpooledMessage &message);
     const char *bytes_at(uint64_t offset, std::size_t size, uint64_t file_size);
