@@ -4,6 +4,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -111,7 +112,12 @@ int finish(const Stop &stop) {
         std::fputs(stop.text.c_str(), stderr);
         return stop.status;
     }
-    std::fputs(stop.text.c_str(), stdout);
+    // A text longer than the stream's buffer is written while it is put:
+    // the reason of a failed write is known only then.
+    errno = 0;
+    if (std::fputs(stop.text.c_str(), stdout) == EOF) {
+        return report_output_failure(stop.program, errno);
+    }
     return close_standard_output(stop.program, stop.status);
 }
 

@@ -11,6 +11,7 @@
 #include "expression_parser.h"
 #include "installed_docs.h"
 #include "metrics_endpoint.h"
+#include "mqtt_options.h"
 #include "number_reading.h"
 #include "option_rows.h"
 
@@ -46,7 +47,8 @@ const std::vector<cli::ExitStatus> kExitStatuses = {
     {1, "the client library could not be initialised"},
     {2,
      "usage: no device name, an empty one, a bad option, or --view where it cannot run (no "
-     "terminal, not built in)"},
+     "terminal, not built in), or --mqtt without a usable spool or password file, or not built "
+     "in"},
     {3, "--timeout ran out before the --count messages were shown"},
     {4, "standard output could not be written"},
     {5,
@@ -59,6 +61,8 @@ const std::vector<cli::ExitStatus> kExitStatuses = {
     {8,
      "the --metrics FILE cannot be written (its folder is missing or not writable), or "
      "--metrics-listen cannot listen on its address"},
+    {9, "MQTT messages were not delivered by the end (they stay in the spool)"},
+    {10, "the MQTT broker refused the connection at start (credentials, client id, certificate)"},
 };
 
 constexpr double kShortestTimeout = 0.001;
@@ -169,12 +173,13 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
     // (files() or offers()) where that is more than nothing; --help and the
     // completion take it from here. Its item in man/tavlo_t_receiver.1 is
     // written by hand, and a test checks it against --help.
-    const std::vector<cli::Option> options = {
+    std::vector<cli::Option> options = {
         cli::one_of("format", format_names(), [&o](std::size_t row) { o.output.format = row; })
             .help("F",
                   "text (the default): the text report of each message; json: one JSON object a "
                   "line for every message of any kind (see below), and the receiver's own lines "
-                  "on standard error; view: the live view (--view)"),
+                  "on standard error; view: the live view (--view); none: nothing on standard "
+                  "output (a run that only publishes)"),
         cli::flag("view", view)
             .help(
                 "a full-screen table of the tags, one row a tag, kept current (q quits, arrow and "
@@ -241,6 +246,7 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                   "the same over HTTP at /metrics (on 127.0.0.1 unless an address is given; port "
                   "0: one the system picks, said on standard error)"),
     };
+    for (cli::Option &option : mqtt::mqtt_options(o.mqtt)) options.push_back(std::move(option));
     const std::string after = kAfterOptions + json_output_document() + "\n";
     const cli::Program program = {kProgramName, kUsage, after.c_str(), kExitStatuses, true};
     const cli::Parsed parsed = cli::read_options(program, options, argc, argv);
@@ -280,6 +286,11 @@ ParsedCommandLine parse_command_line(int argc, char **argv) {
                 metrics::read_listen_address(o.metrics_listen, o.metrics_address, o.metrics_port);
         }
         if (!problem.empty()) result.stop = cli::usage_error(program, "--metrics-listen", problem);
+    }
+    if (!result.stop) {
+        if (const auto [option, problem] = mqtt::mqtt_settings_problem(o.mqtt); !problem.empty()) {
+            result.stop = cli::usage_error(program, option, problem);
+        }
     }
     if (view) o.output.format = format_row("view");
     // The JSON lines and the live view have escapes of their own.

@@ -7,6 +7,7 @@
 
 #include "command_line.h"
 #include "message_output.h"
+#include "mqtt_settings.h"
 #include "run_judgement.h"
 
 namespace tavlo::receiver {
@@ -29,6 +30,7 @@ struct Options {
     std::string metrics_listen;  // --metrics-listen [ADDRESS:]PORT: "" for none
     std::string metrics_address;
     int metrics_port = 0;
+    mqtt::MqttSettings mqtt;  // --mqtt and its options
 };
 
 struct ParsedCommandLine {

@@ -8,6 +8,7 @@
 #include "clock.h"
 #include "message_output.h"
 #include "metrics_publisher.h"
+#include "mqtt_publishing.h"
 #include "record_sizes.h"
 #include "recording.h"
 #include "report_output.h"
@@ -137,6 +138,19 @@ void shut_down(std::FILE *notes) {
     }
 }
 
+// With --mqtt, opens the spool and connects to the broker, and hands every
+// message shown to it.
+int start_mqtt(const Options &options, MessageOutput &output,
+               std::unique_ptr<mqtt::MqttPublishing> &mqtt) {
+    if (options.mqtt.url.empty()) return kExitStopped;
+    mqtt::StartProblem problem = mqtt::StartProblem::kNone;
+    mqtt = mqtt::start_publishing(options.mqtt, options.device, problem);
+    if (problem == mqtt::StartProblem::kRefused) return kExitMqttRefused;
+    if (!mqtt) return kExitUsage;
+    output.also_to(mqtt.get());
+    return kExitStopped;
+}
+
 }  // namespace
 
 int run_receiver(const Options &options) {
@@ -161,6 +175,7 @@ int run_receiver(const Options &options) {
     StatusBlock log_block;
     StatusBlock main_block;
     int status = kExitStopped;
+    std::unique_ptr<mqtt::MqttPublishing> mqtt;
     if (options.device == nullptr) {
         std::fprintf(notes, "\n Usage: tavlo_t_receiver device_name [app_id]\n\n");
         status = kExitUsage;
@@ -173,12 +188,13 @@ int run_receiver(const Options &options) {
         if (failed(main_block)) {
             print_init_error_listing(notes, main_block);
             status = kExitInitFailed;
-        } else {
+        } else if (status = start_mqtt(options, output, mqtt); status == kExitStopped) {
             expect::RunJudgement judgement(options.judgement, posix::clock_in_use());
             output.start(fields.device);
             status = receive_messages(options, fields, main_block, log_block, output, judgement,
                                       publisher);
             output.end();
+            if (mqtt && !mqtt->finish() && status == kExitStopped) status = kExitMqttUndelivered;
             status = judged_status(
                 status, judgement.finish(fields.device,
                                          kOutputFormats[options.output.format].name == "json"));
@@ -189,6 +205,7 @@ int run_receiver(const Options &options) {
     if (!publisher.finish(output.accounting(), figures_now(output)) && status == kExitStopped) {
         status = kExitMetricsFailed;
     }
+    if (mqtt && options.output.stats) mqtt->write_summary(stderr);
     return status;
 }
 

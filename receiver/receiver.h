@@ -17,6 +17,8 @@ enum ExitStatus : int {
     kExitNothingRead = 7,
     // The --metrics file cannot be written, or its endpoint cannot listen.
     kExitMetricsFailed = 8,
+    kExitMqttUndelivered = 9,  // MQTT messages left in the spool at the end
+    kExitMqttRefused = 10,     // the MQTT broker refused the connection at start
 };
 
 // Runs the receiver to its end and returns the process exit status.

@@ -65,11 +65,14 @@ need=()
 command -v tmux >/dev/null 2>&1 || need+=(tmux)  # the terminal tests; skipped without it
 # The live view (--view); without it the receiver is built without the view.
 [ -e /usr/include/curses.h ] || need+=(libncurses-dev)
+# --mqtt (libmosquitto); without it the receiver is built with --mqtt unavailable.
+[ -e /usr/include/mosquitto.h ] || need+=(libmosquitto-dev)
 # The output tests (python3's strict JSON parser) and the path into an MQTT
 # broker; skipped without them.
 command -v python3 >/dev/null 2>&1 || need+=(python3)
 { command -v mosquitto || [ -x /usr/sbin/mosquitto ]; } >/dev/null 2>&1 || need+=(mosquitto)
 command -v mosquitto_sub >/dev/null 2>&1 || need+=(mosquitto-clients)
+command -v openssl >/dev/null 2>&1 || need+=(openssl)  # the certificates of the --mqtt TLS test
 command -v clang++ >/dev/null 2>&1 || need+=(clang libclang-rt-dev)
 # The packages (dpkg-shlibdeps, dpkg-buildflags, lintian), the manual pages'
 # check (man with groff) and the completion's test (bash-completion).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "json_message.h"
 #include "json_text.h"
 #include "output_format.h"
 #include "report_lines.h"
@@ -184,6 +185,69 @@ void write_header(ts::ReportWriter &out, const ReceivedMessage &message) {
     out.integer(message.slots.sequence);
 }
 
+}  // namespace
+
+// The texts made once and the buffers kept from message to message.
+struct JsonMessage::Parts {
+    // The status table's codes, and the codes of the types that have names.
+    CodeMembers statuses{-72, 0, add_status_members};
+    CodeMembers data_types{0, 7, add_data_type_members};
+    CodeMembers device_data_types{0, 15, add_device_data_type_members};
+    TimeTexts timestamps;
+    TimeTexts time_values;
+};
+
+JsonMessage::JsonMessage() : parts_(std::make_unique<Parts>()) {}
+
+JsonMessage::~JsonMessage() = default;
+
+int32_t JsonMessage::write(ts::ReportWriter &out, const ReceivedMessage &message,
+                           const TagSelection &selection, int64_t missing_before) {
+    Parts &parts = *parts_;
+    write_header(out, message);
+    if (missing_before > 0) {
+        out.text(",\"missing_before\":");
+        out.integer(missing_before);
+    }
+    out.text(",\"tags\":[");
+    const records::MessageView tags = message.tags();
+    const unsigned char *value = tags.values;
+    int32_t shown = 0;
+    for (int32_t k = 0; k < tags.count; ++k) {
+        const TypeDescriptor *descriptor =
+            tags.descriptors != nullptr ? &tags.descriptors[k + 1] : nullptr;
+        if (selection.includes(k)) {
+            out.text(shown++ == 0 ? "{\"place\":" : ",{\"place\":");
+            out.integer(k + 1);
+            out.text(",");
+            json::write_text_member(out, "name", unpadded(message.name(k)));
+            if (descriptor != nullptr) {
+                parts.data_types.write(out, descriptor->data_type);
+                parts.device_data_types.write(out, descriptor->device_data_type);
+                if (value != nullptr) write_value(out, *descriptor, value, parts.time_values);
+            }
+            if (tags.timestamps != nullptr) {
+                out.text(",\"timestamp\":");
+                out.text(parts.timestamps.text_of(tags.timestamps[k]));
+            }
+            if (tags.statuses != nullptr) {
+                const TagStatus &status = tags.statuses[k];
+                parts.statuses.write(out, status.status);
+                out.text(",\"facility\":");
+                out.integer(status.facility);
+                out.text(",\"driver_status\":");
+                out.integer(status.driver_status);
+            }
+            out.text("}");
+        }
+        if (value != nullptr && descriptor != nullptr) value += ts::value_step(descriptor->size);
+    }
+    out.text("]}");
+    return shown;
+}
+
+namespace {
+
 class JsonFormat final : public OutputFormat {
 public:
     std::FILE *notes() const override { return stderr; }
@@ -191,63 +255,20 @@ public:
     std::optional<int32_t> show(const ReceivedMessage &message,
                                 const TagSelection &selection) override {
         ts::ReportWriter out(stdout);
-        write_header(out, message);
-        if (missing_before_ > 0) {
-            out.text(",\"missing_before\":");
-            out.integer(missing_before_);
-            missing_before_ = 0;
-        }
-        out.text(",\"tags\":[");
-        const records::MessageView tags = message.tags();
-        const unsigned char *value = tags.values;
-        int32_t shown = 0;
-        for (int32_t k = 0; k < tags.count; ++k) {
-            const TypeDescriptor *descriptor =
-                tags.descriptors != nullptr ? &tags.descriptors[k + 1] : nullptr;
-            if (selection.includes(k)) {
-                out.text(shown++ == 0 ? "{\"place\":" : ",{\"place\":");
-                out.integer(k + 1);
-                out.text(",");
-                json::write_text_member(out, "name", unpadded(message.name(k)));
-                if (descriptor != nullptr) {
-                    data_types_.write(out, descriptor->data_type);
-                    device_data_types_.write(out, descriptor->device_data_type);
-                    if (value != nullptr) write_value(out, *descriptor, value, time_values_);
-                }
-                if (tags.timestamps != nullptr) {
-                    out.text(",\"timestamp\":");
-                    out.text(timestamps_.text_of(tags.timestamps[k]));
-                }
-                if (tags.statuses != nullptr) {
-                    const TagStatus &status = tags.statuses[k];
-                    statuses_.write(out, status.status);
-                    out.text(",\"facility\":");
-                    out.integer(status.facility);
-                    out.text(",\"driver_status\":");
-                    out.integer(status.driver_status);
-                }
-                out.text("}");
-            }
-            if (value != nullptr && descriptor != nullptr)
-                value += ts::value_step(descriptor->size);
-        }
-        out.text("]}\n");
+        const int32_t shown = object_.write(out, message, selection, missing_before_);
+        missing_before_ = 0;
+        out.text("\n");
         return shown;
     }
+
+    void gap_before(int64_t missing) override { missing_before_ += missing; }
 
     void connect_failed(const char *device, const StatusBlock &) override {
         std::fprintf(stderr, "Error connecting to %s\n", device);
     }
 
-    void gap_before(int64_t missing) override { missing_before_ += missing; }
-
 private:
-    // The status table's codes, and the codes of the types that have names.
-    CodeMembers statuses_{-72, 0, add_status_members};
-    CodeMembers data_types_{0, 7, add_data_type_members};
-    CodeMembers device_data_types_{0, 15, add_device_data_type_members};
-    TimeTexts timestamps_;
-    TimeTexts time_values_;
+    JsonMessage object_;
     // Numbers missing before the next message shown.
     int64_t missing_before_ = 0;
 };

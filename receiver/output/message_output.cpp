@@ -75,6 +75,7 @@ bool MessageOutput::show(const ReceivedMessage &message) {
     const std::optional<int32_t> tags = format_->show(message, selection);
     if (!tags) return false;
     stats_.shown(message.slots.kind, *tags);
+    if (sink_ != nullptr) sink_->take(message, selection);
     return true;
 }
 

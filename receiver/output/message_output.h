@@ -25,6 +25,13 @@ struct OutputSettings {
     std::optional<std::chrono::milliseconds> stale;
 };
 
+// Gets every message shown, after its format (the MQTT publishing).
+class ShownMessageSink {
+public:
+    virtual ~ShownMessageSink() = default;
+    virtual void take(const ReceivedMessage &message, const TagSelection &selection) = 0;
+};
+
 class MessageOutput {
 public:
     explicit MessageOutput(OutputSettings settings);
@@ -37,6 +44,9 @@ public:
     // Shows the message if the filters leave it and the format shows it.
     // Returns whether it was shown.
     bool show(const ReceivedMessage &message);
+
+    // Hands every message shown to `sink` too (null: none).
+    void also_to(ShownMessageSink *sink) { sink_ = sink; }
 
     void connect_failed(const char *device, const StatusBlock &block);
     void read_failed(const StatusBlock &block);
@@ -73,6 +83,7 @@ private:
     accounting::RunAccounting accounting_;
     accounting::GapNotices gaps_;
     std::optional<accounting::StaleTags> stale_;
+    ShownMessageSink *sink_ = nullptr;
 };
 
 }  // namespace tavlo::receiver

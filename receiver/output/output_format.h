@@ -68,6 +68,9 @@ std::unique_ptr<OutputFormat> make_text_format();
 // One JSON object a line.
 std::unique_ptr<OutputFormat> make_json_format();
 
+// Nothing on standard output (a run that only publishes).
+std::unique_ptr<OutputFormat> make_none_format();
+
 // The live view: a table of the tags on the terminal, kept current.
 std::unique_ptr<OutputFormat> make_view_format();
 
@@ -88,6 +91,7 @@ constexpr OutputFormatRow kOutputFormats[] = {
     {"text", make_text_format, nullptr},
     {"json", make_json_format, nullptr},
     {"view", make_view_format, view_unavailable},
+    {"none", make_none_format, nullptr},
 };
 
 }  // namespace tavlo::receiver

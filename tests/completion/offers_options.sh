@@ -80,7 +80,7 @@ for name in "${!path[@]}"; do
   expect --help -- "$name" --he
 done
 
-expect text json view -- tavlo_t_receiver --format ''
+expect text json view none -- tavlo_t_receiver --format ''
 expect json -- tavlo_t_receiver --format=j
 expect get put declare cancel unsolicited -- tavlo_t_receiver --kind ''
 expect get,unsolicited -- tavlo_t_receiver --kind get,un

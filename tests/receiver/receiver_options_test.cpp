@@ -63,7 +63,8 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--count=7x", "PLANT7"}, count},
         {{"--timeout", "-1", "PLANT7"}, timeout},
         {{"--timeout=nan", "PLANT7"}, timeout},
-        {{"--format", "xml", "PLANT7"}, "tavlo_t_receiver: --format: expects text, json or view\n"},
+        {{"--format", "xml", "PLANT7"},
+         "tavlo_t_receiver: --format: expects text, json, view or none\n"},
         // The live view needs a terminal; the tests' standard output is a pipe.
         {{"--view", "PLANT7"}, kNoView},
         {{"--format", "view", "--count", "1", "PLANT7"}, kNoView},
@@ -91,6 +92,20 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
         {{"--metrics-listen", "65536", "PLANT7"}, bad_listen(kBadPort + "'65536'")},
         {{"--metrics-listen", "[::1]:", "PLANT7"}, bad_listen(kBadPort + "'[::1]:'")},
         {{"--metrics-listen", ":9100", "PLANT7"}, bad_listen("needs an address before the ':'")},
+        {{"--mqtt", "http://broker", "PLANT7"},
+         "tavlo_t_receiver: --mqtt: expects mqtt://HOST[:PORT] or mqtts://HOST[:PORT], not "
+         "'http://broker'\n"},
+        {{"--mqtt-qos", "3", "PLANT7"},
+         "tavlo_t_receiver: --mqtt-qos: expects a whole number from 0 to 2\n"},
+        {{"--mqtt-spool", "/tmp/s", "PLANT7"},
+         "tavlo_t_receiver: --mqtt-spool: needs --mqtt URL\n"},
+        {{"--mqtt-topic", "plant/#", "PLANT7"},
+         "tavlo_t_receiver: --mqtt-topic: may not hold + or # (they are for subscriptions)\n"},
+        {{"--mqtt", "mqtt://h", "--mqtt-cafile", "ca.pem", "PLANT7"},
+         TAVLO_MQTT_BUILT ? "tavlo_t_receiver: --mqtt-cafile: needs an mqtts:// broker\n"
+                          : "tavlo_t_receiver: --mqtt: needs libmosquitto, which this build was "
+                            "made without (Debian: apt-get install libmosquitto-dev, then build "
+                            "again)\n"},
         {{""}, "tavlo_t_receiver: device_name: is empty\n"},
         {{"--count", "1", "", "APP"}, "tavlo_t_receiver: device_name: is empty\n"},
     };
