@@ -6,5 +6,5 @@
 
 extern "C" int clear_screen(void) {
     std::fflush(stdout);  // what was printed before goes out before the screen is cleared
-    return std::system("clear");
+    return std::system(TAVLO_CLEAR_COMMAND);
 }

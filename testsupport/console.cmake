@@ -12,3 +12,11 @@ target_sources(tavlo_testsupport_objects PRIVATE
   time_date_parsers.cpp
   wait_for_return.cpp
   yes_no.cpp)
+# The command interpreter's command that clears the screen.
+if(WIN32)
+  set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/clear_screen.cpp APPEND PROPERTY
+               COMPILE_DEFINITIONS TAVLO_CLEAR_COMMAND="cls")
+else()
+  set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/clear_screen.cpp APPEND PROPERTY
+               COMPILE_DEFINITIONS TAVLO_CLEAR_COMMAND="clear")
+endif()
