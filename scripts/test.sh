@@ -7,7 +7,9 @@
 #   4. g++ under AddressSanitizer and UndefinedBehaviorSanitizer: the suite;
 #   5. clang under both sanitizers, with the libFuzzer programs: the suite;
 #   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
-#      its seed corpus.
+#      its seed corpus;
+#   7. the Windows build, cross-compiled with MinGW-w64: its tests under Wine
+#      (skipped, saying why, without the cross compiler or Wine).
 # Warnings are errors in every build, and every build has the suite
 # (build/ is shared with the README's first command, which turns it off).
 # What is missing is installed with apt-get when the script runs as root.
@@ -81,6 +83,10 @@ command -v groff >/dev/null 2>&1 || need+=(groff)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -e /usr/share/bash-completion/bash_completion ] || need+=(bash-completion)
 command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
+# The Windows build and its tests under Wine; skipped without them.
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64 mingw-w64)
+command -v wine >/dev/null 2>&1 || need+=(wine64)
+[ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 if command -v clang++ >/dev/null 2>&1 &&
    [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
   need+=(libclang-rt-dev)  # libFuzzer
@@ -234,3 +240,28 @@ for ((first = 0; first < ${#targets[@]}; first += jobs)); do
   done
 done
 [ "$fuzz_failed" = 0 ]
+
+# ---- Windows: cross-compiled, the programs and their tests run under Wine
+# in a prefix of their own; compared with the first build's receiver.
+stage "Windows (MinGW-w64) build, tests under Wine"
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+  echo "skipped: no MinGW-w64 cross compiler (apt-get install g++-mingw-w64-x86-64)"
+  skip_reasons+=("Windows stage: no MinGW-w64 cross compiler")
+elif ! command -v wine >/dev/null 2>&1; then
+  echo "skipped: no Wine to run the Windows programs (apt-get install wine64)"
+  skip_reasons+=("Windows stage: no Wine")
+else
+  export WINEDEBUG=-all WINEPREFIX="$PWD/build-win/wineprefix"
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DTAVLO_WERROR=ON -DTAVLO_BUILD_TESTS=ON -DTAVLO_LINUX_BUILD_DIR="$PWD/build"
+  cmake --build build-win -j "$jobs"
+  x86_64-w64-mingw32-objdump -p build-win/bin/TAVLO.dll |
+    sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p'
+  # Wine keeps its server's socket under TMPDIR: a folder of its own for
+  # the stage, outside the one that the suite must leave empty.
+  wine_tmp="$PWD/build-win/wine-tmp"
+  mkdir -p "$wine_tmp"
+  TMPDIR="$wine_tmp" wineboot -i >/dev/null 2>&1 || true  # the prefix's first start
+  run_suite build-win TMPDIR="$wine_tmp"
+  TMPDIR="$wine_tmp" wineserver -k || true
+fi

@@ -2,7 +2,9 @@
 # The Windows receiver, under Wine, prints the Linux receiver's text report
 # byte for byte once its CR LF line ends are LF again: from the built-in
 # plant, and from the Linux device simulator over loopback, both receivers
-# at once its clients. Every line end of the Windows report is CR LF.
+# at once its clients. Every line end of the Windows report is CR LF; its
+# recording is Linux's, but for the times the messages came; --timeout
+# stops it.
 # Usage: same_report_as_linux.sh WINE RECEIVER.EXE LINUX_BUILD_DIR
 # Exits 77 (skipped) without a Linux build of the receiver and simulator.
 set -euo pipefail
@@ -34,9 +36,24 @@ compare() {
   echo "$1: the same $(wc -c <"$scratch/linux") bytes ($lines lines)"
 }
 
-"$wine" "$windows_receiver" --count 12 sim:0:1700000000 >"$scratch/windows"
-"$linux_receiver" --count 12 sim:0:1700000000 >"$scratch/linux"
+"$wine" "$windows_receiver" --count 12 --record "$scratch/windows.rec" sim:0:1700000000 \
+  >"$scratch/windows"
+"$linux_receiver" --count 12 --record "$scratch/linux.rec" sim:0:1700000000 >"$scratch/linux"
 compare "the built-in plant"
+if ! cmp <(sed 's/ at=[0-9.]*$//' "$scratch/windows.rec") <(sed 's/ at=[0-9.]*$//' "$scratch/linux.rec"); then
+  echo "the recordings differ" >&2
+  exit 1
+fi
+echo "the recordings: the same but for the times the messages came"
+
+status=0
+"$wine" "$windows_receiver" --timeout 1 sim:100:1700000000 >"$scratch/windows" 2>/dev/null || status=$?
+if [ "$status" != 0 ] || ! grep -q '^Status is' "$scratch/windows" ||
+   ! tail -n 3 "$scratch/windows" | grep -q '^Closing Tavlo Connections\.'; then
+  echo "--timeout 1: status $status, the report ends: $(tail -c 200 "$scratch/windows")" >&2
+  exit 1
+fi
+echo "--timeout 1: shut down with status 0"
 
 # Both receivers connect before the first of the 20 messages; 19 are shown
 # (one is of a kind that the report leaves out).
