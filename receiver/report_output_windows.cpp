@@ -53,7 +53,6 @@ BOOL WINAPI on_console_event(DWORD event) {
 }
 
 constexpr std::size_t kBufferSize = 1 << 16;
-constexpr std::chrono::seconds kStopGrace{1};
 constexpr unsigned long kLookEvery = 100;  // ms, at a stop in a wait for the pump
 
 struct OutputState {
@@ -147,12 +146,6 @@ void arm_timeout(double seconds) {
 
 StopReason stop_reason() {
     return static_cast<StopReason>(g_stop_reason.load());
-}
-
-posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end) {
-    if (!stop_requested()) return std::nullopt;
-    if (!grace_end) grace_end = std::chrono::steady_clock::now() + kStopGrace;
-    return grace_end;
 }
 
 void open_report_output(ReportBytes bytes) {
