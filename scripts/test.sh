@@ -263,5 +263,12 @@ else
   mkdir -p "$wine_tmp"
   TMPDIR="$wine_tmp" wineboot -i >/dev/null 2>&1 || true  # the prefix's first start
   run_suite build-win TMPDIR="$wine_tmp"
+  # The ZIP archive, unpacked: its receiver runs from its own folder.
+  (cd build-win && cpack --config CPackConfig.cmake)
+  rm -rf build-win/zip-check && mkdir build-win/zip-check
+  unzip -q build-win/tavlo-*-windows-x86_64.zip -d build-win/zip-check
+  TMPDIR="$wine_tmp" wine build-win/zip-check/tavlo-*/bin/tavlo_t_receiver.exe --count 2 \
+    sim:0:1700000000 | grep -c '^Tagname' | grep -qx 14
+  echo "the ZIP archive's receiver ran under Wine"
   TMPDIR="$wine_tmp" wineserver -k || true
 fi
