@@ -7,8 +7,8 @@
 
 #include "clock.h"
 #include "frame_reader.h"
-#include "transport.h"
 #include "sockets.h"
+#include "transport.h"
 
 namespace tavlo::standin {
 
