@@ -67,10 +67,12 @@ Parsed read_options(const Program &program, const std::vector<Option> &options, 
         std::string problem;
         if (!row) {
             problem = "unknown option";
+        } else if (found == '?' || (found == ':' && table[*row].has_arg == no_argument)) {
+            // A value given to a flag: glibc's getopt_long says '?', the
+            // BSD one of MinGW-w64 ':'.
+            problem = "takes no value";
         } else if (found == ':') {
             problem = "needs a value";
-        } else if (found == '?') {
-            problem = "takes no value";
         } else if (*row == help_row) {
             parsed.stop = Stop{0, help_text(program, options), program.name};
             return parsed;

@@ -9,14 +9,23 @@ include(CMakePackageConfigHelpers)
 set_target_properties(tavlo_client_headers PROPERTIES EXPORT_NAME client_headers)
 set_target_properties(tavlo_client PROPERTIES EXPORT_NAME client)
 set_target_properties(tavlo_testsupport PROPERTIES EXPORT_NAME testsupport)
-install(TARGETS tavlo_t_receiver tavlo_devsim tavlo_check_tag_list tavlo_define_tags
+install(TARGETS tavlo_t_receiver tavlo_check_tag_list tavlo_define_tags
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+if(TAVLO_BUILD_DEVSIM)
+  install(TARGETS tavlo_devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+endif()
+# On Windows a DLL goes beside the programs (RUNTIME) and its import
+# library into the library folder (ARCHIVE).
 install(TARGETS tavlo_client_headers tavlo_client
   EXPORT tavloTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT client NAMELINK_COMPONENT dev)
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT client NAMELINK_COMPONENT dev
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT client
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 install(TARGETS tavlo_testsupport
   EXPORT tavloTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT testsupport NAMELINK_COMPONENT dev
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT testsupport
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 install(FILES clientlib/tavlo.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
 install(EXPORT tavloTargets NAMESPACE tavlo::

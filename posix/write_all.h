@@ -1,9 +1,11 @@
 // Writing a whole buffer to a descriptor, through signals and slow readers.
 #pragma once
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +14,8 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+
+#include "files.h"
 
 namespace tavlo::posix {
 
@@ -22,6 +26,24 @@ namespace detail {
 // How long a wait for room in a descriptor that never waits (O_NONBLOCK)
 // lasts before the deadline is asked again.
 constexpr std::chrono::milliseconds kRoomWaitSlice{100};
+
+#ifdef _WIN32
+// A file, a console or a pipe on Windows has no wait for room of its own: a
+// write waits as long as its reader makes it, and the deadline is asked
+// again between pieces of at most this many bytes.
+constexpr std::size_t kPieceLimit = 4096;
+
+inline int wait_for_room(int, const WriteDeadline &) {
+    return 1;
+}
+
+inline bool writes_wait(int) {
+    return true;
+}
+#else
+// Where a write may wait, it goes in pieces that a pipe with room takes
+// without waiting.
+constexpr std::size_t kPieceLimit = PIPE_BUF;
 
 // Waits until `fd` takes bytes, at most until `deadline` (none: as long as
 // it takes). Returns 1 when it does, 0 at the deadline, -1 with errno set.
@@ -41,6 +63,7 @@ inline bool writes_wait(int fd) {
     const int flags = fcntl(fd, F_GETFL);
     return flags < 0 || (flags & O_NONBLOCK) == 0;
 }
+#endif
 
 }  // namespace detail
 
@@ -68,9 +91,10 @@ inline int write_all(int fd, const char *data, std::size_t size,
             if (ready < 0) continue;
         }
         const std::size_t left = size - written;
-        const std::size_t piece =
-            until && detail::writes_wait(fd) ? std::min<std::size_t>(left, PIPE_BUF) : left;
-        const ssize_t n = ::write(fd, data + written, piece);
+        const std::size_t piece = until && detail::writes_wait(fd)
+                                      ? std::min<std::size_t>(left, detail::kPieceLimit)
+                                      : left;
+        const ssize_t n = write_to(fd, data + written, piece);
         if (n > 0) {
             written += static_cast<std::size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

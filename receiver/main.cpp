@@ -1,6 +1,7 @@
 // tavlo_t_receiver: connects to a device and prints every message it sends.
 #include <unistd.h>
 
+#include "files.h"
 #include "options.h"
 #include "receiver.h"
 #include "recording.h"
@@ -19,8 +20,11 @@ int main(int argc, char **argv) {
         return kExitRecordingFailed;
     }
     // A device's control bytes could work the terminal the report goes to.
-    const bool to_terminal =
-        kOutputFormats[options.output.format].name == "text" && isatty(STDOUT_FILENO) != 0;
+    const bool text = kOutputFormats[options.output.format].name == "text";
+    const bool to_terminal = text && isatty(STDOUT_FILENO) != 0;
+    // The text report's line ends are the console's (CR LF on Windows);
+    // the other formats' bytes are the same everywhere.
+    if (!text) tavlo::posix::write_binary(STDOUT_FILENO);
     open_report_output(to_terminal && !options.raw ? ReportBytes::kControlsEscaped
                                                    : ReportBytes::kAsTheyAre);
     install_stop_handlers();

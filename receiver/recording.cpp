@@ -4,8 +4,6 @@
 #include "recording.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,11 +23,13 @@
 #include <utility>
 #include <vector>
 
+#include "files.h"
 #include "options.h"
 #include "receiver.h"
 #include "recording_append.h"
 #include "report_output.h"
 #include "script_writer.h"
+#include "thread_signals.h"
 #include "unique_fd.h"
 #include "write_all.h"
 
@@ -121,12 +121,8 @@ RecordingWriter::RecordingWriter(int fd, std::string first, Deadline deadline, F
       deadline_(std::move(deadline)),
       failure_(std::move(failure)) {
     // The stop signals must reach the receiver's thread, whose waits they end.
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &before);
+    const posix::SignalsBlocked blocked;
     thread_ = std::thread([this] { run(); });
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 RecordingWriter::~RecordingWriter() {
@@ -230,10 +226,9 @@ void say(const char *what, const char *reason) {
 
 // On the writer thread: its write failed.
 void say_write_failed(int error) {
-    char buffer[256];
     say("cannot write the recording", error == ETIMEDOUT
                                           ? "its reader took nothing for a second after the stop"
-                                          : strerror_r(error, buffer, sizeof buffer));
+                                          : posix::error_text(error).c_str());
 }
 
 // Readies a regular file of `size` bytes that --append adds to: refuses a
@@ -241,7 +236,8 @@ void say_write_failed(int error) {
 // short left at its end (`size` is then the size left); else ends its last
 // line. False after one line on standard error.
 bool prepare_append(off_t &size) {
-    const posix::UniqueFd file(open(g_recording.path.c_str(), O_RDONLY | O_CLOEXEC));
+    const posix::UniqueFd file(
+        open(g_recording.path.c_str(), O_RDONLY | posix::kOpenCloseOnExec | posix::kOpenBinary));
     if (!file) {
         say("cannot record to", std::strerror(errno));
         return false;
@@ -283,7 +279,8 @@ bool open_recording(const char *path, RecordMode mode) {
     // Without a wait for a reader of a pipe: the stop handlers are not there
     // yet to end it. The writer thread's writes wait in poll(), which it
     // ends to see a stop.
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK;
+    int flags =
+        O_WRONLY | O_CREAT | posix::kOpenCloseOnExec | posix::kOpenNoWait | posix::kOpenBinary;
     if (mode == RecordMode::kAppend) flags |= O_APPEND;
     if (mode == RecordMode::kReplace) flags |= O_TRUNC;
     if (!exists && mode == RecordMode::kNew) flags |= O_EXCL;

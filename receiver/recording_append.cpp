@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "files.h"
 #include "script_reader.h"
 #include "script_text.h"
 
@@ -20,7 +21,7 @@ constexpr std::string_view kMessageStart = "message ";
 // Up to `count` bytes of the file at `at`; fewer at its end or after an error.
 std::string bytes_at(int fd, off_t at, std::size_t count) {
     std::string bytes(count, '\0');
-    const ssize_t got = pread(fd, bytes.data(), count, at);
+    const ssize_t got = posix::read_at(fd, bytes.data(), count, at);
     bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return bytes;
 }

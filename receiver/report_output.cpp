@@ -47,8 +47,6 @@ void handle(int signal_number) {
 
 // Whole messages go out at once: the report flushes after each.
 constexpr std::size_t kBufferSize = 1 << 16;
-// How long output may still wait for its reader once a stop was asked for.
-constexpr std::chrono::seconds kStopGrace{1};
 
 struct OutputState {
     std::FILE *system_stdout = nullptr;
@@ -126,12 +124,6 @@ void arm_timeout(double seconds) {
 
 StopReason stop_reason() {
     return static_cast<StopReason>(g_stop_reason.load());
-}
-
-posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end) {
-    if (!stop_requested()) return std::nullopt;
-    if (!grace_end) grace_end = std::chrono::steady_clock::now() + kStopGrace;
-    return grace_end;
 }
 
 void open_report_output(ReportBytes bytes) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "files.h"
 #include "message_codec.h"
 #include "wire_format.h"
 
@@ -62,7 +63,7 @@ bool LineReader::fill() {
 
 std::size_t LineReader::read_some(char *to, std::size_t room) {
     for (;;) {
-        const ssize_t n = ::read(fd_, to, room);
+        const ssize_t n = posix::read_from(fd_, to, room);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR) {
             read_error_ = errno;
@@ -420,7 +421,7 @@ ScriptReader::Status ScriptReader::next(ScriptMessage &message, ScriptError &err
 std::string ScriptFile::open(const std::string &path) {
     path_ = path;
     reader_.reset();
-    file_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    file_.reset(::open(path.c_str(), O_RDONLY | posix::kOpenCloseOnExec | posix::kOpenBinary));
     if (!file_) return "cannot open " + path + ": " + std::strerror(errno);
     // A folder opens, and gives no lines.
     struct stat status {};

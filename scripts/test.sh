@@ -7,7 +7,9 @@
 #   4. g++ under AddressSanitizer and UndefinedBehaviorSanitizer: the suite;
 #   5. clang under both sanitizers, with the libFuzzer programs: the suite;
 #   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
-#      its seed corpus.
+#      its seed corpus;
+#   7. the Windows build, cross-compiled with MinGW-w64: its tests under Wine
+#      (skipped, saying why, without the cross compiler or Wine).
 # Warnings are errors in every build, and every build has the suite
 # (build/ is shared with the README's first command, which turns it off).
 # What is missing is installed with apt-get when the script runs as root.
@@ -88,6 +90,10 @@ command -v clang-format >/dev/null 2>&1 || need+=(clang-format)
 # and promtool, which checks the metrics (skipped without it).
 [ -e /usr/include/httplib.h ] || need+=(libcpp-httplib-dev)
 command -v promtool >/dev/null 2>&1 || need+=(prometheus)
+# The Windows build and its tests under Wine; skipped without them.
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64 mingw-w64)
+command -v wine >/dev/null 2>&1 || need+=(wine64)
+[ -e /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 if command -v clang++ >/dev/null 2>&1 &&
    [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
   need+=(libclang-rt-dev)  # libFuzzer
@@ -241,3 +247,35 @@ for ((first = 0; first < ${#targets[@]}; first += jobs)); do
   done
 done
 [ "$fuzz_failed" = 0 ]
+
+# ---- Windows: cross-compiled, the programs and their tests run under Wine
+# in a prefix of their own; compared with the first build's receiver.
+stage "Windows (MinGW-w64) build, tests under Wine"
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+  echo "skipped: no MinGW-w64 cross compiler (apt-get install g++-mingw-w64-x86-64)"
+  skip_reasons+=("Windows stage: no MinGW-w64 cross compiler")
+elif ! command -v wine >/dev/null 2>&1; then
+  echo "skipped: no Wine to run the Windows programs (apt-get install wine64)"
+  skip_reasons+=("Windows stage: no Wine")
+else
+  export WINEDEBUG=-all WINEPREFIX="$PWD/build-win/wineprefix"
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DTAVLO_WERROR=ON -DTAVLO_BUILD_TESTS=ON -DTAVLO_LINUX_BUILD_DIR="$PWD/build"
+  cmake --build build-win -j "$jobs"
+  x86_64-w64-mingw32-objdump -p build-win/bin/TAVLO.dll |
+    sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p'
+  # Wine keeps its server's socket under TMPDIR: a folder of its own for
+  # the stage, outside the one that the suite must leave empty.
+  wine_tmp="$PWD/build-win/wine-tmp"
+  mkdir -p "$wine_tmp"
+  TMPDIR="$wine_tmp" wineboot -i >/dev/null 2>&1 || true  # the prefix's first start
+  run_suite build-win TMPDIR="$wine_tmp"
+  # The ZIP archive, unpacked: its receiver runs from its own folder.
+  (cd build-win && cpack --config CPackConfig.cmake)
+  rm -rf build-win/zip-check && mkdir build-win/zip-check
+  unzip -q build-win/tavlo-*-windows-x86_64.zip -d build-win/zip-check
+  TMPDIR="$wine_tmp" wine build-win/zip-check/tavlo-*/bin/tavlo_t_receiver.exe --count 2 \
+    sim:0:1700000000 | grep -c '^Tagname' | grep -qx 14
+  echo "the ZIP archive's receiver ran under Wine"
+  TMPDIR="$wine_tmp" wineserver -k || true
+fi

@@ -1,12 +1,6 @@
 // A device reached over TCP, speaking the device link's wire protocol.
 #include "tcp_transport.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -14,6 +8,7 @@
 
 #include "handshake.h"
 #include "message_codec.h"
+#include "sockets.h"
 #include "transport.h"
 #include "transport_table.h"
 #include "wire_format.h"
@@ -38,7 +33,8 @@ int32_t wait_for(int fd, short events, posix::Clock::Time deadline) {
 }
 
 // A connected socket to one of the name's addresses, or an error code.
-int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
+int32_t connect_socket(const TcpDeviceName &name, posix::UniqueSocket &socket_fd) {
+    if (!posix::sockets_ready()) return kConnectFailed;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -49,18 +45,14 @@ int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
     int32_t error = kConnectFailed;
     const posix::Clock::Time deadline = posix::clock_in_use().now() + kConnectLimit;
     for (addrinfo *a = addresses; a != nullptr && error == kConnectFailed; a = a->ai_next) {
-        posix::UniqueFd fd(
-            socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+        posix::UniqueSocket fd = posix::open_stream_socket(*a);
         if (!fd) continue;
-        if (connect(fd.get(), a->ai_addr, a->ai_addrlen) == 0) {
+        const posix::ConnectStart start = posix::start_connect(fd.get(), *a);
+        if (start == posix::ConnectStart::kConnected) {
             error = 0;
-        } else if (errno == EINPROGRESS) {
+        } else if (start == posix::ConnectStart::kInProgress) {
             const int32_t ready = wait_for(fd.get(), POLLOUT, deadline);
-            int socket_error = 0;
-            socklen_t size = sizeof socket_error;
-            if (ready == 1 &&
-                getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &socket_error, &size) == 0 &&
-                socket_error == 0) {
+            if (ready == 1 && posix::connect_succeeded(fd.get())) {
                 error = 0;
             } else if (ready == kInterrupted) {
                 error = kInterrupted;
@@ -75,13 +67,14 @@ int32_t connect_socket(const TcpDeviceName &name, posix::UniqueFd &socket_fd) {
 int32_t send_all(int fd, const std::vector<unsigned char> &bytes, posix::Clock::Time deadline) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        posix::SocketFailure why = posix::SocketFailure::kNone;
+        const long n = posix::send_some(fd, bytes.data() + sent, bytes.size() - sent, why);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EAGAIN) {
+        } else if (why == posix::SocketFailure::kWouldWait) {
             const int32_t ready = wait_for(fd, POLLOUT, deadline);
             if (ready != 1) return ready == kInterrupted ? kInterrupted : kConnectFailed;
-        } else if (n < 0 && errno != EINTR) {
+        } else if (why != posix::SocketFailure::kInterrupted) {
             return kConnectFailed;
         }
     }
@@ -98,18 +91,16 @@ int32_t TcpTransport::open(std::string_view device, const std::string &app_id,
                            std::unique_ptr<Transport> &transport) {
     const auto name = parse_tcp_device_name(device);
     if (!name) return kUnknownDevice;
-    posix::UniqueFd socket_fd;
+    posix::UniqueSocket socket_fd;
     if (const int32_t error = connect_socket(*name, socket_fd); error != 0) return error;
-    const int on = 1;
-    setsockopt(socket_fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(socket_fd.get(), SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    posix::keep_lively(socket_fd.get());
     return greet(std::move(socket_fd), app_id, transport);
 }
 
-TcpTransport::TcpTransport(posix::UniqueFd socket)
+TcpTransport::TcpTransport(posix::UniqueSocket socket)
     : socket_(std::move(socket)), last_heard_(posix::clock_in_use().now()) {}
 
-int32_t TcpTransport::greet(posix::UniqueFd socket, const std::string &app_id,
+int32_t TcpTransport::greet(posix::UniqueSocket socket, const std::string &app_id,
                             std::unique_ptr<Transport> &transport) {
     std::unique_ptr<TcpTransport> link(new TcpTransport(std::move(socket)));
     std::vector<unsigned char> hello;
@@ -147,7 +138,8 @@ int32_t TcpTransport::receive(posix::Clock::Time deadline) {
     if (ready == 0) return 0;
     std::size_t room = 0;
     unsigned char *space = reader_.space(room);
-    const ssize_t n = recv(socket_.get(), space, room, 0);
+    posix::SocketFailure why = posix::SocketFailure::kNone;
+    const long n = posix::receive_some(socket_.get(), space, room, why);
     reader_.commit(n > 0 ? static_cast<std::size_t>(n) : 0);
     if (n > 0) {
         last_heard_ = posix::clock_in_use().now();
@@ -157,8 +149,8 @@ int32_t TcpTransport::receive(posix::Clock::Time deadline) {
         peer_closed_ = true;
         return 0;
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-    return errno == EINTR ? kInterrupted : kConnectionLost;
+    if (why == posix::SocketFailure::kWouldWait) return 0;
+    return why == posix::SocketFailure::kInterrupted ? kInterrupted : kConnectionLost;
 }
 
 int32_t TcpTransport::read(milliseconds wait, records::MessageRecords &records) {

@@ -7,8 +7,8 @@
 
 #include "clock.h"
 #include "frame_reader.h"
+#include "sockets.h"
 #include "transport.h"
-#include "unique_fd.h"
 
 namespace tavlo::standin {
 
@@ -26,7 +26,7 @@ public:
     // the application id and waits for the device's welcome, which must be
     // of the version of the hello. Returns 0 and the transport, or an error
     // code.
-    static int32_t greet(posix::UniqueFd socket, const std::string &app_id,
+    static int32_t greet(posix::UniqueSocket socket, const std::string &app_id,
                          std::unique_ptr<Transport> &transport);
 
     // Returns the next message; heartbeats only show the device is alive.
@@ -36,13 +36,13 @@ public:
     int32_t read(std::chrono::milliseconds wait, records::MessageRecords &records) override;
 
 private:
-    explicit TcpTransport(posix::UniqueFd socket);
+    explicit TcpTransport(posix::UniqueSocket socket);
 
     // Waits until `deadline` for bytes and takes them. Returns 0 when bytes
     // came, or there were none by the deadline, or an error code.
     int32_t receive(posix::Clock::Time deadline);
 
-    posix::UniqueFd socket_;
+    posix::UniqueSocket socket_;
     wire::FrameReader reader_;
     posix::Clock::Time last_heard_;
     bool peer_closed_ = false;

@@ -141,5 +141,5 @@ extern "C" int wait_for_return(void) {
 // Clearing the console screen through the command interpreter.
 extern "C" int clear_screen(void) {
     std::fflush(stdout);  // what was printed before goes out before the screen is cleared
-    return std::system("clear");
+    return std::system(TAVLO_CLEAR_COMMAND);
 }

@@ -19,7 +19,11 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+#if defined(_WIN32) && defined(TAVLO_TS_BUILDING)
+#define TAVLO_TS_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define TAVLO_TS_API __declspec(dllimport)
+#elif defined(__GNUC__)
 #define TAVLO_TS_API __attribute__((visibility("default")))
 #else
 #define TAVLO_TS_API

@@ -2,11 +2,10 @@
 // names matched against shell-style patterns.
 #include "message_filter.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "name_pattern.h"
 #include "record_sizes.h"
 
 namespace tavlo::receiver {
@@ -70,7 +69,7 @@ TagSelection MessageFilter::select_tags(const ReceivedMessage &message) {
         std::memcpy(name, text.data(), length);
         name[length] = '\0';
         for (const std::string &pattern : settings_.tag_patterns) {
-            if (fnmatch(pattern.c_str(), name, 0) == 0) {
+            if (posix::matches_pattern(pattern.c_str(), name)) {
                 shown_[static_cast<std::size_t>(k)] = 1;
                 ++selection.count;
                 break;

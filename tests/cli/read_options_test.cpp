@@ -26,6 +26,7 @@ std::string outcome(std::vector<std::string> words, bool alone = false) {
     words.insert(words.begin(), "prog");
     std::vector<char *> argv;
     for (std::string &word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);  // as main() has it: the parser may look at argv[argc]
     std::string got;
     const auto note = [&got](const char *name) {
         return [&got, name](auto value) { got += name + testing::PrintToString(value) + " "; };

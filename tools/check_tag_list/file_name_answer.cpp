@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "files.h"
+
 namespace tavlo::check {
 
 namespace {
@@ -35,9 +37,9 @@ bool answer_file_name(const char *file_name) {
     // write does not wait for a reader.
     const std::string answer = std::string(file_name) + "\n";
     int ends[2];
-    if (pipe(ends) != 0) return false;
-    const bool written =
-        write(ends[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+    if (posix::make_pipe(ends) != 0) return false;
+    const bool written = posix::write_to(ends[1], answer.data(), answer.size()) ==
+                         static_cast<ssize_t>(answer.size());
     close(ends[1]);
     const bool moved = written && dup2(ends[0], STDIN_FILENO) == STDIN_FILENO;
     close(ends[0]);

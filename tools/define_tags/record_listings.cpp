@@ -34,7 +34,10 @@ void print_time(const char *label, const TimeRecord &time) {
     std::tm local{};
     char text[64] = "no local time";
     if (localtime_r(&seconds, &local) != nullptr) {
-        std::strftime(text, sizeof text, "%a %b %e %H:%M:%S %Y", &local);
+        // %e, which the Windows C runtime lacks: the day with a blank for
+        // its leading zero.
+        std::strftime(text, sizeof text, "%a %b %d %H:%M:%S %Y", &local);
+        if (text[8] == '0') text[8] = ' ';
     }
     std::printf("\n%s %d seconds, %s", label, time.seconds, text);
 }
