@@ -21,3 +21,7 @@ set(TAVLO_BUILD_DEVSIM OFF)
 # The fuzz targets read their inputs with POSIX calls; Linux fuzzes them.
 set(TAVLO_BUILD_FUZZ_TARGETS OFF)
 set(TAVLO_BUILD_UNIX_FILES OFF)
+# --mqtt and --metrics-listen: their libraries (libmosquitto, cpp-httplib)
+# are not cross-built here, so the receiver says they are unavailable.
+set(TAVLO_MQTT OFF)
+set(TAVLO_METRICS_ENDPOINT OFF)

@@ -1,11 +1,10 @@
 // The expectations of a run, judged on every message read.
 #include "expectation_set.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <optional>
 
+#include "name_pattern.h"
 #include "report_lines.h"
 
 namespace tavlo::expect {
@@ -101,7 +100,7 @@ bool value_holds(const TagTest &test, const Reading &reading, std::string_view n
                 reading.single ? double{static_cast<float>(literal.number)} : literal.number);
         case Reading::Type::kText:
             if (test.comparison == Comparison::kMatches) {
-                return fnmatch(literal.text.c_str(), reading.text.c_str(), 0) == 0;
+                return posix::matches_pattern(literal.text.c_str(), reading.text.c_str());
             }
             if (is_ordering(test.comparison)) {
                 wrong_kind = tag + " holds text, not a number: it takes ==, != and ~";
@@ -198,7 +197,7 @@ const ExpectationSet::NameEntry &ExpectationSet::entry_of(std::string_view name)
     NameEntry entry{static_cast<uint32_t>(index_.size()), {}};
     if (const auto exact = exact_.find(text); exact != exact_.end()) entry.tests = exact->second;
     for (const uint32_t test : pattern_tests_) {
-        if (fnmatch(tests_[test].spec.name.c_str(), text.c_str(), 0) == 0) {
+        if (posix::matches_pattern(tests_[test].spec.name.c_str(), text.c_str())) {
             entry.tests.push_back(test);
         }
     }

@@ -98,6 +98,19 @@ std::optional<double> number_of(const std::string &word) {
     return value;
 }
 
+// Days from 1970-01-01 to a date of the Gregorian calendar, in arithmetic
+// alone (as timegm() counts them, which Windows lacks): years from March,
+// so that the leap day ends a year, in eras of 400 years.
+int64_t days_since_1970(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t year_of_era = year - era * 400;
+    const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t day_of_era =
+        year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    return era * 146097 + day_of_era - 719468;
+}
+
 // "YYYY-MM-DD hh:mm:ss[.mmm][Z]", a T for the blank allowed: UTC.
 std::optional<int64_t> calendar_of(const std::string &text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
@@ -122,14 +135,9 @@ std::optional<int64_t> calendar_of(const std::string &text) {
     }
     if (rest == "Z") rest.remove_prefix(1);
     if (!rest.empty()) return std::nullopt;
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return int64_t{timegm(&parts)} * 1000 + milliseconds;
+    const int64_t seconds =
+        days_since_1970(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return seconds * 1000 + milliseconds;
 }
 
 // The code of a status as the report names it ("GOOD", "Out of Range"),

@@ -19,10 +19,6 @@ struct RunFacts {
     Calendar started;
 };
 
-// Writes `text` to `path` through a temporary file in the same folder.
-// Returns "" or what failed.
-std::string write_atomically(const std::string &path, const std::string &text);
-
 // testsuites/testsuite/testcase/failure, the run's facts as properties.
 std::string junit_text(const std::vector<Verdict> &verdicts, const RunFacts &facts);
 

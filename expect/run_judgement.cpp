@@ -3,7 +3,9 @@
 
 #include <cstdio>
 
+#include "files.h"
 #include "json_verdict.h"
+#include "replace_file.h"
 #include "report_files.h"
 
 namespace tavlo::expect {
@@ -65,9 +67,9 @@ RunOutcome RunJudgement::finish(const char *device, bool json) {
         files[] = {{settings_.junit_path, junit_text}, {settings_.tap_path, tap_text}};
     for (const auto &[path, text] : files) {
         if (path.empty()) continue;
-        if (const std::string problem = write_atomically(path, text(verdicts, facts));
-            !problem.empty()) {
-            std::fprintf(stderr, "tavlo_t_receiver: %s\n", problem.c_str());
+        if (const int error = posix::replace_file(path, text(verdicts, facts)); error != 0) {
+            std::fprintf(stderr, "tavlo_t_receiver: %s: %s\n", path.c_str(),
+                         posix::error_text(error).c_str());
         }
     }
     if (messages_ == 0) return RunOutcome::kNothingRead;

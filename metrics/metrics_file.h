@@ -1,6 +1,6 @@
-// The metrics file, rewritten whole: a temporary file beside it is written
-// and then renamed over it, so that a reader (node_exporter's textfile
-// collector) never sees half of it.
+// The metrics file, rewritten whole through PATH.tmp beside it (no *.prom
+// for node_exporter's textfile collector), so that a reader never sees half
+// of it.
 #pragma once
 
 #include <string>
@@ -19,7 +19,6 @@ public:
 
 private:
     std::string path_;
-    std::string temporary_;  // PATH.tmp: no *.prom for the collector
 };
 
 }  // namespace tavlo::metrics
