@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -413,6 +413,14 @@ std::optional<Milliseconds> parse_duration(const std::string &word) {
         }
     }
     return std::nullopt;
+}
+
+bool is_sequence_check(const std::string &text) {
+    std::istringstream words(text);
+    std::string first, second, more;
+    words >> first >> second;
+    return !(words >> more) &&
+           ((first == "no" && second == "gaps") || (first == "sequence" && second == "unbroken"));
 }
 
 ParseResult parse_expectation(const std::string &text) {

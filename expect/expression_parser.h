@@ -32,6 +32,11 @@ struct ParseResult {
 // An expectation of --expect, with its timing word.
 ParseResult parse_expectation(const std::string &text);
 
+// Whether `text` is the expectation on the devices' sequence numbers, "no
+// gaps" or "sequence unbroken" (blanks around and between the words as
+// any): no message may be missing in the whole run, judged at its end.
+bool is_sequence_check(const std::string &text);
+
 // A condition of --until: no timing word.
 ParseResult parse_condition(const std::string &text);
 

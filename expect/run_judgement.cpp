@@ -1,7 +1,9 @@
 // The expectations of one receiver run.
 #include "run_judgement.h"
 
+#include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "files.h"
 #include "json_verdict.h"
@@ -51,17 +53,26 @@ bool RunJudgement::tick() {
     return goes_on();
 }
 
-RunOutcome RunJudgement::finish(const char *device, bool json) {
+RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_missing) {
     if (!set_) return RunOutcome::kNotJudged;
     const Moment end = moment();
-    const std::vector<Verdict> verdicts = set_->finish(end);
+    std::vector<Verdict> verdicts = set_->finish(end);
+    const double seconds = std::chrono::duration<double>(end.at - start_).count();
+    for (const std::string &text : settings_.sequence_checks) {
+        verdicts.push_back(
+            {text, messages_missing == 0,
+             messages_missing == 0
+                 ? "passed, no message missing in " + std::to_string(messages_) + " messages"
+                 : "failed, " + std::to_string(messages_missing) +
+                       " messages missing in the devices' sequences",
+             seconds});
+    }
     for (const Verdict &verdict : verdicts) std::fprintf(stderr, "%s\n", verdict.line().c_str());
     if (json) {
         ts::ReportWriter out(stdout);
         write_json_verdict(out, verdicts);
     }
-    const RunFacts facts{device, messages_, std::chrono::duration<double>(end.at - start_).count(),
-                         started_};
+    const RunFacts facts{device, messages_, seconds, started_};
     const std::pair<const std::string &,
                     std::string (*)(const std::vector<Verdict> &, const RunFacts &)>
         files[] = {{settings_.junit_path, junit_text}, {settings_.tap_path, tap_text}};
@@ -73,7 +84,8 @@ RunOutcome RunJudgement::finish(const char *device, bool json) {
         }
     }
     if (messages_ == 0) return RunOutcome::kNothingRead;
-    return set_->failures() > 0 ? RunOutcome::kFailed : RunOutcome::kPassed;
+    const bool sequence_failed = messages_missing > 0 && !settings_.sequence_checks.empty();
+    return set_->failures() > 0 || sequence_failed ? RunOutcome::kFailed : RunOutcome::kPassed;
 }
 
 }  // namespace tavlo::expect

@@ -14,11 +14,13 @@ namespace tavlo::expect {
 struct JudgementSettings {
     std::vector<Expression> expectations;  // --expect
     std::optional<Expression> until;       // --until
-    bool fail_fast = false;                // end the run at the first failure
-    std::string junit_path;                // "" for none
-    std::string tap_path;                  // "" for none
+    // --expect 'no gaps' and --expect 'sequence unbroken', as given.
+    std::vector<std::string> sequence_checks;
+    bool fail_fast = false;  // end the run at the first failure
+    std::string junit_path;  // "" for none
+    std::string tap_path;    // "" for none
 
-    bool any() const { return !expectations.empty() || until; }
+    bool any() const { return !expectations.empty() || until || !sequence_checks.empty(); }
 };
 
 enum class RunOutcome {
@@ -40,9 +42,10 @@ public:
     // A pass of the loop: what time alone decides. False as for take().
     bool tick();
 
-    // The end of the run: the verdicts on standard error, the JSON line on
-    // standard output when `json` (the caller flushes it), the files.
-    RunOutcome finish(const char *device, bool json);
+    // The end of the run, in which `messages_missing` sequence numbers of
+    // the devices were skipped: the verdicts on standard error, the JSON
+    // line on standard output when `json` (the caller flushes it), the files.
+    RunOutcome finish(const char *device, bool json, int64_t messages_missing);
 
 private:
     Moment moment();

@@ -148,6 +148,10 @@ cli::Option tag_patterns(std::vector<std::string> &patterns) {
 cli::Option expectation(const char *name, expect::JudgementSettings &judgement) {
     return {name, true, [name, &judgement](const char *value) {
                 const bool until = std::string_view(name) == "until";
+                if (!until && expect::is_sequence_check(value)) {
+                    judgement.sequence_checks.emplace_back(value);
+                    return std::string();
+                }
                 expect::ParseResult parsed =
                     until ? expect::parse_condition(value) : expect::parse_expectation(value);
                 if (!parsed.expression) return parsed.problem;

@@ -197,7 +197,8 @@ int run_receiver(const Options &options) {
             if (mqtt && !mqtt->finish() && status == kExitStopped) status = kExitMqttUndelivered;
             status = judged_status(
                 status, judgement.finish(fields.device,
-                                         kOutputFormats[options.output.format].name == "json"));
+                                         kOutputFormats[options.output.format].name == "json",
+                                         output.accounting().total_missing()));
         }
     }
     shut_down(notes);

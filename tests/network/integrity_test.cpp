@@ -1,7 +1,7 @@
 // The receiver's integrity counts against the simulator's known gaps: the
-// gap line, missing_before in JSON, the --stats totals and the metrics
-// (file and scrape) that promtool accepts; and a metrics file that cannot
-// be written.
+// gap line, missing_before in JSON, the --stats totals, the metrics (file
+// and scrape) that promtool accepts and the expectation of no gaps; and a
+// metrics file that cannot be written.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -62,11 +62,18 @@ TEST(Integrity, GapsOfTheSimulatorAreCountedEverywhere) {
         std::vector<std::string> args = {"--interval", "0", "--count", std::to_string(kSent)};
         args.insert(args.end(), c.faults.begin(), c.faults.end());
         Devsim devsim(args);
-        const auto result = run_process(
-            receiver_spec({"--format", "json", "--stats", "--metrics", metrics, "--count",
-                           std::to_string(kSent - c.missing), devsim.address()}));
-        ASSERT_EQ(result.exit_status, 0) << result.err;
+        const auto result = run_process(receiver_spec(
+            {"--format", "json", "--stats", "--metrics", metrics, "--expect", " no  gaps",
+             "--count", std::to_string(kSent - c.missing), devsim.address()}));
+        // The expectation on the sequences fails the run with the count.
+        ASSERT_EQ(result.exit_status, c.missing == 0 ? 0 : 6) << result.err;
         const std::string missing = std::to_string(c.missing);
+        EXPECT_NE(result.err.find(c.missing == 0 ? " no  gaps: passed, no message missing in "
+                                                 : " no  gaps: failed, " + missing +
+                                                       " messages missing in the devices' "
+                                                       "sequences\n"),
+                  std::string::npos)
+            << result.err;
         const std::string line = c.gap_line.empty() ? " missing on " : c.gap_line;
         EXPECT_EQ(result.err.find(line) != std::string::npos, !c.gap_line.empty()) << result.err;
         EXPECT_EQ(result.out.find("\"missing_before\":" + missing + ",") == std::string::npos,
