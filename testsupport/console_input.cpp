@@ -139,7 +139,18 @@ extern "C" int wait_for_return(void) {
 }
 
 // Clearing the console screen through the command interpreter.
+namespace {
+
+// The command interpreter's command that clears the screen.
+#ifdef _WIN32
+constexpr char kClearCommand[] = "cls";
+#else
+constexpr char kClearCommand[] = "clear";
+#endif
+
+}  // namespace
+
 extern "C" int clear_screen(void) {
     std::fflush(stdout);  // what was printed before goes out before the screen is cleared
-    return std::system(TAVLO_CLEAR_COMMAND);
+    return std::system(kClearCommand);
 }
