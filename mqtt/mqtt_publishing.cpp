@@ -105,7 +105,7 @@ public:
         settings_.topic.expand(fields, topic_);
         std::string problem;
         if (spool_->append(topic_, payload_, problem)) {
-            ++queued_;
+            ++published_;
         } else {
             ++not_spooled_;
             if (Clock::now() >= next_spool_line_) {
@@ -119,19 +119,33 @@ public:
     bool finish() override {
         const bool delivered = link_->drain(settings_.drain_timeout);
         say_drops(true);
+        undelivered_ = spool_->waiting();
         if (!delivered) {
-            say(std::to_string(spool_->waiting()) +
+            say(std::to_string(undelivered_) +
                 " MQTT messages were not delivered; they stay in the spool " + spool_->folder() +
                 " for the next run");
         }
         return delivered && not_spooled_ == 0;
     }
 
+    accounting::MqttDelivery delivery() const override {
+        accounting::MqttDelivery counts;
+        counts.published = published_;
+        counts.confirmed = spool_->confirmations();
+        counts.dropped = spool_->dropped() + not_spooled_;
+        counts.undelivered = undelivered_;
+        counts.queued = spool_->waiting();
+        counts.connected = link_->connected();
+        return counts;
+    }
+
     void write_summary(std::FILE *stream) const override {
+        const accounting::MqttDelivery counts = delivery();
         std::fprintf(stream,
-                     "MQTT messages queued: %" PRIu64 "\nMQTT messages dropped: %" PRIu64
+                     "MQTT messages queued: %" PRIu64 "\nMQTT messages confirmed: %" PRIu64
+                     "\nMQTT messages dropped: %" PRIu64
                      "\nMQTT messages left in the spool: %" PRIu64 "\n",
-                     queued_, spool_->dropped() + not_spooled_, spool_->waiting());
+                     counts.published, counts.confirmed, counts.dropped, counts.queued);
     }
 
 private:
@@ -153,8 +167,9 @@ private:
     std::string payload_;
     std::string topic_;
     std::string kind_number_;
-    uint64_t queued_ = 0;
+    uint64_t published_ = 0;
     uint64_t not_spooled_ = 0;
+    uint64_t undelivered_ = 0;
     uint64_t dropped_said_ = 0;
     Clock::time_point next_drop_line_{};
     Clock::time_point next_spool_line_{};

@@ -361,17 +361,15 @@ bool Spool::read_at_cursor(SpooledMessage &message) {
 
 void Spool::confirmed(uint64_t index) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (index >= first_ && index < next_) release(index);
+    if (index >= first_ && index < next_ && release(index)) ++confirmations_;
 }
 
-void Spool::release(uint64_t index) {
-    if (index == first_) {
-        ++first_;
-        advance_first();
-        remove_used_segments();
-    } else {
-        confirmed_ahead_.insert(index);
-    }
+bool Spool::release(uint64_t index) {
+    if (index != first_) return confirmed_ahead_.insert(index).second;
+    ++first_;
+    advance_first();
+    remove_used_segments();
+    return true;
 }
 
 void Spool::rewind() {
@@ -404,6 +402,11 @@ uint64_t Spool::waiting() const {
 uint64_t Spool::dropped() const {
     const std::lock_guard<std::mutex> lock(mutex_);
     return dropped_;
+}
+
+uint64_t Spool::confirmations() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return confirmations_;
 }
 
 uint64_t Spool::left_by_earlier() const {

@@ -43,7 +43,7 @@ public:
     // waiting has been handed out.
     bool next_to_send(SpooledMessage &message);
 
-    // The broker has the message: its place is freed.
+    // The broker has the message: its place is freed, and it is counted.
     void confirmed(uint64_t index);
 
     // The connection was lost: every message not confirmed goes again.
@@ -55,6 +55,7 @@ public:
 
     uint64_t waiting() const;          // kept, not confirmed
     uint64_t dropped() const;          // the oldest, taken out for room
+    uint64_t confirmations() const;    // confirmed since the spool was opened
     uint64_t left_by_earlier() const;  // waiting when the spool was opened
     const std::string &folder() const { return folder_; }
 
@@ -71,7 +72,7 @@ private:
     std::string start_segment();
     void drop_oldest();
     void advance_first();
-    void release(uint64_t index);  // frees the place of a message waiting
+    bool release(uint64_t index);  // frees the place of a message waiting; false if free
     void remove_used_segments();
     bool read_at_cursor(SpooledMessage &message);
     const char *bytes_at(uint64_t offset, std::size_t size, uint64_t file_size);
@@ -87,6 +88,7 @@ private:
     uint64_t send_ = 0;                   // the next message to hand out
     std::set<uint64_t> confirmed_ahead_;  // confirmed, after first_
     uint64_t dropped_ = 0;
+    uint64_t confirmations_ = 0;
     uint64_t left_by_earlier_ = 0;
     uint64_t saved_first_ = UINT64_MAX;
     // Where the next record to hand out is read.
