@@ -153,9 +153,9 @@ private:
     void say_drops(bool at_end) {
         const uint64_t dropped = spool_->dropped();
         if (dropped == dropped_said_ || (!at_end && Clock::now() < next_drop_line_)) return;
-        say("the MQTT spool is full (" + std::to_string(settings_.queue_max) +
-            " messages): dropped " + std::to_string(dropped - dropped_said_) + " of the oldest, " +
-            std::to_string(dropped) + " in all");
+        say("the MQTT spool is full (" + queue_bound_text(settings_.queue_max) + "): dropped " +
+            std::to_string(dropped - dropped_said_) + " of the oldest, " + std::to_string(dropped) +
+            " in all");
         dropped_said_ = dropped;
         next_drop_line_ = Clock::now() + kDropLineEvery;
     }
@@ -201,8 +201,8 @@ std::unique_ptr<MqttPublishing> start_publishing(MqttSettings settings, const ch
         return nullptr;
     }
     std::string reason;
-    std::unique_ptr<Spool> spool =
-        Spool::open(settings.spool, static_cast<uint64_t>(settings.queue_max), reason);
+    settings.queue_max = spool_bound(settings.queue_max);
+    std::unique_ptr<Spool> spool = Spool::open(settings.spool, settings.queue_max, reason);
     if (!spool) {
         say(reason);
         return nullptr;
