@@ -91,7 +91,8 @@ public:
         payload_.clear();
         {
             ts::ReportWriter out(payload_);
-            json_.write(out, message, selection);
+            json_.write(out, message, selection, missing_before_);
+            missing_before_ = 0;
         }
         const char *device = message.slots.device;
         TopicFields fields;
@@ -115,6 +116,8 @@ public:
         }
         say_drops(false);
     }
+
+    void gap_before(int64_t missing) override { missing_before_ += missing; }
 
     bool finish() override {
         const bool delivered = link_->drain(settings_.drain_timeout);
@@ -167,6 +170,7 @@ private:
     std::string payload_;
     std::string topic_;
     std::string kind_number_;
+    int64_t missing_before_ = 0;  // numbers missing before the next message shown
     uint64_t published_ = 0;
     uint64_t not_spooled_ = 0;
     uint64_t undelivered_ = 0;

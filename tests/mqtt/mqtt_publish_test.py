@@ -142,6 +142,27 @@ class MqttPublish(unittest.TestCase):
                     for n, device in enumerate(devices)}
         self.assertEqual(by_topic, expected)
 
+    def test_the_payloads_are_the_json_lines_with_a_gap_counted(self):
+        self.subscriber.run()
+        sim = subprocess.Popen([DEVSIM, "--port", "0", "--interval", "0", "--count", "20",
+                                "--skip-at", "5", "--skip", "3"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        try:
+            device = sim.stdout.readline().decode().split()[-1]
+            run = subprocess.run(receiver_args(self.url, self.spool, "--format", "json",
+                                               "--count", "17", device),
+                                 capture_output=True, timeout=60)
+        finally:
+            sim.terminate()
+            sim.wait(10)
+            sim.stdout.close()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        shown = run.stdout.decode().splitlines()
+        lines = self.subscriber.wait_for(lambda got: len(got) >= len(shown), 20)
+        self.assertEqual([payload for _, payload in lines], shown)
+        gaps = [json.loads(line).get("missing_before") for line in shown]
+        self.assertEqual([(k, n) for k, n in enumerate(gaps) if n is not None], [(5, 3)])
+
     def test_the_bound_drops_the_oldest_and_the_counts_say_so_everywhere(self):
         reports = {name: os.path.join(self.folder, name) for name in ("prom", "junit", "tap")}
         self.broker.stop()
