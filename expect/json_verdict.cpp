@@ -5,7 +5,25 @@
 
 namespace tavlo::expect {
 
-void write_json_verdict(ts::ReportWriter &out, const std::vector<Verdict> &verdicts) {
+namespace {
+
+// ,"mqtt":{"published":N,...}
+void write_mqtt_counts(ts::ReportWriter &out, const accounting::MqttDelivery &mqtt) {
+    const char *separator = ",\"mqtt\":{\"";
+    for (const accounting::MqttEndCount &count : accounting::kMqttEndCounts) {
+        out.text(separator);
+        separator = ",\"";
+        out.text(count.name);
+        out.text("\":");
+        out.integer(static_cast<long long>(mqtt.*count.count));
+    }
+    out.text("}");
+}
+
+}  // namespace
+
+void write_json_verdict(ts::ReportWriter &out, const std::vector<Verdict> &verdicts,
+                        const std::optional<accounting::MqttDelivery> &mqtt) {
     long long passed = 0;
     for (const Verdict &verdict : verdicts) passed += verdict.passed ? 1 : 0;
     // The version of the message lines: this line is one more kind of them.
@@ -25,7 +43,9 @@ void write_json_verdict(ts::ReportWriter &out, const std::vector<Verdict> &verdi
         json::write_number(out, verdict.seconds);
         out.text("}");
     }
-    out.text("]}\n");
+    out.text("]");
+    if (mqtt) write_mqtt_counts(out, *mqtt);
+    out.text("}\n");
 }
 
 }  // namespace tavlo::expect

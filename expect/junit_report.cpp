@@ -77,6 +77,12 @@ std::string junit_text(const std::vector<Verdict> &verdicts, const RunFacts &fac
     text += property("device", facts.device);
     text += property("messages_read", std::to_string(facts.messages));
     text += property("expectations_failed", std::to_string(failures));
+    if (facts.mqtt) {
+        for (const accounting::MqttEndCount &count : accounting::kMqttEndCounts) {
+            text += property(("mqtt_messages_" + std::string(count.name)).c_str(),
+                             std::to_string((*facts.mqtt).*count.count));
+        }
+    }
     text += "    </properties>\n";
     for (const Verdict &verdict : verdicts) {
         text += "    <testcase name=\"" + escaped(verdict.expression) + "\" classname=\"" +

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mqtt_delivery.h"
 #include "verdict.h"
 
 namespace tavlo::expect {
@@ -17,13 +19,15 @@ struct RunFacts {
     int64_t messages = 0;  // read in the whole run
     double seconds = 0;    // from the start to the end
     Calendar started;
+    std::optional<accounting::MqttDelivery> mqtt;  // with --mqtt
 };
 
-// testsuites/testsuite/testcase/failure, the run's facts as properties.
+// testsuites/testsuite/testcase/failure, the run's facts as properties
+// (with --mqtt, mqtt_messages_published and the other counts at the end).
 std::string junit_text(const std::vector<Verdict> &verdicts, const RunFacts &facts);
 
 // "TAP version 13", the plan, a line for each verdict with its reason in a
-// YAML block, and the run's facts as comments.
+// YAML block, and the run's facts as comments ("# MQTT messages: ...").
 std::string tap_text(const std::vector<Verdict> &verdicts, const RunFacts &facts);
 
 }  // namespace tavlo::expect

@@ -53,7 +53,8 @@ bool RunJudgement::tick() {
     return goes_on();
 }
 
-RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_missing) {
+RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_missing,
+                                const std::optional<accounting::MqttDelivery> &mqtt) {
     if (!set_) return RunOutcome::kNotJudged;
     const Moment end = moment();
     std::vector<Verdict> verdicts = set_->finish(end);
@@ -70,9 +71,9 @@ RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_
     for (const Verdict &verdict : verdicts) std::fprintf(stderr, "%s\n", verdict.line().c_str());
     if (json) {
         ts::ReportWriter out(stdout);
-        write_json_verdict(out, verdicts);
+        write_json_verdict(out, verdicts, mqtt);
     }
-    const RunFacts facts{device, messages_, seconds, started_};
+    const RunFacts facts{device, messages_, seconds, started_, mqtt};
     const std::pair<const std::string &,
                     std::string (*)(const std::vector<Verdict> &, const RunFacts &)>
         files[] = {{settings_.junit_path, junit_text}, {settings_.tap_path, tap_text}};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "expectation_set.h"
+#include "mqtt_delivery.h"
 
 namespace tavlo::expect {
 
@@ -43,9 +44,11 @@ public:
     bool tick();
 
     // The end of the run, in which `messages_missing` sequence numbers of
-    // the devices were skipped: the verdicts on standard error, the JSON
-    // line on standard output when `json` (the caller flushes it), the files.
-    RunOutcome finish(const char *device, bool json, int64_t messages_missing);
+    // the devices were skipped and, with --mqtt, the publishing counted
+    // `mqtt`: the verdicts on standard error, the JSON line on standard
+    // output when `json` (the caller flushes it), the files.
+    RunOutcome finish(const char *device, bool json, int64_t messages_missing,
+                      const std::optional<accounting::MqttDelivery> &mqtt);
 
 private:
     Moment moment();

@@ -42,6 +42,14 @@ std::string tap_text(const std::vector<Verdict> &verdicts, const RunFacts &facts
     }
     text += "# device " + description(facts.device) + ", " + std::to_string(facts.messages) +
             " messages read\n";
+    if (facts.mqtt) {
+        const char *separator = "# MQTT messages: ";
+        for (const accounting::MqttEndCount &count : accounting::kMqttEndCounts) {
+            text += separator + std::to_string((*facts.mqtt).*count.count) + " " + count.name;
+            separator = ", ";
+        }
+        text += "\n";
+    }
     return text;
 }
 

@@ -89,6 +89,37 @@ void latency_summary(Text &out, const accounting::LatencyHistogram &h, const std
     out.sample("tavlo_receiver_tag_latency_seconds_count", labels, h.count());
 }
 
+// The families of the publishing to the MQTT broker.
+void mqtt_families(Text &out, const accounting::MqttDelivery &mqtt) {
+    const struct {
+        const char *name;
+        const char *type;
+        const char *help;
+        uint64_t value;
+    } families[] = {
+        {"tavlo_receiver_mqtt_messages_published_total", "counter",
+         "Messages shown and written to the MQTT spool to be published.", mqtt.published},
+        {"tavlo_receiver_mqtt_messages_confirmed_total", "counter",
+         "MQTT messages the broker confirmed (at QoS 0: sent).", mqtt.confirmed},
+        {"tavlo_receiver_mqtt_messages_dropped_total", "counter",
+         "MQTT messages dropped: the oldest when the spool was full, and those it could not "
+         "hold.",
+         mqtt.dropped},
+        {"tavlo_receiver_mqtt_messages_queued", "gauge",
+         "MQTT messages waiting in the spool for the broker now.", mqtt.queued},
+        {"tavlo_receiver_mqtt_messages_undelivered", "gauge",
+         "MQTT messages the broker had not confirmed at the end of the run (0 before it).",
+         mqtt.undelivered},
+        {"tavlo_receiver_mqtt_connected", "gauge",
+         "1 while the link to the MQTT broker is up, 0 while it is down.",
+         uint64_t{mqtt.connected ? 1U : 0U}},
+    };
+    for (const auto &family : families) {
+        out.family(family.name, family.type, family.help);
+        out.sample(family.name, "", static_cast<int64_t>(family.value));
+    }
+}
+
 }  // namespace
 
 std::string label_value(std::string_view text) {
@@ -157,6 +188,7 @@ std::string exposition_text(const accounting::RunAccounting &run, const RunFigur
         std::chrono::duration_cast<std::chrono::milliseconds>(run.last_message().time_since_epoch())
             .count();
     out.sample("tavlo_receiver_last_message_timestamp_seconds", "", seconds_of(last));
+    if (figures.mqtt) mqtt_families(out, *figures.mqtt);
     return out.take();
 }
 

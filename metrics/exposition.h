@@ -3,9 +3,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "mqtt_delivery.h"
 #include "run_accounting.h"
 
 namespace tavlo::metrics {
@@ -14,8 +16,9 @@ namespace tavlo::metrics {
 struct RunFigures {
     // The names of the kinds in the accounting's slots ("other" last).
     std::array<std::string_view, accounting::kKindSlots> kind_names;
-    uint64_t output_bytes = 0;  // written to standard output
-    int64_t stale_tags = 0;     // tags stale now
+    uint64_t output_bytes = 0;                     // written to standard output
+    int64_t stale_tags = 0;                        // tags stale now
+    std::optional<accounting::MqttDelivery> mqtt;  // with --mqtt, once it started
 };
 
 // Every metric with its HELP and TYPE lines; names and labels as

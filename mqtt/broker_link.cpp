@@ -7,6 +7,7 @@
 #include <mosquitto.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -53,6 +54,7 @@ struct BrokerLink::State {
     bool first_ended = false;
     FirstConnect first = FirstConnect::kUnreachable;
     std::string refusal;
+    std::atomic<bool> connected{false};
 
     // Of the thread alone.
     mosquitto *client = nullptr;
@@ -136,6 +138,7 @@ bool BrokerLink::State::make_client() {
 void BrokerLink::State::drop_client() {
     if (client != nullptr) mosquitto_destroy(client);
     client = nullptr;
+    connected = false;
     in_flight.clear();
     written_early.clear();
     spool.rewind();
@@ -203,6 +206,7 @@ bool BrokerLink::State::connect_once() {
         drop_client();
         return false;
     }
+    connected = true;
     end_first(FirstConnect::kConnected, {});
     if (outage_said) {
         std::fprintf(stderr, "tavlo_t_receiver: the MQTT broker %s is reached again\n",
@@ -290,6 +294,10 @@ FirstConnect BrokerLink::first_connect(double seconds, std::string &reason) {
                              [this] { return state_->first_ended; });
     reason = state_->refusal;
     return state_->first_ended ? state_->first : FirstConnect::kUnreachable;
+}
+
+bool BrokerLink::connected() const {
+    return state_->connected;
 }
 
 bool BrokerLink::drain(double seconds) {

@@ -36,6 +36,9 @@ public:
     // thread. Returns whether the spool is empty.
     bool drain(double seconds);
 
+    // Whether the broker accepted the connection and it was not lost since.
+    bool connected() const;
+
     // The thread's state, which the client library's callbacks reach.
     struct State;
 

@@ -1,8 +1,6 @@
 // The receiver's --mqtt options.
 #include "mqtt_options.h"
 
-#include <limits>
-
 #include "mqtt_publishing.h"
 #include "option_rows.h"
 
@@ -58,10 +56,12 @@ std::vector<cli::Option> mqtt_options(MqttSettings &s) {
         cli::text("mqtt-spool", s.spool)
             .help("DIR", "the spool (default ~/.local/state/tavlo_t_receiver/mqtt/CLIENT_ID)")
             .files(),
-        cli::whole("mqtt-queue-max", s.queue_max, 1, std::numeric_limits<int32_t>::max())
-            .help("N",
-                  "at most N messages wait (default 100000); the oldest go first, counted and "
-                  "said"),
+        cli::Option{"mqtt-queue-max", true,
+                    [&s](const char *value) { return read_queue_bound(value, s.queue_max); }}
+            .help("N|SIZE",
+                  "at most N messages wait (default 100000), or at most SIZE of them (512KiB, "
+                  "64MiB, 2GiB), or both (the option twice); past a bound the oldest go first, "
+                  "counted and said"),
         cli::decimal("mqtt-drain-timeout", s.drain_timeout, 0.0, kLongestDrain)
             .help("S",
                   "at the end, wait up to S seconds for the broker to confirm what waits (default "
@@ -82,7 +82,7 @@ std::pair<std::string, std::string> mqtt_settings_problem(MqttSettings &s) {
             {"--mqtt-cert", !s.certfile.empty()},
             {"--mqtt-key", !s.keyfile.empty()},
             {"--mqtt-spool", !s.spool.empty()},
-            {"--mqtt-queue-max", s.queue_max != defaults.queue_max},
+            {"--mqtt-queue-max", s.queue_max.messages != 0 || s.queue_max.bytes != 0},
             {"--mqtt-drain-timeout", s.drain_timeout != defaults.drain_timeout},
         };
         for (const auto &[name, set] : given) {

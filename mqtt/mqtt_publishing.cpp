@@ -91,7 +91,8 @@ public:
         payload_.clear();
         {
             ts::ReportWriter out(payload_);
-            json_.write(out, message, selection);
+            json_.write(out, message, selection, missing_before_);
+            missing_before_ = 0;
         }
         const char *device = message.slots.device;
         TopicFields fields;
@@ -105,7 +106,7 @@ public:
         settings_.topic.expand(fields, topic_);
         std::string problem;
         if (spool_->append(topic_, payload_, problem)) {
-            ++queued_;
+            ++published_;
         } else {
             ++not_spooled_;
             if (Clock::now() >= next_spool_line_) {
@@ -116,22 +117,38 @@ public:
         say_drops(false);
     }
 
+    void gap_before(int64_t missing) override { missing_before_ += missing; }
+
     bool finish() override {
         const bool delivered = link_->drain(settings_.drain_timeout);
         say_drops(true);
+        undelivered_ = spool_->waiting();
         if (!delivered) {
-            say(std::to_string(spool_->waiting()) +
+            say(std::to_string(undelivered_) +
                 " MQTT messages were not delivered; they stay in the spool " + spool_->folder() +
                 " for the next run");
         }
         return delivered && not_spooled_ == 0;
     }
 
+    accounting::MqttDelivery delivery() const override {
+        accounting::MqttDelivery counts;
+        counts.published = published_;
+        counts.confirmed = spool_->confirmations();
+        counts.dropped = spool_->dropped() + not_spooled_;
+        counts.undelivered = undelivered_;
+        counts.queued = spool_->waiting();
+        counts.connected = link_->connected();
+        return counts;
+    }
+
     void write_summary(std::FILE *stream) const override {
+        const accounting::MqttDelivery counts = delivery();
         std::fprintf(stream,
-                     "MQTT messages queued: %" PRIu64 "\nMQTT messages dropped: %" PRIu64
+                     "MQTT messages queued: %" PRIu64 "\nMQTT messages confirmed: %" PRIu64
+                     "\nMQTT messages dropped: %" PRIu64
                      "\nMQTT messages left in the spool: %" PRIu64 "\n",
-                     queued_, spool_->dropped() + not_spooled_, spool_->waiting());
+                     counts.published, counts.confirmed, counts.dropped, counts.queued);
     }
 
 private:
@@ -139,9 +156,9 @@ private:
     void say_drops(bool at_end) {
         const uint64_t dropped = spool_->dropped();
         if (dropped == dropped_said_ || (!at_end && Clock::now() < next_drop_line_)) return;
-        say("the MQTT spool is full (" + std::to_string(settings_.queue_max) +
-            " messages): dropped " + std::to_string(dropped - dropped_said_) + " of the oldest, " +
-            std::to_string(dropped) + " in all");
+        say("the MQTT spool is full (" + queue_bound_text(settings_.queue_max) + "): dropped " +
+            std::to_string(dropped - dropped_said_) + " of the oldest, " + std::to_string(dropped) +
+            " in all");
         dropped_said_ = dropped;
         next_drop_line_ = Clock::now() + kDropLineEvery;
     }
@@ -153,8 +170,10 @@ private:
     std::string payload_;
     std::string topic_;
     std::string kind_number_;
-    uint64_t queued_ = 0;
+    int64_t missing_before_ = 0;  // numbers missing before the next message shown
+    uint64_t published_ = 0;
     uint64_t not_spooled_ = 0;
+    uint64_t undelivered_ = 0;
     uint64_t dropped_said_ = 0;
     Clock::time_point next_drop_line_{};
     Clock::time_point next_spool_line_{};
@@ -186,8 +205,8 @@ std::unique_ptr<MqttPublishing> start_publishing(MqttSettings settings, const ch
         return nullptr;
     }
     std::string reason;
-    std::unique_ptr<Spool> spool =
-        Spool::open(settings.spool, static_cast<uint64_t>(settings.queue_max), reason);
+    settings.queue_max = spool_bound(settings.queue_max);
+    std::unique_ptr<Spool> spool = Spool::open(settings.spool, settings.queue_max, reason);
     if (!spool) {
         say(reason);
         return nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "message_output.h"
+#include "mqtt_delivery.h"
 #include "mqtt_settings.h"
 
 namespace tavlo::mqtt {
@@ -18,7 +19,11 @@ public:
     // says how many messages are left in the spool; true when none is.
     virtual bool finish() = 0;
 
-    // The publishing's lines of the --stats summary.
+    // The counts of the publishing now, which the metrics and the verdict
+    // show.
+    virtual accounting::MqttDelivery delivery() const = 0;
+
+    // The publishing's lines of the --stats summary, from its counts.
     virtual void write_summary(std::FILE *stream) const = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "broker_address.h"
+#include "queue_bound.h"
 #include "topic_template.h"
 
 namespace tavlo::mqtt {
@@ -21,8 +22,8 @@ struct MqttSettings {
     std::string cafile;
     std::string certfile;
     std::string keyfile;
-    std::string spool;  // "" for the user's state folder
-    int64_t queue_max = 100000;
+    std::string spool;     // "" for the user's state folder
+    QueueBound queue_max;  // as given; the publishing keeps its spool_bound()
     double drain_timeout = 5.0;
 };
 

@@ -1,12 +1,8 @@
-// --mqtt in a build made without libmosquitto: the option says so.
+// --mqtt in a build made without it: the option says why (in
+// mqtt_missing_library.cpp, or mqtt_missing_windows.cpp for Windows).
 #include "mqtt_publishing.h"
 
 namespace tavlo::mqtt {
-
-std::string mqtt_unavailable() {
-    return "needs libmosquitto, which this build was made without (Debian: apt-get install "
-           "libmosquitto-dev, then build again)";
-}
 
 std::unique_ptr<MqttPublishing> start_publishing(MqttSettings, const char *,
                                                  StartProblem &problem) {

@@ -108,7 +108,7 @@ bool segment_index(const char *name, uint64_t &index) {
 
 }  // namespace
 
-std::unique_ptr<Spool> Spool::open(const std::string &folder, uint64_t max_messages,
+std::unique_ptr<Spool> Spool::open(const std::string &folder, const QueueBound &bound,
                                    std::string &problem) {
     if (!make_folders(folder)) {
         problem = error_text("cannot make the spool folder " + folder);
@@ -127,14 +127,14 @@ std::unique_ptr<Spool> Spool::open(const std::string &folder, uint64_t max_messa
         close(lock_fd);
         return nullptr;
     }
-    std::unique_ptr<Spool> spool(new Spool(folder, std::max<uint64_t>(max_messages, 1), lock_fd));
+    std::unique_ptr<Spool> spool(new Spool(folder, bound, lock_fd));
     problem = spool->load();
     if (!problem.empty()) return nullptr;
     return spool;
 }
 
-Spool::Spool(std::string folder, uint64_t max_messages, int lock_fd)
-    : folder_(std::move(folder)), max_messages_(max_messages), lock_fd_(lock_fd) {}
+Spool::Spool(std::string folder, const QueueBound &bound, int lock_fd)
+    : folder_(std::move(folder)), bound_(bound), lock_fd_(lock_fd) {}
 
 Spool::~Spool() {
     save_position();
@@ -157,6 +157,7 @@ std::string Spool::load() {
     DIR *dir = opendir(folder_.c_str());
     if (dir == nullptr) return error_text("cannot read the spool folder " + folder_);
     std::vector<uint64_t> found;
+    std::vector<uint32_t> sizes_found;  // of every record, from the first segment's first
     while (const dirent *entry = readdir(dir)) {
         uint64_t index = 0;
         if (segment_index(entry->d_name, index)) found.push_back(index);
@@ -182,6 +183,7 @@ std::string Spool::load() {
         const auto size = static_cast<uint64_t>(status.st_size);
         RecordSizes sizes;
         while (read_sizes(fd, segment.bytes, size, sizes)) {
+            sizes_found.push_back(static_cast<uint32_t>(sizes.total()));
             segment.bytes += sizes.total();
             ++segment.count;
         }
@@ -208,9 +210,13 @@ std::string Spool::load() {
     } else {
         next_ = segments_.back().first + segments_.back().count;
         first_ = std::clamp(position, segments_.front().first, next_);
+        sizes_.assign(
+            sizes_found.begin() + static_cast<std::ptrdiff_t>(first_ - segments_.front().first),
+            sizes_found.end());
+        for (const uint32_t record : sizes_) kept_bytes_ += record;
     }
     left_by_earlier_ = next_ - first_;
-    while (next_ - first_ > max_messages_) drop_oldest();
+    while (past_bound()) drop_oldest();
     send_ = first_;
     remove_used_segments();
     return {};
@@ -256,22 +262,36 @@ bool Spool::append(std::string_view topic, std::string_view payload, std::string
     segment.bytes += record.size();
     ++segment.count;
     ++next_;
-    if (next_ - first_ - confirmed_ahead_.size() > max_messages_) drop_oldest();
+    sizes_.push_back(static_cast<uint32_t>(record.size()));
+    kept_bytes_ += record.size();
+    while (past_bound()) drop_oldest();
     return true;
 }
 
+bool Spool::past_bound() const {
+    const uint64_t kept = next_ - first_ - confirmed_ahead_.size();
+    return kept > bound_.messages || (bound_.bytes > 0 && kept_bytes_ > bound_.bytes && kept > 1);
+}
+
+// first_ is never confirmed (advance_first() moves past those).
 void Spool::drop_oldest() {
-    ++first_;
+    kept_bytes_ -= sizes_.front();
+    pop_first();
     ++dropped_;
     advance_first();
     if (send_ < first_) send_ = first_;
     remove_used_segments();
 }
 
+void Spool::pop_first() {
+    sizes_.pop_front();
+    ++first_;
+}
+
 void Spool::advance_first() {
     while (!confirmed_ahead_.empty() && *confirmed_ahead_.begin() == first_) {
         confirmed_ahead_.erase(confirmed_ahead_.begin());
-        ++first_;
+        pop_first();
     }
 }
 
@@ -361,17 +381,20 @@ bool Spool::read_at_cursor(SpooledMessage &message) {
 
 void Spool::confirmed(uint64_t index) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (index >= first_ && index < next_) release(index);
+    if (index >= first_ && index < next_ && release(index)) ++confirmations_;
 }
 
-void Spool::release(uint64_t index) {
-    if (index == first_) {
-        ++first_;
-        advance_first();
-        remove_used_segments();
-    } else {
-        confirmed_ahead_.insert(index);
+bool Spool::release(uint64_t index) {
+    if (index != first_) {
+        if (!confirmed_ahead_.insert(index).second) return false;
+        kept_bytes_ -= sizes_[index - first_];
+        return true;
     }
+    kept_bytes_ -= sizes_.front();
+    pop_first();
+    advance_first();
+    remove_used_segments();
+    return true;
 }
 
 void Spool::rewind() {
@@ -404,6 +427,11 @@ uint64_t Spool::waiting() const {
 uint64_t Spool::dropped() const {
     const std::lock_guard<std::mutex> lock(mutex_);
     return dropped_;
+}
+
+uint64_t Spool::confirmations() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return confirmations_;
 }
 
 uint64_t Spool::left_by_earlier() const {

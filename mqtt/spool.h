@@ -3,17 +3,21 @@
 // are only ever appended, and a file that says which is the first message
 // still waiting. A message is in the segment's file (the kernel's, so a
 // SIGKILL of the receiver loses nothing) before append() returns. It holds
-// at most a given number of messages: the oldest go first, and are counted.
+// at most a given number of messages, and of bytes: the oldest go first,
+// and are counted.
 // Safe for the reading loop and the sending thread at once.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "queue_bound.h"
 
 namespace tavlo::mqtt {
 
@@ -26,16 +30,18 @@ struct SpooledMessage {
 class Spool {
 public:
     // Opens the folder (made with its parents where missing) and takes its
-    // lock; reads what an earlier run left there. Null, with the reason in
-    // `problem`, when it cannot (not writable, in use by another receiver).
-    static std::unique_ptr<Spool> open(const std::string &folder, uint64_t max_messages,
+    // lock; reads what an earlier run left there. `bound` is the spool's
+    // (spool_bound()). Null, with the reason in `problem`, when it cannot
+    // (not writable, in use by another receiver).
+    static std::unique_ptr<Spool> open(const std::string &folder, const QueueBound &bound,
                                        std::string &problem);
     ~Spool();
     Spool(const Spool &) = delete;
     Spool &operator=(const Spool &) = delete;
 
-    // Adds a message after the others, dropping the oldest first when the
-    // spool is full. False, with the reason in `problem`, when the write
+    // Adds a message after the others, then drops the oldest while the
+    // spool is past its bound (a message alone past the bound in bytes
+    // stays). False, with the reason in `problem`, when the write
     // failed.
     bool append(std::string_view topic, std::string_view payload, std::string &problem);
 
@@ -43,7 +49,7 @@ public:
     // waiting has been handed out.
     bool next_to_send(SpooledMessage &message);
 
-    // The broker has the message: its place is freed.
+    // The broker has the message: its place is freed, and it is counted.
     void confirmed(uint64_t index);
 
     // The connection was lost: every message not confirmed goes again.
@@ -55,6 +61,7 @@ public:
 
     uint64_t waiting() const;          // kept, not confirmed
     uint64_t dropped() const;          // the oldest, taken out for room
+    uint64_t confirmations() const;    // confirmed since the spool was opened
     uint64_t left_by_earlier() const;  // waiting when the spool was opened
     const std::string &folder() const { return folder_; }
 
@@ -65,19 +72,21 @@ private:
         uint64_t bytes = 0;
     };
 
-    Spool(std::string folder, uint64_t max_messages, int lock_fd);
+    Spool(std::string folder, const QueueBound &bound, int lock_fd);
     std::string load();
     std::string segment_path(uint64_t first) const;
     std::string start_segment();
+    bool past_bound() const;
     void drop_oldest();
+    void pop_first();  // first_ is confirmed or dropped: the next is first
     void advance_first();
-    void release(uint64_t index);  // frees the place of a message waiting
+    bool release(uint64_t index);  // frees the place of a message waiting; false if free
     void remove_used_segments();
     bool read_at_cursor(SpooledMessage &message);
     const char *bytes_at(uint64_t offset, std::size_t size, uint64_t file_size);
 
     const std::string folder_;
-    const uint64_t max_messages_;
+    const QueueBound bound_;
     const int lock_fd_;
     mutable std::mutex mutex_;
     std::vector<Segment> segments_;  // oldest first; the last is written
@@ -86,7 +95,10 @@ private:
     uint64_t next_ = 0;                   // the index of the next message appended
     uint64_t send_ = 0;                   // the next message to hand out
     std::set<uint64_t> confirmed_ahead_;  // confirmed, after first_
+    std::deque<uint32_t> sizes_;          // the record size of each index from first_ on
+    uint64_t kept_bytes_ = 0;             // of the records neither confirmed nor dropped
     uint64_t dropped_ = 0;
+    uint64_t confirmations_ = 0;
     uint64_t left_by_earlier_ = 0;
     uint64_t saved_first_ = UINT64_MAX;
     // Where the next record to hand out is read.

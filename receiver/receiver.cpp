@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "block_listings.h"
 #include "clock.h"
@@ -46,14 +47,16 @@ bool is_not_connected(const StatusBlock &block) {
     return block.facility[0] == kLibraryFacility && block.error[0] == kNotConnected;
 }
 
-// The figures of the metrics that the accounting does not keep.
-metrics::RunFigures figures_now(const MessageOutput &output) {
+// The figures of the metrics that the accounting does not keep; `mqtt` is
+// null without --mqtt and before its start.
+metrics::RunFigures figures_now(const MessageOutput &output, const mqtt::MqttPublishing *mqtt) {
     metrics::RunFigures figures;
     for (std::size_t k = 0; k < figures.kind_names.size(); ++k) {
         figures.kind_names[k] = k < kOtherKinds ? kMessageKinds[k].name : "other";
     }
     figures.output_bytes = report_output_bytes();
     figures.stale_tags = output.stale_tags();
+    if (mqtt != nullptr) figures.mqtt = mqtt->delivery();
     return figures;
 }
 
@@ -65,12 +68,12 @@ struct Fields {
 // The endless loop, which ends only when a stop is asked for.
 int receive_messages(const Options &options, Fields &fields, StatusBlock &main_block,
                      StatusBlock &log_block, MessageOutput &output, expect::RunJudgement &judgement,
-                     metrics::MetricsPublisher &publisher) {
+                     metrics::MetricsPublisher &publisher, const mqtt::MqttPublishing *mqtt) {
     ReadSlots slots;
     int64_t shown = 0;
     while (!stop_requested() && output.tick() && judgement.tick()) {
         // The figures are made only when the metrics are due.
-        if (publisher.due()) publisher.publish(output.accounting(), figures_now(output));
+        if (publisher.due()) publisher.publish(output.accounting(), figures_now(output, mqtt));
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
@@ -160,7 +163,7 @@ int run_receiver(const Options &options) {
         const std::string problem =
             publisher.open({options.metrics_path, !options.metrics_listen.empty(),
                             options.metrics_address, options.metrics_port},
-                           output.accounting(), figures_now(output));
+                           output.accounting(), figures_now(output, nullptr));
         if (!problem.empty()) {
             std::fprintf(stderr, "%s: %s\n", kProgramName, problem.c_str());
             return kExitMetricsFailed;
@@ -192,18 +195,21 @@ int run_receiver(const Options &options) {
             expect::RunJudgement judgement(options.judgement, posix::clock_in_use());
             output.start(fields.device);
             status = receive_messages(options, fields, main_block, log_block, output, judgement,
-                                      publisher);
+                                      publisher, mqtt.get());
             output.end();
             if (mqtt && !mqtt->finish() && status == kExitStopped) status = kExitMqttUndelivered;
+            std::optional<accounting::MqttDelivery> delivery;
+            if (mqtt) delivery = mqtt->delivery();
             status = judged_status(
                 status, judgement.finish(fields.device,
                                          kOutputFormats[options.output.format].name == "json",
-                                         output.accounting().total_missing()));
+                                         output.accounting().total_missing(), delivery));
         }
     }
     shut_down(notes);
     output.write_summary(report_output_bytes());
-    if (!publisher.finish(output.accounting(), figures_now(output)) && status == kExitStopped) {
+    if (!publisher.finish(output.accounting(), figures_now(output, mqtt.get())) &&
+        status == kExitStopped) {
         status = kExitMetricsFailed;
     }
     if (mqtt && options.output.stats) mqtt->write_summary(stderr);

@@ -66,6 +66,7 @@ bool MessageOutput::show(const ReceivedMessage &message) {
     if (const accounting::SequenceGap gap = accounting_.take(facts); gap.missing > 0) {
         gaps_.gap(facts.device, facts.list_id, gap);
         format_->gap_before(gap.missing);
+        if (sink_ != nullptr) sink_->gap_before(gap.missing);
     }
     if (stale_) watch_tags(message);
     format_->arrived(message);

@@ -25,11 +25,14 @@ struct OutputSettings {
     std::optional<std::chrono::milliseconds> stale;
 };
 
-// Gets every message shown, after its format (the MQTT publishing).
+// Gets every message shown, after its format (the MQTT publishing), and
+// the gaps in the sequences, as the format gets them.
 class ShownMessageSink {
 public:
     virtual ~ShownMessageSink() = default;
     virtual void take(const ReceivedMessage &message, const TagSelection &selection) = 0;
+    // `missing` numbers were jumped over before the message that arrives next.
+    virtual void gap_before(int64_t missing) = 0;
 };
 
 class MessageOutput {

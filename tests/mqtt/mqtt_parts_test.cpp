@@ -1,5 +1,6 @@
 // The parts of --mqtt without a broker: the broker's URL, the topic
-// template, and the spool through restarts, its bound and damaged files.
+// template, the spool's bound, and the spool through restarts, its bound
+// and damaged files.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "broker_address.h"
+#include "queue_bound.h"
 #include "spool.h"
 #include "temporary_files.h"
 #include "topic_template.h"
@@ -86,6 +88,46 @@ TEST(TopicTemplate, ExpandsFieldsAndReplacesWhatATopicCannotHold) {
     }
 }
 
+TEST(QueueBound, ReadsMessagesOrASizeAndKeepsTheOtherBound) {
+    struct Row {
+        std::vector<const char *> values;  // --mqtt-queue-max, in order
+        bool read;
+        QueueBound spool;  // the bound the spool keeps
+        const char *text;
+    };
+    const Row rows[] = {
+        {{}, true, {100000, 0}, "100000 messages"},
+        {{"10000"}, true, {10000, 0}, "10000 messages"},
+        {{"64MiB"}, true, {UINT64_MAX, 64 << 20}, "64MiB"},
+        {{"512KiB", "1000"}, true, {1000, 512 << 10}, "1000 messages or 512KiB"},
+        {{"2048KiB"}, true, {UINT64_MAX, 2 << 20}, "2MiB"},
+        {{"1024GiB"}, true, {UINT64_MAX, uint64_t{1} << 40}, "1024GiB"},
+        {{"2147483647"}, true, {2147483647, 0}, "2147483647 messages"},
+        {{"0"}, false, {}, ""},
+        {{"2147483648"}, false, {}, ""},
+        {{"1025GiB"}, false, {}, ""},
+        {{"18446744073709551617KiB"}, false, {}, ""},
+        {{"64MB"}, false, {}, ""},
+        {{""}, false, {}, ""},
+    };
+    for (const Row &row : rows) {
+        QueueBound given;
+        std::string problem;
+        for (const char *value : row.values) problem += read_queue_bound(value, given);
+        const std::string name = row.values.empty() ? "none" : row.values.back();
+        if (!row.read) {
+            EXPECT_NE(problem.find("expects a number of messages"), std::string::npos) << name;
+            EXPECT_EQ(given.messages + given.bytes, 0u) << name << ": left alone";
+            continue;
+        }
+        EXPECT_EQ(problem, "") << name;
+        const QueueBound bound = spool_bound(given);
+        EXPECT_EQ(bound.messages, row.spool.messages) << name;
+        EXPECT_EQ(bound.bytes, row.spool.bytes) << name;
+        EXPECT_EQ(queue_bound_text(bound), row.text) << name;
+    }
+}
+
 std::vector<std::string> files_in(const std::string &folder) {
     std::vector<std::string> names;
     DIR *dir = opendir(folder.c_str());
@@ -99,9 +141,9 @@ std::vector<std::string> files_in(const std::string &folder) {
 
 class SpoolTest : public ::testing::Test {
 protected:
-    std::unique_ptr<Spool> open(uint64_t max_messages = 100000) {
+    std::unique_ptr<Spool> open(QueueBound bound = {kDefaultQueueMessages, 0}) {
         std::string problem;
-        auto spool = Spool::open(folder_.file("spool"), max_messages, problem);
+        auto spool = Spool::open(folder_.file("spool"), bound, problem);
         EXPECT_EQ(problem, "");
         return spool;
     }
@@ -161,15 +203,38 @@ TEST_F(SpoolTest, OutOfOrderConfirmationsAndARewindSendOnlyTheRest) {
 
 TEST_F(SpoolTest, TheBoundDropsTheOldestAlsoWhenReopenedSmaller) {
     {
-        auto spool = open(5);
+        auto spool = open({5, 0});
         append(*spool, 0, 12);
         EXPECT_EQ(spool->dropped(), 7u);
         EXPECT_EQ(spool->waiting(), 5u);
         EXPECT_EQ(to_send(*spool), range(7, 12));
     }
-    auto smaller = open(2);
+    auto smaller = open({2, 0});
     EXPECT_EQ(smaller->dropped(), 3u);
     EXPECT_EQ(to_send(*smaller), range(10, 12));
+}
+
+TEST_F(SpoolTest, TheBoundInBytesCountsOnlyWhatWaits) {
+    // A record of t/N and "payload N" for N below 10 is 8 + 3 + 9 bytes.
+    constexpr uint64_t kRecord = 20;
+    {
+        auto spool = open({UINT64_MAX, 4 * kRecord});
+        append(*spool, 0, 4);
+        SpooledMessage message;
+        ASSERT_TRUE(spool->next_to_send(message));
+        ASSERT_TRUE(spool->next_to_send(message));
+        spool->confirmed(1);  // out of order: its bytes are free all the same
+        append(*spool, 4, 5);
+        EXPECT_EQ(spool->dropped(), 0u);
+        append(*spool, 5, 6);
+        EXPECT_EQ(spool->dropped(), 1u);
+        spool->rewind();
+        EXPECT_EQ(to_send(*spool), range(2, 6));
+    }
+    // Reopened with a bound below one record: the newest alone stays.
+    auto smaller = open({UINT64_MAX, kRecord - 1});
+    EXPECT_EQ(smaller->dropped(), 3u);
+    EXPECT_EQ(to_send(*smaller), range(5, 6));
 }
 
 TEST_F(SpoolTest, ARecordCutShortOrAGarbledPositionIsNoCrash) {
@@ -188,7 +253,7 @@ TEST_F(SpoolTest, ARecordCutShortOrAGarbledPositionIsNoCrash) {
 TEST_F(SpoolTest, OneReceiverAtATime) {
     auto first = open();
     std::string problem;
-    EXPECT_EQ(Spool::open(folder_.file("spool"), 10, problem), nullptr);
+    EXPECT_EQ(Spool::open(folder_.file("spool"), {10, 0}, problem), nullptr);
     EXPECT_NE(problem.find("in use by another tavlo_t_receiver"), std::string::npos) << problem;
 }
 

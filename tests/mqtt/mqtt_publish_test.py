@@ -18,6 +18,7 @@ from broker_runs import TOOLS, Broker, Subscriber
 RECEIVER = os.environ["TAVLO_RECEIVER"]
 DEVSIM = os.environ["TAVLO_DEVSIM"]
 TOPIC = "plant/{device}/{list}/{kind}"
+PROMTOOL = "/usr/bin/promtool"
 
 
 def receiver_args(broker_url, spool, *more):
@@ -141,30 +142,82 @@ class MqttPublish(unittest.TestCase):
                     for n, device in enumerate(devices)}
         self.assertEqual(by_topic, expected)
 
-    def test_the_bound_drops_the_oldest_and_says_how_many(self):
+    def test_the_payloads_are_the_json_lines_with_a_gap_counted(self):
+        self.subscriber.run()
+        sim = subprocess.Popen([DEVSIM, "--port", "0", "--interval", "0", "--count", "20",
+                                "--skip-at", "5", "--skip", "3"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        try:
+            device = sim.stdout.readline().decode().split()[-1]
+            run = subprocess.run(receiver_args(self.url, self.spool, "--format", "json",
+                                               "--count", "17", device),
+                                 capture_output=True, timeout=60)
+        finally:
+            sim.terminate()
+            sim.wait(10)
+            sim.stdout.close()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        shown = run.stdout.decode().splitlines()
+        lines = self.subscriber.wait_for(lambda got: len(got) >= len(shown), 20)
+        self.assertEqual([payload for _, payload in lines], shown)
+        gaps = [json.loads(line).get("missing_before") for line in shown]
+        self.assertEqual([(k, n) for k, n in enumerate(gaps) if n is not None], [(5, 3)])
+
+    def test_the_bound_drops_the_oldest_and_the_counts_say_so_everywhere(self):
+        reports = {name: os.path.join(self.folder, name) for name in ("prom", "junit", "tap")}
         self.broker.stop()
         run = subprocess.Popen(receiver_args(self.url, self.spool, "--count", "3000",
                                              "--mqtt-queue-max", "1000", "--stats",
-                                             "--mqtt-drain-timeout", "30", "sim:0:1700000000"),
-                               stderr=subprocess.PIPE)
+                                             "--mqtt-drain-timeout", "30", "--format", "json",
+                                             "--metrics", reports["prom"], "--expect", "no gaps",
+                                             "--junit", reports["junit"], "--tap", reports["tap"],
+                                             "sim:0:1700000000"),
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         time.sleep(2)
         self.broker.start()
         self.subscriber.run()
-        errors = run.communicate(timeout=60)[1].decode()
+        output, errors = (text.decode() for text in run.communicate(timeout=60))
         self.assertEqual(run.returncode, 0, errors)
         said = [int(n) for n in re.findall(r"dropped \d+ of the oldest, (\d+) in all", errors)]
         self.assertEqual(said[-1], 2000, errors)
-        self.assertIn("MQTT messages dropped: 2000\n", errors)
         lines = self.subscriber.wait_for(lambda got: len(set(sequences(got))) >= 1000, 20)
         self.assertEqual(first_seen(sequences(lines)), list(range(2001, 3001)))
+        # Every report reads the same counts: 3000 published, the 1000 kept
+        # confirmed, 2000 dropped, none left.
+        self.assertIn("MQTT messages queued: 3000\nMQTT messages confirmed: 1000\n"
+                      "MQTT messages dropped: 2000\nMQTT messages left in the spool: 0\n", errors)
+        verdict = json.loads(output.splitlines()[-1])
+        self.assertEqual(verdict["mqtt"],
+                         dict(published=3000, confirmed=1000, dropped=2000, undelivered=0))
+        with open(reports["prom"]) as file:
+            metrics = file.read()
+        for name, value in (("published_total", 3000), ("confirmed_total", 1000),
+                            ("dropped_total", 2000), ("queued", 0), ("undelivered", 0)):
+            self.assertIn("\ntavlo_receiver_mqtt_messages_%s %d\n" % (name, value), metrics)
+        self.assertIn("\ntavlo_receiver_mqtt_connected 0\n", metrics)
+        if os.access(PROMTOOL, os.X_OK):
+            check = subprocess.run([PROMTOOL, "check", "metrics"], input=metrics.encode(),
+                                   capture_output=True, timeout=60)
+            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        for report, line in (("junit", '<property name="mqtt_messages_dropped" value="2000"/>'),
+                             ("tap", "\n# MQTT messages: 3000 published, 1000 confirmed, "
+                                     "2000 dropped, 0 undelivered\n")):
+            with open(reports[report]) as file:
+                self.assertIn(line, file.read())
 
     def test_a_broker_down_at_the_end_leaves_the_messages_in_the_spool(self):
         self.broker.stop()
+        metrics = os.path.join(self.folder, "prom")
         run = subprocess.run(receiver_args(self.url, self.spool, "--count", "20",
-                                           "--mqtt-drain-timeout", "0.5", "sim:0:1700000000"),
+                                           "--mqtt-drain-timeout", "0.5", "--metrics", metrics,
+                                           "sim:0:1700000000"),
                              capture_output=True, timeout=60)
         self.assertEqual(run.returncode, 9, run.stderr)
         self.assertIn(b"20 MQTT messages were not delivered; they stay in the spool", run.stderr)
+        with open(metrics) as file:
+            text = file.read()
+        for name in ("queued", "undelivered"):
+            self.assertIn("\ntavlo_receiver_mqtt_messages_%s 20\n" % name, text)
 
 
 def make_certificates(folder):

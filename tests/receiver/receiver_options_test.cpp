@@ -97,6 +97,9 @@ TEST(ReceiverOptions, BadOptionsAreRefusedWithStatus2) {
          "'http://broker'\n"},
         {{"--mqtt-qos", "3", "PLANT7"},
          "tavlo_t_receiver: --mqtt-qos: expects a whole number from 0 to 2\n"},
+        {{"--mqtt-queue-max", "64MB", "PLANT7"},
+         "tavlo_t_receiver: --mqtt-queue-max: expects a number of messages from 1 to 2147483647, "
+         "or a size from 1KiB to 1024GiB such as 64MiB (KiB, MiB, GiB)\n"},
         {{"--mqtt-spool", "/tmp/s", "PLANT7"},
          "tavlo_t_receiver: --mqtt-spool: needs --mqtt URL\n"},
         {{"--mqtt-topic", "plant/#", "PLANT7"},
