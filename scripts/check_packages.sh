@@ -8,8 +8,76 @@
 # found where man and bash look; the packages are purged at the end, also
 # when a step fails.
 #   scripts/check_packages.sh [BUILD_DIR]    (default build-deb)
+#
+# The Windows ZIP archive, with --windows: the MinGW-w64 cross build (made
+# or brought up to date), `cpack` over it and the archive unpacked; then,
+# under Wine, the unpacked receiver on the built-in plant prints the Linux
+# receiver's report once its CR LF line ends are LF again, and the example
+# built against the unpacked files (the CMake package, and the plain -I/-L
+# line) runs on the plant.
+#   scripts/check_packages.sh --windows [BUILD_DIR] [LINUX_BUILD_DIR]
+#                                     (default build-win and build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --windows ]; then
+  build=${2:-build-win}
+  linux_receiver=${3:-build}/receiver/tavlo_t_receiver
+  if [ ! -x "$linux_receiver" ]; then
+    echo "no Linux receiver at $linux_receiver to compare the Windows one with" >&2
+    exit 1
+  fi
+  toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAVLO_WERROR=ON
+  cmake --build "$build" -j "$(nproc)"
+  build=$(cd "$build" && pwd)
+  export TZ=UTC0 WINEDEBUG=${WINEDEBUG:--all} WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+  rm -f "$build"/tavlo-*-windows-x86_64.zip
+  (cd "$build" && cpack --config CPackConfig.cmake)
+  run_dir="$build/zip-check"
+  rm -rf "$run_dir"
+  mkdir -p "$run_dir"
+  unzip -q "$build"/tavlo-*-windows-x86_64.zip -d "$run_dir/unpacked"
+  unpacked=$(echo "$run_dir"/unpacked/tavlo-*)
+  for file in bin/tavlo_t_receiver.exe bin/tavlo_check_tag_list.exe bin/tavlo_define_tags.exe \
+              bin/TAVLO.dll bin/tavlo_testsupport.dll lib/TAVLO.lib lib/libtavlo_testsupport.dll.a \
+              include/tavlo.h include/tavlo_testsupport.h lib/cmake/tavlo/tavloConfig.cmake; do
+    [ -f "$unpacked/$file" ] || { echo "the ZIP archive has no $file" >&2; exit 1; }
+  done
+  wineboot -i >/dev/null 2>&1 || true  # the prefix's first start
+
+  echo "the unpacked receiver on sim:0 under Wine, against the Linux receiver"
+  wine "$unpacked/bin/tavlo_t_receiver.exe" --count 12 sim:0:1700000000 >"$run_dir/windows.txt"
+  "$linux_receiver" --count 12 sim:0:1700000000 >"$run_dir/linux.txt"
+  lines=$(wc -l <"$run_dir/windows.txt")
+  crlf=$(grep -c $'\r$' "$run_dir/windows.txt" || true)
+  if [ "$lines" = 0 ] || [ "$lines" != "$crlf" ]; then
+    echo "$crlf of the Windows report's $lines lines end in CR LF" >&2
+    exit 1
+  fi
+  if ! sed 's/\r$//' "$run_dir/windows.txt" | cmp - "$run_dir/linux.txt"; then
+    echo "the Windows report differs from the Linux one ($run_dir)" >&2
+    exit 1
+  fi
+  echo "the same $(wc -c <"$run_dir/linux.txt") bytes ($lines lines)"
+
+  # Windows finds the DLLs of the example in the PATH; Wine adds WINEPATH.
+  export WINEPATH="$unpacked/bin"
+  wine_binary=$(command -v wine)
+  echo "the example built against the unpacked CMake package, on the plant under Wine"
+  cmake -S examples -B "$run_dir/examples" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -Dtavlo_DIR="$unpacked/lib/cmake/tavlo"
+  cmake --build "$run_dir/examples"
+  cmake -DPROGRAM="$run_dir/examples/range_check.exe" -DEMULATOR="$wine_binary" \
+    -DLISTS="$PWD/examples/lists" -P tests/package/run_range_check.cmake
+  echo "the example built with the plain -I and -L line, on the plant under Wine"
+  x86_64-w64-mingw32-gcc -std=c11 examples/range_check.c -I"$unpacked/include" \
+    -L"$unpacked/lib" -ltavlo_testsupport -lTAVLO -o "$run_dir/range_check_plain.exe"
+  cmake -DPROGRAM="$run_dir/range_check_plain.exe" -DEMULATOR="$wine_binary" \
+    -DLISTS="$PWD/examples/lists" -P tests/package/run_range_check.cmake
+  echo "the Windows ZIP archive works"
+  exit 0
+fi
 
 build=${1:-build-deb}
 jobs=$(nproc)

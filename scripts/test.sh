@@ -9,7 +9,8 @@
 #   6. each fuzz target for TAVLO_FUZZ_SECONDS (60) seconds from a copy of
 #      its seed corpus;
 #   7. the Windows build, cross-compiled with MinGW-w64: its tests under Wine
-#      (skipped, saying why, without the cross compiler or Wine).
+#      and its ZIP archive (scripts/check_packages.sh --windows); skipped,
+#      saying why, without the cross compiler or Wine.
 # Warnings are errors in every build, and every build has the suite
 # (build/ is shared with the README's first command, which turns it off).
 # What is missing is installed with apt-get when the script runs as root.
@@ -250,7 +251,7 @@ done
 
 # ---- Windows: cross-compiled, the programs and their tests run under Wine
 # in a prefix of their own; compared with the first build's receiver.
-stage "Windows (MinGW-w64) build, tests under Wine"
+stage "Windows (MinGW-w64) build, tests and ZIP under Wine"
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
   echo "skipped: no MinGW-w64 cross compiler (apt-get install g++-mingw-w64-x86-64)"
   skip_reasons+=("Windows stage: no MinGW-w64 cross compiler")
@@ -270,12 +271,8 @@ else
   mkdir -p "$wine_tmp"
   TMPDIR="$wine_tmp" wineboot -i >/dev/null 2>&1 || true  # the prefix's first start
   run_suite build-win TMPDIR="$wine_tmp"
-  # The ZIP archive, unpacked: its receiver runs from its own folder.
-  (cd build-win && cpack --config CPackConfig.cmake)
-  rm -rf build-win/zip-check && mkdir build-win/zip-check
-  unzip -q build-win/tavlo-*-windows-x86_64.zip -d build-win/zip-check
-  TMPDIR="$wine_tmp" wine build-win/zip-check/tavlo-*/bin/tavlo_t_receiver.exe --count 2 \
-    sim:0:1700000000 | grep -c '^Tagname' | grep -qx 14
-  echo "the ZIP archive's receiver ran under Wine"
+  # The ZIP archive, unpacked: its receiver and the example built against
+  # it run under Wine.
+  TMPDIR="$wine_tmp" bash scripts/check_packages.sh --windows build-win build
   TMPDIR="$wine_tmp" wineserver -k || true
 fi

@@ -2,15 +2,20 @@
 # values depend only on its start time, with the example lists in LISTS: the
 # list in range passes, the other fails with a line per failing tag. The
 # plant is the in-process one, or the DEVICES given, one for each list in
-# turn (simulators on TCP started at 1700000000 with --interval 0).
+# turn (simulators on TCP started at 1700000000 with --interval 0). A
+# Windows build runs under the EMULATOR given (Wine), its CR LF line ends
+# taken back to LF.
 if(NOT DEVICES)
   set(DEVICES sim:0:1700000000 sim:0:1700000000)
 endif()
 function(expect_range_check list expected_status expected_output)
   list(POP_FRONT DEVICES device)
   set(DEVICES ${DEVICES} PARENT_SCOPE)
-  execute_process(COMMAND ${PROGRAM} ${device} ${LISTS}/${list}
+  execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${device} ${LISTS}/${list}
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(EMULATOR)
+    string(REPLACE "\r\n" "\n" out "${out}")
+  endif()
   if(NOT status STREQUAL expected_status OR NOT out STREQUAL expected_output)
     message(FATAL_ERROR "range_check ${list}: status ${status}, printed\n${out}${err}")
   endif()
