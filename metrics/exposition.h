@@ -5,10 +5,19 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run_accounting.h"
 
 namespace tavlo::metrics {
+
+// Where an expectation of the run stands.
+enum class ExpectationState { kPending, kPassed, kFailed };
+
+struct ExpectationFigure {
+    std::string expression;  // as given
+    ExpectationState state = ExpectationState::kPending;
+};
 
 // What the metrics say besides the accounting's counts.
 struct RunFigures {
@@ -16,6 +25,7 @@ struct RunFigures {
     std::array<std::string_view, accounting::kKindSlots> kind_names;
     uint64_t output_bytes = 0;  // written to standard output
     int64_t stale_tags = 0;     // tags stale now
+    std::vector<ExpectationFigure> expectations;
 };
 
 // Every metric with its HELP and TYPE lines; names and labels as
