@@ -26,9 +26,18 @@ public:
     // The time of the updates of a message, taken once for all its tags.
     posix::Clock::Time now() { return clock_.now(); }
 
+    // The updates at `now` of the `count` tags of a message of `list_id` of
+    // `device` whose name entries are the bytes `names`: true when those are
+    // the entries of the list's last message, whose tags are then all
+    // brought up to date here; false when each tag is to go to updated().
+    // No entries ("") compare with none.
+    bool updated_as_before(std::string_view device, int32_t list_id, std::string_view names,
+                           int32_t count, posix::Clock::Time now);
+
     // An update at `now` of tag `name` (without its padding), at `place`
     // (from 0) in a message of `list_id` of `device`: a tag that was stale
-    // comes back.
+    // comes back. The message's tags come here only after
+    // updated_as_before() said false for it.
     void updated(std::string_view device, int32_t list_id, int32_t place, std::string_view name,
                  posix::Clock::Time now);
 
@@ -57,10 +66,18 @@ private:
         int32_t id = 0;
         std::vector<Tag> tags;
         std::unordered_map<std::string, std::size_t> index;  // name: place in tags
+        // The name entries of the last message, and the place in `tags` of
+        // each of its tags; empty when a tag was left out. Kept only for a
+        // message of no more tags than the list has, so that they grow
+        // only with the tags watched (a name entry each at most).
+        std::string names;
+        std::vector<std::size_t> places;
     };
 
     List &list_of(std::string_view device, int32_t list_id);
-    Tag *tag_of(List &list, int32_t place, std::string_view name, posix::Clock::Time now);
+    // The tag's place in `list.tags`, added if new; kNoTag beyond kMostTags.
+    std::size_t tag_of(List &list, int32_t place, std::string_view name, posix::Clock::Time now);
+    void bring_up_to_date(const List &list, Tag &tag, posix::Clock::Time now);
     void say(const List &list, const Tag &tag, const char *what, posix::Clock::Duration quiet);
 
     posix::Clock::Duration after_;

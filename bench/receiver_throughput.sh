@@ -152,14 +152,20 @@ for format in text json; do
 done
 # What the metrics and --stale cost (the sequence accounting and the
 # latencies are always on, in every row above): rounds of three runs as
-# for the recording.
+# for the recording, the text alone first.
+: >"$work/alone"
 : >"$work/metrics"
 : >"$work/stale"
 for ((i = 0; i < runs; ++i)); do
+  TZ=UTC0 one_run "$receiver" --count "$reports" "$device" >>"$work/alone"
   TZ=UTC0 one_run "$receiver" --metrics "$work/receiver.prom" --count "$reports" "$device" \
     >>"$work/metrics"
   TZ=UTC0 one_run "$receiver" --stale 10s --count "$reports" "$device" >>"$work/stale"
 done
+printf '\n'
+bytes=$(stat -c %s "$work/text")
+read -r text_seconds peak < <(median_of_runs "$work/alone")
+row "receiver text, once more" "$text_tags" "$bytes" "$text_seconds" "$peak"
 read -r metrics_seconds peak < <(median_of_runs "$work/metrics")
 row "receiver --metrics FILE" "$text_tags" "$bytes" "$metrics_seconds" "$peak"
 read -r stale_seconds peak < <(median_of_runs "$work/stale")

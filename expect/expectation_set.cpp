@@ -21,8 +21,6 @@ constexpr std::size_t kMostNames = 100000;
 constexpr std::size_t kMostLists = 1024;
 constexpr int32_t kMostPlaces = 4096;
 
-enum class Outcome { kOpen, kPassed, kFailed };
-
 // One tag as a test has seen it.
 struct TagState {
     bool holds = false;
@@ -532,6 +530,18 @@ std::vector<Verdict> ExpectationSet::take_failures() {
 
 bool ExpectationSet::passed(std::size_t index) const {
     return judged_[index].outcome == Outcome::kPassed;
+}
+
+std::size_t ExpectationSet::size() const {
+    return judged_.size();
+}
+
+Outcome ExpectationSet::outcome(std::size_t index) const {
+    return judged_[index].outcome;
+}
+
+const std::string &ExpectationSet::expression(std::size_t index) const {
+    return judged_[index].verdict.expression;
 }
 
 std::vector<Verdict> ExpectationSet::finish(const Moment &moment) {

@@ -28,6 +28,9 @@ struct Moment {
     int64_t messages = 0;
 };
 
+// Where one expectation stands: still open, or decided.
+enum class Outcome { kOpen, kPassed, kFailed };
+
 class ExpectationSet {
 public:
     // `start`: the start of the run, from which `within` counts.
@@ -51,6 +54,10 @@ public:
     std::vector<Verdict> take_failures();
 
     bool passed(std::size_t index) const;
+    // The expressions, in the order given, as given.
+    std::size_t size() const;
+    Outcome outcome(std::size_t index) const;
+    const std::string &expression(std::size_t index) const;
     std::size_t failures() const { return failures_; }
 
     // The end of the run: decides what is still open and returns every

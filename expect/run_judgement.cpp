@@ -58,6 +58,7 @@ RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_
     if (!set_) return RunOutcome::kNotJudged;
     const Moment end = moment();
     std::vector<Verdict> verdicts = set_->finish(end);
+    finished_ = true;
     const double seconds = std::chrono::duration<double>(end.at - start_).count();
     for (const std::string &text : settings_.sequence_checks) {
         verdicts.push_back(
@@ -87,6 +88,19 @@ RunOutcome RunJudgement::finish(const char *device, bool json, int64_t messages_
     if (messages_ == 0) return RunOutcome::kNothingRead;
     const bool sequence_failed = messages_missing > 0 && !settings_.sequence_checks.empty();
     return set_->failures() > 0 || sequence_failed ? RunOutcome::kFailed : RunOutcome::kPassed;
+}
+
+std::vector<Standing> RunJudgement::standings(int64_t messages_missing) const {
+    std::vector<Standing> standings;
+    if (!set_) return standings;
+    for (std::size_t i = 0; i < set_->size(); ++i) {
+        standings.push_back({set_->expression(i), set_->outcome(i)});
+    }
+    const Outcome sequence = messages_missing > 0 ? Outcome::kFailed
+                             : finished_          ? Outcome::kPassed
+                                                  : Outcome::kOpen;
+    for (const std::string &text : settings_.sequence_checks) standings.push_back({text, sequence});
+    return standings;
 }
 
 }  // namespace tavlo::expect

@@ -31,6 +31,12 @@ enum class RunOutcome {
     kNothingRead,  // no message came in the whole run
 };
 
+// An expectation as given (--until with its word), and where it stands.
+struct Standing {
+    std::string expression;
+    Outcome outcome = Outcome::kOpen;
+};
+
 class RunJudgement {
 public:
     // The clock gives the run's start now, and every time after.
@@ -50,6 +56,11 @@ public:
     RunOutcome finish(const char *device, bool json, int64_t messages_missing,
                       const std::optional<accounting::MqttDelivery> &mqtt);
 
+    // Where every expectation stands, in the order of the verdicts, now that
+    // `messages_missing` sequence numbers were skipped: a sequence check
+    // fails as soon as one was, and passes at the end otherwise.
+    std::vector<Standing> standings(int64_t messages_missing) const;
+
 private:
     Moment moment();
     bool goes_on();
@@ -60,6 +71,7 @@ private:
     Calendar started_;
     std::optional<ExpectationSet> set_;
     int64_t messages_ = 0;
+    bool finished_ = false;
 };
 
 }  // namespace tavlo::expect

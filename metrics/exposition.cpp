@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <unordered_set>
+#include <utility>
 
 namespace tavlo::metrics {
 
@@ -120,6 +122,34 @@ void mqtt_families(Text &out, const accounting::MqttDelivery &mqtt) {
     }
 }
 
+// Each expectation once (a text given twice is the same expectation), as
+// an enum is in Prometheus: one sample per state, 1 for the state it is in.
+void expectation_states(Text &out, const std::vector<ExpectationFigure> &expectations) {
+    if (expectations.empty()) return;
+    constexpr std::pair<ExpectationState, const char *> kStates[] = {
+        {ExpectationState::kPending, "pending"},
+        {ExpectationState::kPassed, "passed"},
+        {ExpectationState::kFailed, "failed"},
+    };
+    out.family("tavlo_receiver_expectation_state", "gauge",
+               "1 for the state an expectation is in (pending, passed or failed), 0 for the "
+               "others; the expectation as given.");
+    std::unordered_set<std::string_view> written;
+    int64_t failed = 0;
+    for (const ExpectationFigure &e : expectations) {
+        if (!written.insert(e.expression).second) continue;
+        if (e.state == ExpectationState::kFailed) ++failed;
+        const std::string expectation = label("expectation", e.expression) + ",";
+        for (const auto &[state, name] : kStates) {
+            out.sample("tavlo_receiver_expectation_state", expectation + label("state", name),
+                       int64_t{e.state == state ? 1 : 0});
+        }
+    }
+    out.family("tavlo_receiver_expectations_failed", "gauge",
+               "Expectations that failed so far: the samples above in the state failed.");
+    out.sample("tavlo_receiver_expectations_failed", "", failed);
+}
+
 }  // namespace
 
 std::string label_value(std::string_view text) {
@@ -189,6 +219,7 @@ std::string exposition_text(const accounting::RunAccounting &run, const RunFigur
             .count();
     out.sample("tavlo_receiver_last_message_timestamp_seconds", "", seconds_of(last));
     if (figures.mqtt) mqtt_families(out, *figures.mqtt);
+    expectation_states(out, figures.expectations);
     return out.take();
 }
 

@@ -6,11 +6,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mqtt_delivery.h"
 #include "run_accounting.h"
 
 namespace tavlo::metrics {
+
+// Where an expectation of the run stands.
+enum class ExpectationState { kPending, kPassed, kFailed };
+
+struct ExpectationFigure {
+    std::string expression;  // as given
+    ExpectationState state = ExpectationState::kPending;
+};
 
 // What the metrics say besides the accounting's counts.
 struct RunFigures {
@@ -19,6 +28,7 @@ struct RunFigures {
     uint64_t output_bytes = 0;                     // written to standard output
     int64_t stale_tags = 0;                        // tags stale now
     std::optional<accounting::MqttDelivery> mqtt;  // with --mqtt, once it started
+    std::vector<ExpectationFigure> expectations;
 };
 
 // Every metric with its HELP and TYPE lines; names and labels as

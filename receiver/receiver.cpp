@@ -47,10 +47,31 @@ bool is_not_connected(const StatusBlock &block) {
     return block.facility[0] == kLibraryFacility && block.error[0] == kNotConnected;
 }
 
+metrics::ExpectationState state_of(expect::Outcome outcome) {
+    switch (outcome) {
+        case expect::Outcome::kOpen: break;
+        case expect::Outcome::kPassed: return metrics::ExpectationState::kPassed;
+        case expect::Outcome::kFailed: return metrics::ExpectationState::kFailed;
+    }
+    return metrics::ExpectationState::kPending;
+}
+
+// Where the expectations stand, for the metrics.
+std::vector<metrics::ExpectationFigure> expectation_figures(const expect::RunJudgement &judgement,
+                                                            const MessageOutput &output) {
+    std::vector<metrics::ExpectationFigure> figures;
+    for (expect::Standing &standing : judgement.standings(output.accounting().total_missing())) {
+        figures.push_back({std::move(standing.expression), state_of(standing.outcome)});
+    }
+    return figures;
+}
+
 // The figures of the metrics that the accounting does not keep; `mqtt` is
 // null without --mqtt and before its start.
-metrics::RunFigures figures_now(const MessageOutput &output, const mqtt::MqttPublishing *mqtt) {
+metrics::RunFigures figures_now(const MessageOutput &output, const mqtt::MqttPublishing *mqtt,
+                                std::vector<metrics::ExpectationFigure> expectations = {}) {
     metrics::RunFigures figures;
+    figures.expectations = std::move(expectations);
     for (std::size_t k = 0; k < figures.kind_names.size(); ++k) {
         figures.kind_names[k] = k < kOtherKinds ? kMessageKinds[k].name : "other";
     }
@@ -73,7 +94,10 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
     int64_t shown = 0;
     while (!stop_requested() && output.tick() && judgement.tick()) {
         // The figures are made only when the metrics are due.
-        if (publisher.due()) publisher.publish(output.accounting(), figures_now(output, mqtt));
+        if (publisher.due()) {
+            publisher.publish(output.accounting(),
+                              figures_now(output, mqtt, expectation_figures(judgement, output)));
+        }
         tag_name_stride = records::kFullNameStride;
         TAVLO_CLIENT_CONNECT(fields.device, &main_block);
         // A connect that a stop cut short is no failure to report.
@@ -179,6 +203,7 @@ int run_receiver(const Options &options) {
     StatusBlock main_block;
     int status = kExitStopped;
     std::unique_ptr<mqtt::MqttPublishing> mqtt;
+    std::vector<metrics::ExpectationFigure> expectations;  // where they ended
     if (options.device == nullptr) {
         std::fprintf(notes, "\n Usage: tavlo_t_receiver device_name [app_id]\n\n");
         status = kExitUsage;
@@ -204,11 +229,13 @@ int run_receiver(const Options &options) {
                 status, judgement.finish(fields.device,
                                          kOutputFormats[options.output.format].name == "json",
                                          output.accounting().total_missing(), delivery));
+            expectations = expectation_figures(judgement, output);
         }
     }
     shut_down(notes);
     output.write_summary(report_output_bytes());
-    if (!publisher.finish(output.accounting(), figures_now(output, mqtt.get())) &&
+    if (!publisher.finish(output.accounting(),
+                          figures_now(output, mqtt.get(), std::move(expectations))) &&
         status == kExitStopped) {
         status = kExitMetricsFailed;
     }

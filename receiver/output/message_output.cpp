@@ -52,7 +52,15 @@ void MessageOutput::watch_tags(const ReceivedMessage &message) {
     }
     if (!message.kind.values || message.slots.values == nullptr) return;
     const posix::Clock::Time now = stale_->now();
-    for (int32_t k = 0; k < message.slots.count; ++k) {
+    const int32_t count = message.slots.count;
+    // The name entries: none without names, or the stride through them.
+    std::string_view names;
+    if (message.slots.names != nullptr && message.name_stride > 0 && count > 0) {
+        names = {message.slots.names,
+                 static_cast<std::size_t>(count) * static_cast<std::size_t>(message.name_stride)};
+    }
+    if (stale_->updated_as_before(device, message.slots.list_id, names, count, now)) return;
+    for (int32_t k = 0; k < count; ++k) {
         stale_->updated(device, message.slots.list_id, k, unpadded(message.name(k)), now);
     }
 }

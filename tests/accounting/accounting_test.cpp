@@ -18,6 +18,7 @@ namespace {
 
 using tavlo::accounting::SequenceCounts;
 using tavlo::accounting::SequenceTracker;
+using tavlo::accounting::StaleTags;
 
 constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
 constexpr int32_t kBottom = std::numeric_limits<int32_t>::min();
@@ -182,6 +183,71 @@ TEST(StaleTags, AQuietTagIsSaidOnceGoingAndOnceComingBack) {
               "6.0 s\n"
               "tavlo_t_receiver: SIMPLANT list 101 tag BOILER.TEMPERATURE updated again after "
               "8.5 s\n");
+    std::fclose(stream);
+}
+
+// Hands a message's tags to the watch as the receiver does: its name
+// entries (blank-padded to 16 bytes) first, each tag when they are not
+// those of the list's last message. Returns what updated_as_before said.
+bool watch(StaleTags &stale, tavlo::posix::Clock &clock, const char *device,
+           const std::vector<std::string> &names) {
+    constexpr std::size_t kStride = 16;
+    std::string entries;
+    for (const std::string &name : names) entries += name + std::string(kStride - name.size(), ' ');
+    const auto count = static_cast<int32_t>(names.size());
+    if (stale.updated_as_before(device, 101, entries, count, clock.now())) return true;
+    for (int32_t k = 0; k < count; ++k) {
+        stale.updated(device, 101, k, names[static_cast<std::size_t>(k)], clock.now());
+    }
+    return false;
+}
+
+TEST(StaleTags, TheEntriesOfTheLastMessageStandForItsTags) {
+    tavlo::testing::DrivenClock clock;
+    std::FILE *stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    StaleTags stale(std::chrono::seconds(5), stream, clock);
+    // Each step: the clock goes on, a look, the message.
+    struct Step {
+        int seconds;
+        const char *device;
+        std::vector<std::string> names;
+        bool as_before;
+        int64_t stale_now;  // after the message
+    };
+    const Step steps[] = {
+        {0, "PLANT", {"A", "B"}, false, 0},
+        {1, "PLANT", {"A", "B"}, false, 0},  // kept once the list has its tags
+        {3, "PLANT", {"A", "B"}, true, 0},   // at 4s: so B is not stale at 8s
+        {4, "PLANT", {"A"}, false, 0},
+        {2, "PLANT", {"A"}, true, 1},   // B is stale at 10s
+        {6, "PLANT", {"A"}, true, 1},   // A too at 16s, and comes back
+        {0, "PLANT", {"B"}, false, 0},  // the same size, other entries
+        {0, "OTHER", {"B"}, false, 0},  // another device's list of that id
+    };
+    for (const Step &step : steps) {
+        clock.sleep_for(std::chrono::seconds(step.seconds));
+        stale.look();
+        EXPECT_EQ(watch(stale, clock, step.device, step.names), step.as_before) << &step - steps;
+        EXPECT_EQ(stale.stale_now(), step.stale_now) << &step - steps;
+    }
+    EXPECT_EQ(text_of(stream),
+              "tavlo_t_receiver: PLANT list 101 tag B stale: no update for 6.0 s\n"
+              "tavlo_t_receiver: PLANT list 101 tag A stale: no update for 6.0 s\n"
+              "tavlo_t_receiver: PLANT list 101 tag A updated again after 6.0 s\n"
+              "tavlo_t_receiver: PLANT list 101 tag B updated again after 12.0 s\n");
+    // A tag left out at the limit is looked for again: a cancel may have
+    // made room for it. The three tags above and the filler's fill it.
+    for (std::size_t i = 3; i < StaleTags::kMostTags; ++i) {
+        stale.updated("FILLER", 1, 0, std::to_string(i), clock.now());
+    }
+    EXPECT_FALSE(watch(stale, clock, "PLANT", {"A", "NEW"}));
+    EXPECT_FALSE(watch(stale, clock, "PLANT", {"A", "NEW"}));
+    EXPECT_EQ(stale.tags_left_out(), 2);
+    stale.forget_list("FILLER", 1);
+    EXPECT_FALSE(watch(stale, clock, "PLANT", {"A", "NEW"}));
+    EXPECT_TRUE(watch(stale, clock, "PLANT", {"A", "NEW"}));
+    EXPECT_EQ(stale.tags_left_out(), 2);
     std::fclose(stream);
 }
 

@@ -1,7 +1,8 @@
 // The receiver's integrity counts against the simulator's known gaps: the
 // gap line, missing_before in JSON, the --stats totals, the metrics (file
-// and scrape) that promtool accepts and the expectation of no gaps; and a
-// metrics file that cannot be written.
+// and scrape) that promtool accepts, the expectation of no gaps and the
+// expectations' states in the metrics; and a metrics file that cannot be
+// written.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -37,6 +38,16 @@ std::string promtool_problems(const std::string &text) {
     return result.exit_status == 0 ? "" : result.out + result.err;
 }
 
+// An expectation that holds at once, in the text a label must escape.
+constexpr char kEscaped[] = "BOILER.MODE !=\n'a\"b\\c'";
+constexpr char kEscapedLabel[] = "BOILER.MODE !=\\n'a\\\"b\\\\c'";
+
+// The sample of an expectation's state, with its line end.
+std::string state_line(const std::string &expectation, const char *state, bool in_it) {
+    return "tavlo_receiver_expectation_state{expectation=\"" + expectation + "\",state=\"" + state +
+           "\"} " + (in_it ? "1" : "0") + "\n";
+}
+
 TEST(Integrity, GapsOfTheSimulatorAreCountedEverywhere) {
     struct Case {
         std::vector<std::string> faults;
@@ -62,9 +73,10 @@ TEST(Integrity, GapsOfTheSimulatorAreCountedEverywhere) {
         std::vector<std::string> args = {"--interval", "0", "--count", std::to_string(kSent)};
         args.insert(args.end(), c.faults.begin(), c.faults.end());
         Devsim devsim(args);
-        const auto result = run_process(receiver_spec(
-            {"--format", "json", "--stats", "--metrics", metrics, "--expect", " no  gaps",
-             "--count", std::to_string(kSent - c.missing), devsim.address()}));
+        const auto result = run_process(
+            receiver_spec({"--format", "json", "--stats", "--metrics", metrics, "--expect",
+                           " no  gaps", "--expect", kEscaped, "--expect", " no  gaps", "--count",
+                           std::to_string(kSent - c.missing), devsim.address()}));
         // The expectation on the sequences fails the run with the count.
         ASSERT_EQ(result.exit_status, c.missing == 0 ? 0 : 6) << result.err;
         const std::string missing = std::to_string(c.missing);
@@ -83,6 +95,21 @@ TEST(Integrity, GapsOfTheSimulatorAreCountedEverywhere) {
         const std::string text = read_file(metrics);
         EXPECT_NE(text.find("\ntavlo_receiver_messages_missing_total{device=\"SIMPLANT\"} " +
                             missing + "\n"),
+                  std::string::npos)
+            << text;
+        // The end of the run: the expectations' final states, a text given
+        // twice once.
+        const bool gaps = c.missing > 0;
+        EXPECT_EQ(text.find(state_line(" no  gaps", "passed", !gaps)),
+                  text.rfind(state_line(" no  gaps", "passed", !gaps)));
+        EXPECT_NE(text.find(state_line(kEscapedLabel, "passed", true) +
+                            state_line(kEscapedLabel, "failed", false) +
+                            state_line(" no  gaps", "pending", false) +
+                            state_line(" no  gaps", "passed", !gaps) +
+                            state_line(" no  gaps", "failed", gaps)),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("\ntavlo_receiver_expectations_failed " + std::to_string(gaps) + "\n"),
                   std::string::npos)
             << text;
         EXPECT_EQ(access((metrics + ".tmp").c_str(), F_OK), -1) << "the temporary file is renamed";
@@ -112,8 +139,9 @@ TEST(Integrity, AScrapeGetsTheMetricsWhileTheReceiverReads) {
     Devsim devsim({"--interval", "20", "--skip-at", "3", "--skip", "4"});
     // Nothing shown: a report that nobody reads would fill the pipe and hold
     // the reading loop (a scrape would still be answered, but not new counts).
-    ChildProcess receiver(receiver_spec(
-        {"--metrics-listen", "0", "--list", "999", "--timeout", "20", devsim.address()}));
+    ChildProcess receiver(
+        receiver_spec({"--metrics-listen", "0", "--list", "999", "--timeout", "20", "--expect",
+                       "NOT.THERE > 1", "--expect", "no gaps", devsim.address()}));
     ASSERT_TRUE(receiver.wait_for_error_output("/metrics\n"));
     const std::string intro = "tavlo_t_receiver: metrics at http://";
     const std::string &err = receiver.err();
@@ -136,8 +164,14 @@ TEST(Integrity, AScrapeGetsTheMetricsWhileTheReceiverReads) {
     EXPECT_NE(text.find("tavlo_receiver_messages_missing_total{device=\"SIMPLANT\"} 4\n"),
               std::string::npos)
         << text;
+    // During the run: one still open, and a gap fails 'no gaps' at once.
+    for (const std::string &line :
+         {state_line("NOT.THERE > 1", "pending", true), state_line("no gaps", "failed", true),
+          std::string("\ntavlo_receiver_expectations_failed 1\n")}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    }
     kill(receiver.pid(), SIGTERM);
-    EXPECT_EQ(receiver.finish().exit_status, 0);
+    EXPECT_EQ(receiver.finish().exit_status, 6);
     if (access(kPromtool, X_OK) != 0) GTEST_SKIP() << "promtool (Debian's prometheus) is missing";
     EXPECT_EQ(promtool_problems(text), "");
 }
