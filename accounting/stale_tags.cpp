@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 
 #include "printable_name.h"
 
@@ -15,25 +16,35 @@ constexpr int kLooksPerDuration = 10;
 // A place of no tag: one left out, or one not handed to updated().
 constexpr std::size_t kNoTag = SIZE_MAX;
 
+// The id's four bytes, then the device's name: one key per list.
+std::string list_key(std::string_view device, int32_t list_id) {
+    std::string key(sizeof list_id, '\0');
+    std::memcpy(key.data(), &list_id, sizeof list_id);
+    return key.append(device);
+}
+
 }  // namespace
 
 StaleTags::StaleTags(posix::Clock::Duration after, std::FILE *stream, posix::Clock &clock)
     : after_(after), stream_(stream), clock_(clock) {}
 
-StaleTags::List &StaleTags::list_of(std::string_view device, int32_t list_id) {
+StaleTags::List *StaleTags::list_of(std::string_view device, int32_t list_id) {
     if (last_list_ != nullptr && last_list_->id == list_id && last_list_->device == device) {
-        return *last_list_;
+        return last_list_;
     }
-    auto found = std::find_if(lists_.begin(), lists_.end(), [&](const auto &list) {
-        return list->id == list_id && list->device == device;
-    });
-    if (found == lists_.end()) {
-        found = lists_.insert(lists_.end(), std::make_unique<List>());
-        (*found)->device = device;
-        (*found)->id = list_id;
+    const std::string key = list_key(device, list_id);
+    if (const auto found = by_key_.find(key); found != by_key_.end()) {
+        last_list_ = found->second;
+        return last_list_;
     }
-    last_list_ = found->get();
-    return *last_list_;
+    if (lists_.size() >= kMostLists) return nullptr;
+    auto list = std::make_unique<List>();
+    list->device = device;
+    list->id = list_id;
+    last_list_ = list.get();
+    by_key_.emplace(key, last_list_);
+    lists_.push_back(std::move(list));
+    return last_list_;
 }
 
 std::size_t StaleTags::tag_of(List &list, int32_t place, std::string_view name,
@@ -68,8 +79,13 @@ void StaleTags::bring_up_to_date(const List &list, Tag &tag, posix::Clock::Time 
 // bench/receiver_throughput.sh shows the same in its --stale row.
 bool StaleTags::updated_as_before(std::string_view device, int32_t list_id, std::string_view names,
                                   int32_t count, posix::Clock::Time now) {
-    List &list = list_of(device, list_id);
+    List *const watched = list_of(device, list_id);
     const auto tags = static_cast<std::size_t>(std::max(count, 0));
+    if (watched == nullptr) {
+        left_out_ += static_cast<int64_t>(tags);
+        return true;
+    }
+    List &list = *watched;
     if (!names.empty() && list.places.size() == tags && list.names == names) {
         for (const std::size_t place : list.places) {
             if (place != kNoTag) bring_up_to_date(list, list.tags[place], now);
@@ -84,7 +100,12 @@ bool StaleTags::updated_as_before(std::string_view device, int32_t list_id, std:
 
 void StaleTags::updated(std::string_view device, int32_t list_id, int32_t place,
                         std::string_view name, posix::Clock::Time now) {
-    List &list = list_of(device, list_id);
+    List *const watched = list_of(device, list_id);
+    if (watched == nullptr) {
+        ++left_out_;
+        return;
+    }
+    List &list = *watched;
     const std::size_t found = tag_of(list, place, name, now);
     const auto at = static_cast<std::size_t>(place);
     if (found == kNoTag) {
@@ -96,10 +117,11 @@ void StaleTags::updated(std::string_view device, int32_t list_id, int32_t place,
 }
 
 void StaleTags::forget_list(std::string_view device, int32_t list_id) {
-    const auto found = std::find_if(lists_.begin(), lists_.end(), [&](const auto &list) {
-        return list->id == list_id && list->device == device;
-    });
-    if (found == lists_.end()) return;
+    const auto key = by_key_.find(list_key(device, list_id));
+    if (key == by_key_.end()) return;
+    const auto found = std::find_if(lists_.begin(), lists_.end(),
+                                    [&](const auto &list) { return list.get() == key->second; });
+    by_key_.erase(key);
     for (const Tag &tag : (*found)->tags) stale_now_ -= tag.stale ? 1 : 0;
     tags_ -= (*found)->tags.size();
     if (last_list_ == found->get()) last_list_ = nullptr;

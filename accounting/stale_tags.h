@@ -20,6 +20,10 @@ public:
     // Tags beyond this many are not watched, so that a device sending ever
     // new names cannot take all memory.
     static constexpr std::size_t kMostTags = 100000;
+    // Lists beyond this many are not watched either: their tags are left
+    // out, so that a device sending ever new list ids cannot take all
+    // memory.
+    static constexpr std::size_t kMostLists = 10000;
 
     StaleTags(posix::Clock::Duration after, std::FILE *stream, posix::Clock &clock);
 
@@ -30,7 +34,8 @@ public:
     // `device` whose name entries are the bytes `names`: true when those are
     // the entries of the list's last message, whose tags are then all
     // brought up to date here; false when each tag is to go to updated().
-    // No entries ("") compare with none.
+    // No entries ("") compare with none. True, with the tags counted as
+    // left out, for a list beyond kMostLists.
     bool updated_as_before(std::string_view device, int32_t list_id, std::string_view names,
                            int32_t count, posix::Clock::Time now);
 
@@ -74,7 +79,8 @@ private:
         std::vector<std::size_t> places;
     };
 
-    List &list_of(std::string_view device, int32_t list_id);
+    // The list, made if new; null beyond kMostLists.
+    List *list_of(std::string_view device, int32_t list_id);
     // The tag's place in `list.tags`, added if new; kNoTag beyond kMostTags.
     std::size_t tag_of(List &list, int32_t place, std::string_view name, posix::Clock::Time now);
     void bring_up_to_date(const List &list, Tag &tag, posix::Clock::Time now);
@@ -83,7 +89,10 @@ private:
     posix::Clock::Duration after_;
     std::FILE *stream_;
     posix::Clock &clock_;
-    std::vector<std::unique_ptr<List>> lists_;
+    std::vector<std::unique_ptr<List>> lists_;  // in the order first seen
+    // The lists by device and id (list_key()), for a message of another
+    // list than the one before.
+    std::unordered_map<std::string, List *> by_key_;
     List *last_list_ = nullptr;
     std::size_t tags_ = 0;
     posix::Clock::Time next_look_{};

@@ -186,6 +186,29 @@ TEST(StaleTags, AQuietTagIsSaidOnceGoingAndOnceComingBack) {
     std::fclose(stream);
 }
 
+// A device sending ever new list ids: the lists past the bound are not
+// watched, their tags are counted left out, and a cancel makes room.
+TEST(StaleTags, ListsPastTheBoundAreLeftOut) {
+    tavlo::testing::DrivenClock clock;
+    std::FILE *stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    StaleTags stale(std::chrono::seconds(5), stream, clock);
+    const auto lists = static_cast<int32_t>(StaleTags::kMostLists);
+    for (int32_t id = 0; id < lists; ++id) stale.updated("PLANT", id, 0, "A", clock.now());
+    EXPECT_EQ(stale.tags_left_out(), 0);
+    EXPECT_TRUE(stale.updated_as_before("PLANT", lists, "A", 3, clock.now()));
+    stale.updated("PLANT", lists, 0, "A", clock.now());
+    EXPECT_EQ(stale.tags_left_out(), 4);
+    stale.forget_list("PLANT", 7);
+    stale.updated("PLANT", lists, 0, "A", clock.now());
+    stale.updated("PLANT", 7, 0, "A", clock.now());  // now past the bound itself
+    EXPECT_EQ(stale.tags_left_out(), 5);
+    clock.sleep_for(std::chrono::seconds(6));
+    stale.look();
+    EXPECT_EQ(stale.stale_now(), lists);
+    std::fclose(stream);
+}
+
 // Hands a message's tags to the watch as the receiver does: its name
 // entries (blank-padded to 16 bytes) first, each tag when they are not
 // those of the list's last message. Returns what updated_as_before said.
