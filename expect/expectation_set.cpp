@@ -522,7 +522,7 @@ void ExpectationSet::fail(Judged &judged, const Moment &moment, std::string reas
     new_failures_.push_back(judged.verdict);
 }
 
-std::vector<Verdict> ExpectationSet::take_failures() {
+std::vector<Verdict> ExpectationSet::new_failures() {
     std::vector<Verdict> failures;
     failures.swap(new_failures_);
     return failures;

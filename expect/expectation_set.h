@@ -51,7 +51,7 @@ public:
 
     // The verdicts of the expectations that failed since the last call, to
     // be said at once.
-    std::vector<Verdict> take_failures();
+    std::vector<Verdict> new_failures();
 
     bool passed(std::size_t index) const;
     // The expressions, in the order given, as given.

@@ -31,7 +31,7 @@ Moment RunJudgement::moment() {
 }
 
 bool RunJudgement::goes_on() {
-    for (const Verdict &verdict : set_->take_failures()) {
+    for (const Verdict &verdict : set_->new_failures()) {
         std::fprintf(stderr, "%s\n", verdict.line().c_str());
     }
     if (settings_.fail_fast && set_->failures() > 0) return false;

@@ -108,7 +108,7 @@ JudgedRun judge(const std::vector<std::string> &texts, const std::vector<Step> &
         const OneTagMessage message(step.tag);
         const Moment now = moment(step.ms, ++messages);
         set.take(message.view(now.calendar), now);
-        for (const Verdict &verdict : set.take_failures())
+        for (const Verdict &verdict : set.new_failures())
             run.said_at_once.push_back(verdict.line());
     }
     run.verdicts = set.finish(moment(end_ms, messages));
