@@ -229,7 +229,7 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
     if (!values && tags.statuses == nullptr) return;
     const TypeDescriptor no_value{};
     const unsigned char *value = tags.values;
-    std::vector<KnownPlace> *places = places_of(message.slots.list_id, tags.count);
+    std::vector<KnownPlace> *places = places_of(message.view.list_id, tags.count);
     for (int32_t k = 0; k < tags.count; ++k) {
         const TypeDescriptor &descriptor = values ? tags.descriptors[k + 1] : no_value;
         const std::string_view name = receiver::unpadded(message.name(k));
@@ -245,9 +245,9 @@ void ExpectationSet::take(const receiver::ReceivedMessage &message, const Moment
         for (const uint32_t test : entry->tests) {
             const TagTest &spec = tests_[test].spec;
             if (!values && spec.kind != TestKind::kStatus) continue;
-            if (spec.list_id && *spec.list_id != message.slots.list_id) continue;
+            if (spec.list_id && *spec.list_id != message.view.list_id) continue;
             if (!spec.device.empty() &&
-                (message.slots.device == nullptr || spec.device != message.slots.device)) {
+                (message.view.device == nullptr || spec.device != message.view.device)) {
                 continue;
             }
             update(tests_[test], id, name, descriptor, values ? value : nullptr,

@@ -94,12 +94,12 @@ public:
             json_.write(out, message, selection, missing_before_);
             missing_before_ = 0;
         }
-        const char *device = message.slots.device;
+        const char *device = message.view.device;
         TopicFields fields;
         fields.device = device != nullptr ? receiver::unpadded(device) : std::string_view();
-        fields.unit = message.slots.unit;
-        fields.list_id = message.slots.list_id;
-        kind_number_ = std::to_string(message.slots.kind);
+        fields.unit = message.view.unit;
+        fields.list_id = message.view.list_id;
+        kind_number_ = std::to_string(message.view.kind);
         fields.kind =
             message.kind.name.empty() ? std::string_view(kind_number_) : message.kind.name;
         fields.client = settings_.client_id;

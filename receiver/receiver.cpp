@@ -81,6 +81,35 @@ metrics::RunFigures figures_now(const MessageOutput &output, const mqtt::MqttPub
     return figures;
 }
 
+// The out-parameters of a read, kept from pass to pass so that the pointers
+// one read returns are handed back to the library on the next.
+struct ReadSlots {
+    MessageKind kind = 0;
+    char *device = nullptr;
+    int32_t unit = 0;
+    int32_t list_id = 0;
+    int32_t count = 0;
+    int32_t sequence = 0;
+    char *names = nullptr;
+    void *slot9 = nullptr;
+    TypeDescriptor *descriptors = nullptr;
+    void *values = nullptr;
+    TagStatus *statuses = nullptr;
+    TimeRecord *timestamps = nullptr;
+    int32_t slot14 = 0;
+    void *slot15 = nullptr;
+};
+
+// The message a read returned, its names stepped through by `name_stride`.
+records::MessageView view_of(const ReadSlots &slots, int32_t name_stride) {
+    return {slots.kind,        slots.device,
+            slots.unit,        slots.list_id,
+            slots.sequence,    slots.count,
+            slots.names,       name_stride,
+            slots.descriptors, static_cast<const unsigned char *>(slots.values),
+            slots.statuses,    slots.timestamps};
+}
+
 struct Fields {
     char device[kFieldSize] = {};
     char app_id[kFieldSize] = "TAVLOUNSOL";
@@ -126,7 +155,7 @@ int receive_messages(const Options &options, Fields &fields, StatusBlock &main_b
         }
         const auto received = posix::clock_in_use().calendar_now();
         tag_name_stride = name_stride_of_read(slots.names);
-        const ReceivedMessage message(slots, received, tag_name_stride);
+        const ReceivedMessage message(view_of(slots, tag_name_stride), received);
         if (!record_message(message)) break;
         // The message that ends the run by --until or --fail-fast is shown.
         const bool judged_on = judgement.take(message);

@@ -314,7 +314,7 @@ bool open_recording(const char *path, RecordMode mode) {
 
 bool record_message(const ReceivedMessage &message) {
     if (g_recording.fd < 0 || g_recording.failed) return !g_recording.failed;
-    if (g_recording.writer->hand_over(message.view(), milliseconds_of(message.received))) {
+    if (g_recording.writer->hand_over(message.view, milliseconds_of(message.received))) {
         return true;
     }
     g_recording.failed = true;

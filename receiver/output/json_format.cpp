@@ -165,24 +165,24 @@ void write_header(ts::ReportWriter &out, const ReceivedMessage &message) {
     json::write_utc_time(out, since_epoch / 1000, static_cast<int32_t>(since_epoch % 1000));
     out.text(",\"kind\":");
     if (message.kind.name.empty()) {
-        out.integer(message.slots.kind);
+        out.integer(message.view.kind);
     } else {
         out.text("\"");
         out.text(message.kind.name);
         out.text("\"");
     }
     out.text(",");
-    if (message.slots.device != nullptr) {
-        json::write_text_member(out, "device", message.slots.device);
+    if (message.view.device != nullptr) {
+        json::write_text_member(out, "device", message.view.device);
     } else {
         out.text("\"device\":null");
     }
     out.text(",\"unit\":");
-    out.integer(message.slots.unit);
+    out.integer(message.view.unit);
     out.text(",\"list_id\":");
-    out.integer(message.slots.list_id);
+    out.integer(message.view.list_id);
     out.text(",\"sequence\":");
-    out.integer(message.slots.sequence);
+    out.integer(message.view.sequence);
 }
 
 }  // namespace

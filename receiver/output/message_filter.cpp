@@ -53,12 +53,12 @@ std::string pattern_problem(const std::string &pattern) {
 }
 
 bool MessageFilter::passes(const ReceivedMessage &message) const {
-    return allowed(settings_.kinds, message.slots.kind) &&
-           allowed(settings_.list_ids, message.slots.list_id);
+    return allowed(settings_.kinds, message.view.kind) &&
+           allowed(settings_.list_ids, message.view.list_id);
 }
 
 TagSelection MessageFilter::select_tags(const ReceivedMessage &message) {
-    const int32_t count = std::max(message.slots.count, 0);
+    const int32_t count = std::max(message.view.count, 0);
     if (settings_.tag_patterns.empty()) return {nullptr, count};
     shown_.assign(static_cast<std::size_t>(count), 0);
     TagSelection selection{shown_.data(), 0};

@@ -21,12 +21,12 @@ bool ends_link(const StatusBlock &block) {
 }
 
 accounting::MessageFacts facts_of(const ReceivedMessage &message) {
-    return {message.slots.device != nullptr ? message.slots.device : "",
+    return {message.view.device != nullptr ? message.view.device : "",
             static_cast<std::size_t>(&message.kind - kMessageKinds),
-            message.slots.list_id,
-            message.slots.sequence,
-            message.slots.count,
-            message.kind.timestamps ? message.slots.timestamps : nullptr,
+            message.view.list_id,
+            message.view.sequence,
+            message.view.count,
+            message.kind.timestamps ? message.view.timestamps : nullptr,
             message.received};
 }
 
@@ -45,23 +45,23 @@ MessageOutput::MessageOutput(OutputSettings settings)
 
 void MessageOutput::watch_tags(const ReceivedMessage &message) {
     const std::string_view device =
-        message.slots.device != nullptr ? message.slots.device : std::string_view();
-    if (message.slots.kind == TAVLO_MSG_CANCEL_REPLY) {
-        stale_->forget_list(device, message.slots.list_id);
+        message.view.device != nullptr ? message.view.device : std::string_view();
+    if (message.view.kind == TAVLO_MSG_CANCEL_REPLY) {
+        stale_->forget_list(device, message.view.list_id);
         return;
     }
-    if (!message.kind.values || message.slots.values == nullptr) return;
+    if (!message.kind.values || message.view.values == nullptr) return;
     const posix::Clock::Time now = stale_->now();
-    const int32_t count = message.slots.count;
+    const int32_t count = message.view.count;
     // The name entries: none without names, or the stride through them.
     std::string_view names;
-    if (message.slots.names != nullptr && message.name_stride > 0 && count > 0) {
-        names = {message.slots.names,
-                 static_cast<std::size_t>(count) * static_cast<std::size_t>(message.name_stride)};
+    if (message.view.names != nullptr && message.view.name_stride > 0 && count > 0) {
+        names = {message.view.names, static_cast<std::size_t>(count) *
+                                         static_cast<std::size_t>(message.view.name_stride)};
     }
-    if (stale_->updated_as_before(device, message.slots.list_id, names, count, now)) return;
+    if (stale_->updated_as_before(device, message.view.list_id, names, count, now)) return;
     for (int32_t k = 0; k < count; ++k) {
-        stale_->updated(device, message.slots.list_id, k, unpadded(message.name(k)), now);
+        stale_->updated(device, message.view.list_id, k, unpadded(message.name(k)), now);
     }
 }
 
@@ -69,7 +69,7 @@ bool MessageOutput::show(const ReceivedMessage &message) {
     // What sees every message as the library returned it goes here, before
     // the filters (the recording is written by the loop, whose end a failed
     // write decides).
-    stats_.received(message.slots.kind);
+    stats_.received(message.view.kind);
     const accounting::MessageFacts facts = facts_of(message);
     if (const accounting::SequenceGap gap = accounting_.take(facts); gap.missing > 0) {
         gaps_.gap(facts.device, facts.list_id, gap);
@@ -83,7 +83,7 @@ bool MessageOutput::show(const ReceivedMessage &message) {
     if (tags_filtered_ && selection.count == 0) return false;
     const std::optional<int32_t> tags = format_->show(message, selection);
     if (!tags) return false;
-    stats_.shown(message.slots.kind, *tags);
+    stats_.shown(message.view.kind, *tags);
     if (sink_ != nullptr) sink_->take(message, selection);
     return true;
 }

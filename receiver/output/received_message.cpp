@@ -1,5 +1,5 @@
 // A message as the client library returned it, as the output layer sees
-// it: the read's slots, the time it came, and the width of its names.
+// it: the message, the time it came and the row of its kind.
 #include "received_message.h"
 
 #include <cstring>
@@ -8,17 +8,8 @@
 
 namespace tavlo::receiver {
 
-records::MessageView ReceivedMessage::view() const {
-    return records::MessageView{slots.kind,        slots.device,
-                                slots.unit,        slots.list_id,
-                                slots.sequence,    slots.count,
-                                slots.names,       name_stride,
-                                slots.descriptors, static_cast<const unsigned char *>(slots.values),
-                                slots.statuses,    slots.timestamps};
-}
-
 records::MessageView ReceivedMessage::tags() const {
-    records::MessageView shown = view();
+    records::MessageView shown = view;
     if (!kind.descriptors) shown.descriptors = nullptr;
     if (!kind.values) shown.values = nullptr;
     if (!kind.timestamps) shown.timestamps = nullptr;
@@ -26,9 +17,9 @@ records::MessageView ReceivedMessage::tags() const {
 }
 
 std::string_view ReceivedMessage::name(int32_t k) const {
-    if (slots.names == nullptr) return {};
-    const char *entry = slots.names + static_cast<std::ptrdiff_t>(k) * name_stride;
-    return {entry, static_cast<std::size_t>(ts::name_length(entry, name_stride))};
+    if (view.names == nullptr) return {};
+    const char *entry = view.names + static_cast<std::ptrdiff_t>(k) * view.name_stride;
+    return {entry, static_cast<std::size_t>(ts::name_length(entry, view.name_stride))};
 }
 
 std::string_view unpadded(std::string_view name) {

@@ -21,11 +21,11 @@ void write_header(ts::ReportWriter &out, const ReceivedMessage &message) {
     out.text("\n\n");
     out.text(title);
     out.text("\nDevice: ");
-    if (message.slots.device != nullptr) out.text(message.slots.device);
+    if (message.view.device != nullptr) out.text(message.view.device);
     out.text(" Unit:   ");
-    out.integer(message.slots.unit);
+    out.integer(message.view.unit);
     out.text(" ListID: ");
-    out.integer(message.slots.list_id);
+    out.integer(message.view.list_id);
     out.text("\n");
 }
 

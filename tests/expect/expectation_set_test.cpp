@@ -57,17 +57,18 @@ public:
             std::memcpy(value_, &tag.number, sizeof tag.number);
         }
         status_ = {tag.status, 0, 0};
-        slots_.kind = TAVLO_MSG_UNSOLICITED;
-        slots_.list_id = tag.list_id;
-        slots_.count = 1;
-        slots_.names = names_.data();
-        slots_.descriptors = descriptors_;
-        slots_.values = value_;
-        slots_.statuses = &status_;
-        slots_.timestamps = &timestamp_;
+        view_.kind = TAVLO_MSG_UNSOLICITED;
+        view_.list_id = tag.list_id;
+        view_.count = 1;
+        view_.names = names_.data();
+        view_.name_stride = 40;
+        view_.descriptors = descriptors_;
+        view_.values = value_;
+        view_.statuses = &status_;
+        view_.timestamps = &timestamp_;
     }
 
-    receiver::ReceivedMessage view(Calendar when) const { return {slots_, when, 40}; }
+    receiver::ReceivedMessage view(Calendar when) const { return {view_, when}; }
 
 private:
     std::string names_;
@@ -75,7 +76,7 @@ private:
     unsigned char value_[8] = {};
     TagStatus status_{};
     TimeRecord timestamp_{};
-    receiver::ReadSlots slots_;
+    records::MessageView view_;
 };
 
 struct Step {

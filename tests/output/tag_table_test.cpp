@@ -44,7 +44,7 @@ struct TestMessage {
     std::string values;
     std::vector<TagStatus> statuses;
     std::vector<TimeRecord> timestamps;
-    ReadSlots slots;
+    tavlo::records::MessageView view;
 
     TestMessage(MessageKind kind, const std::string &device_name, int32_t unit, int32_t list,
                 const std::vector<TestTag> &tags)
@@ -59,21 +59,18 @@ struct TestMessage {
             timestamps.push_back({tag.milliseconds, tag.seconds});
         }
         names = tavlo::testing::compact_layout(tag_names, tags.size());
-        slots = {kind,
-                 device.data(),
-                 unit,
-                 list,
-                 0,
-                 0,
-                 names.data(),
-                 nullptr,
-                 descriptors.data(),
-                 values.data(),
-                 statuses.data(),
-                 timestamps.data(),
-                 0,
-                 nullptr};
-        slots.count = static_cast<int32_t>(tags.size());
+        view = {kind,
+                device.data(),
+                unit,
+                list,
+                0,
+                static_cast<int32_t>(tags.size()),
+                names.data(),
+                40,
+                descriptors.data(),
+                reinterpret_cast<const unsigned char *>(values.data()),
+                statuses.data(),
+                timestamps.data()};
     }
 };
 
@@ -81,7 +78,7 @@ const TagSelection kEveryTag{};
 const Clock::time_point kStart{};
 
 int32_t take(TagTable &table, const TestMessage &message, Clock::time_point now = kStart) {
-    return table.take(ReceivedMessage(message.slots, {}, 40), kEveryTag, now);
+    return table.take(ReceivedMessage(message.view, {}), kEveryTag, now);
 }
 
 // "list name=value xupdates" of every row, in order.
@@ -190,7 +187,7 @@ TEST(TagTable, TakesOnlyTheSelectedTagsAndStopsAddingRowsWhenFull) {
     const unsigned char shown[] = {0, 1, 0};
     const TestMessage message(TAVLO_MSG_UNSOLICITED, "PLANT", 1, 7,
                               {long_tag("A", 1), long_tag("B", 2), long_tag("C", 3)});
-    EXPECT_EQ(table.take(ReceivedMessage(message.slots, {}, 40), {shown, 1}, kStart), 1);
+    EXPECT_EQ(table.take(ReceivedMessage(message.view, {}), {shown, 1}, kStart), 1);
     EXPECT_EQ(rows_of(table), (std::vector<std::string>{"7 B=2 x1"}));
 
     TagTable full;
@@ -205,6 +202,19 @@ TEST(TagTable, TakesOnlyTheSelectedTagsAndStopsAddingRowsWhenFull) {
     tags[0] = long_tag("T0", -5);
     take(full, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, 0, tags});
     EXPECT_EQ(full.row(0).value, "-5");
+
+    // Lists past the bound take no row; a cancel of one makes room.
+    TagTable many;
+    const std::vector<TestTag> one = {long_tag("A", 1)};
+    for (std::size_t list = 0; list <= TagTable::kMostLists; ++list) {
+        take(many, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, static_cast<int32_t>(list), one});
+    }
+    EXPECT_EQ(many.size(), TagTable::kMostLists);
+    EXPECT_EQ(many.tags_left_out(), 1);
+    take(many, {TAVLO_MSG_CANCEL_REPLY, "PLANT", 1, 0, {}});
+    const auto last = static_cast<int32_t>(TagTable::kMostLists);
+    EXPECT_EQ(take(many, {TAVLO_MSG_UNSOLICITED, "PLANT", 1, last, one}), 1);
+    EXPECT_EQ(many.size(), TagTable::kMostLists);
 }
 
 TEST(LinkStatus, SaysConnectedReconnectingAndTheLastError) {

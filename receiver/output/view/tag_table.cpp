@@ -53,6 +53,15 @@ std::string calendar_time(const TimeRecord &time) {
     return local != nullptr ? calendar_text(*local, time.milliseconds) : std::string();
 }
 
+// A list's key among the table's lists: its unit and id, then its device.
+std::string list_key(const records::MessageView &message) {
+    std::string key(sizeof message.unit + sizeof message.list_id, '\0');
+    std::memcpy(key.data(), &message.unit, sizeof message.unit);
+    std::memcpy(key.data() + sizeof message.unit, &message.list_id, sizeof message.list_id);
+    if (message.device != nullptr) key.append(message.device);
+    return key;
+}
+
 bool same_time(const TimeRecord &a, const TimeRecord &b) {
     return a.seconds == b.seconds && a.milliseconds == b.milliseconds;
 }
@@ -76,18 +85,12 @@ struct TagTable::Row : TagRow {
 
 // The rows of one list of one device.
 struct TagTable::List {
-    std::string device;
-    int32_t unit = 0;
+    std::string key;  // list_key()
     int32_t list_id = 0;
     std::map<std::string, Row *, std::less<>> by_name;
     // The row of each place of the list's last message: the next message
     // mostly carries the same tags in the same places.
     std::vector<Row *> by_place;
-
-    bool is(const ReceivedMessage &message) const {
-        const char *other = message.slots.device != nullptr ? message.slots.device : "";
-        return list_id == message.slots.list_id && unit == message.slots.unit && device == other;
-    }
 };
 
 std::string TagRow::status_text() const {
@@ -139,13 +142,12 @@ const TagRow &TagTable::row(std::size_t i) {
 
 int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selection,
                        Clock::time_point now) {
-    if (message.slots.kind == TAVLO_MSG_CANCEL_REPLY) {
-        const auto found = std::find_if(lists_.begin(), lists_.end(),
-                                        [&](const auto &list) { return list->is(message); });
-        if (found != lists_.end()) remove(**found);
+    const std::string key = list_key(message.view);
+    if (message.view.kind == TAVLO_MSG_CANCEL_REPLY) {
+        if (const auto found = lists_.find(key); found != lists_.end()) remove(*found->second);
         return selection.count;
     }
-    List &list = list_of(message);
+    List *list = list_of(key, message.view.list_id);
     const records::MessageView tags = message.tags();
     const int32_t reported = ts::reported_tags(tags);
     const unsigned char *value = tags.values;
@@ -154,7 +156,10 @@ int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selec
         const TypeDescriptor *descriptor =
             tags.descriptors != nullptr ? &tags.descriptors[k + 1] : nullptr;
         if (selection.includes(k)) {
-            if (Row *row = row_of(list, k, unpadded(message.name(k)))) {
+            Row *row = list != nullptr ? row_of(*list, k, unpadded(message.name(k))) : nullptr;
+            if (row == nullptr) {
+                ++left_out_;
+            } else {
                 update(*row, descriptor, descriptor != nullptr ? value : nullptr,
                        tags.statuses != nullptr ? &tags.statuses[k] : nullptr,
                        tags.timestamps != nullptr ? &tags.timestamps[k] : nullptr, now);
@@ -166,18 +171,18 @@ int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selec
     return taken;
 }
 
-TagTable::List &TagTable::list_of(const ReceivedMessage &message) {
-    if (last_list_ != nullptr && last_list_->is(message)) return *last_list_;
-    const auto found = std::find_if(lists_.begin(), lists_.end(),
-                                    [&](const auto &list) { return list->is(message); });
-    if (found != lists_.end()) return *(last_list_ = found->get());
+TagTable::List *TagTable::list_of(const std::string &key, int32_t list_id) {
+    if (last_list_ != nullptr && last_list_->key == key) return last_list_;
+    if (const auto found = lists_.find(key); found != lists_.end()) {
+        return last_list_ = found->second.get();
+    }
+    if (lists_.size() >= kMostLists) return nullptr;
     auto list = std::make_unique<List>();
-    list->device = message.slots.device != nullptr ? message.slots.device : "";
-    list->unit = message.slots.unit;
-    list->list_id = message.slots.list_id;
+    list->key = key;
+    list->list_id = list_id;
     last_list_ = list.get();
-    lists_.push_back(std::move(list));
-    return *last_list_;
+    lists_.emplace(key, std::move(list));
+    return last_list_;
 }
 
 TagTable::Row *TagTable::row_of(List &list, int32_t place, std::string_view name) {
@@ -190,7 +195,6 @@ TagTable::Row *TagTable::row_of(List &list, int32_t place, std::string_view name
     if (const auto found = list.by_name.find(name); found != list.by_name.end()) {
         row = found->second;
     } else if (rows_.size() >= kMostRows) {
-        ++left_out_;
         return nullptr;
     } else {
         auto made = std::make_unique<Row>();
@@ -216,8 +220,7 @@ void TagTable::remove(const List &list) {
     longest_name_ = 0;
     for (const auto &row : rows_) longest_name_ = std::max(longest_name_, row->name.size());
     if (last_list_ == &list) last_list_ = nullptr;
-    lists_.erase(std::find_if(lists_.begin(), lists_.end(),
-                              [&](const auto &owned) { return owned.get() == &list; }));
+    lists_.erase(list.key);
 }
 
 void TagTable::update(Row &row, const TypeDescriptor *descriptor, const unsigned char *value,

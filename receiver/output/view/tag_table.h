@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "message_filter.h"
@@ -46,6 +47,9 @@ public:
     // tags_left_out() instead, so that a device sending ever new names
     // cannot take all memory.
     static constexpr std::size_t kMostRows = 100000;
+    // And of lists (a device and unit and list id): the tags of a list
+    // beyond them are counted as left out too.
+    static constexpr std::size_t kMostLists = 10000;
 
     TagTable();
     ~TagTable();
@@ -73,14 +77,16 @@ private:
     struct Row;
     struct List;
 
-    List &list_of(const ReceivedMessage &message);
+    // The list of that key, made if new; null beyond kMostLists.
+    List *list_of(const std::string &key, int32_t list_id);
+    // The row of that name in the list, made if new; null beyond kMostRows.
     Row *row_of(List &list, int32_t place, std::string_view name);
     void remove(const List &list);
     static void update(Row &row, const TypeDescriptor *descriptor, const unsigned char *value,
                        const TagStatus *status, const TimeRecord *timestamp, Clock::time_point now);
 
     std::vector<std::unique_ptr<Row>> rows_;  // in the order first seen
-    std::vector<std::unique_ptr<List>> lists_;
+    std::unordered_map<std::string, std::unique_ptr<List>> lists_;
     List *last_list_ = nullptr;  // messages mostly come for the list of the one before
     int64_t left_out_ = 0;
     std::size_t longest_name_ = 0;
