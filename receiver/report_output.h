@@ -4,6 +4,7 @@
 // reader who does not read.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "write_all.h"
@@ -30,7 +31,12 @@ inline bool stop_requested() {
 // The deadline of an output's writes: none until a stop is asked for, then
 // a second after the output first asked, which `grace_end` keeps (each
 // output its own, on the thread that writes it).
-posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end);
+inline posix::WriteDeadline write_deadline(posix::WriteDeadline &grace_end) {
+    constexpr std::chrono::seconds kStopGrace{1};
+    if (!stop_requested()) return std::nullopt;
+    if (!grace_end) grace_end = std::chrono::steady_clock::now() + kStopGrace;
+    return grace_end;
+}
 
 enum class ReportBytes {
     kAsTheyAre,
