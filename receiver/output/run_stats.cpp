@@ -6,6 +6,8 @@
 #include <numeric>
 #include <string>
 
+#include "clock.h"
+
 namespace tavlo::receiver {
 
 namespace {
@@ -24,9 +26,11 @@ std::string by_kind(const Counts &counts) {
 
 }  // namespace
 
+RunStats::RunStats() : start_(posix::clock_in_use().now()) {}
+
 void RunStats::write_summary(std::FILE *stream, uint64_t bytes_written) const {
     const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        std::chrono::duration<double>(posix::clock_in_use().now() - start_).count();
     const auto shown = std::accumulate(shown_.begin(), shown_.end(), int64_t{0});
     const auto per_second = [seconds](int64_t count) {
         return seconds > 0 ? static_cast<double>(count) / seconds : 0.0;

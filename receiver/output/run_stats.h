@@ -12,6 +12,9 @@ namespace tavlo::receiver {
 
 class RunStats {
 public:
+    // The counting begins now, on the clock in use.
+    RunStats();
+
     void received(MessageKind kind) { ++received_[kind_index(kind)]; }
     void shown(MessageKind kind, int32_t tags) {
         ++shown_[kind_index(kind)];
@@ -29,7 +32,7 @@ public:
 private:
     using KindCounts = std::array<int64_t, std::size(kMessageKinds)>;
 
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point start_;
     KindCounts received_{};
     KindCounts shown_{};
     int64_t tags_ = 0;
