@@ -54,12 +54,26 @@ std::string calendar_time(const TimeRecord &time) {
 }
 
 // A list's key among the table's lists: its unit and id, then its device.
+constexpr std::size_t kKeyNumbers = sizeof(int32_t) * 2;
+
 std::string list_key(const records::MessageView &message) {
-    std::string key(sizeof message.unit + sizeof message.list_id, '\0');
+    std::string key(kKeyNumbers, '\0');
     std::memcpy(key.data(), &message.unit, sizeof message.unit);
     std::memcpy(key.data() + sizeof message.unit, &message.list_id, sizeof message.list_id);
     if (message.device != nullptr) key.append(message.device);
     return key;
+}
+
+// Whether `key` is the message's list_key(), without making that key.
+bool is_key_of(const std::string &key, const records::MessageView &message) {
+    const std::string_view device = message.device != nullptr ? message.device : "";
+    int32_t unit = 0;
+    int32_t list_id = 0;
+    if (key.size() != kKeyNumbers + device.size()) return false;
+    std::memcpy(&unit, key.data(), sizeof unit);
+    std::memcpy(&list_id, key.data() + sizeof unit, sizeof list_id);
+    return unit == message.unit && list_id == message.list_id &&
+           device == std::string_view(key).substr(kKeyNumbers);
 }
 
 bool same_time(const TimeRecord &a, const TimeRecord &b) {
@@ -142,12 +156,12 @@ const TagRow &TagTable::row(std::size_t i) {
 
 int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selection,
                        Clock::time_point now) {
-    const std::string key = list_key(message.view);
     if (message.view.kind == TAVLO_MSG_CANCEL_REPLY) {
-        if (const auto found = lists_.find(key); found != lists_.end()) remove(*found->second);
+        const auto found = lists_.find(list_key(message.view));
+        if (found != lists_.end()) remove(*found->second);
         return selection.count;
     }
-    List *list = list_of(key, message.view.list_id);
+    List *list = list_of(message.view);
     const records::MessageView tags = message.tags();
     const int32_t reported = ts::reported_tags(tags);
     const unsigned char *value = tags.values;
@@ -171,17 +185,18 @@ int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selec
     return taken;
 }
 
-TagTable::List *TagTable::list_of(const std::string &key, int32_t list_id) {
-    if (last_list_ != nullptr && last_list_->key == key) return last_list_;
+TagTable::List *TagTable::list_of(const records::MessageView &message) {
+    if (last_list_ != nullptr && is_key_of(last_list_->key, message)) return last_list_;
+    std::string key = list_key(message);
     if (const auto found = lists_.find(key); found != lists_.end()) {
         return last_list_ = found->second.get();
     }
     if (lists_.size() >= kMostLists) return nullptr;
     auto list = std::make_unique<List>();
     list->key = key;
-    list->list_id = list_id;
+    list->list_id = message.list_id;
     last_list_ = list.get();
-    lists_.emplace(key, std::move(list));
+    lists_.emplace(std::move(key), std::move(list));
     return last_list_;
 }
 
@@ -220,7 +235,7 @@ void TagTable::remove(const List &list) {
     longest_name_ = 0;
     for (const auto &row : rows_) longest_name_ = std::max(longest_name_, row->name.size());
     if (last_list_ == &list) last_list_ = nullptr;
-    lists_.erase(list.key);
+    lists_.erase(lists_.find(list.key));  // not erase(list.key): that key dies with the list
 }
 
 void TagTable::update(Row &row, const TypeDescriptor *descriptor, const unsigned char *value,

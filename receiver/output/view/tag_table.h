@@ -77,8 +77,8 @@ private:
     struct Row;
     struct List;
 
-    // The list of that key, made if new; null beyond kMostLists.
-    List *list_of(const std::string &key, int32_t list_id);
+    // The message's list, made if new; null beyond kMostLists.
+    List *list_of(const records::MessageView &message);
     // The row of that name in the list, made if new; null beyond kMostRows.
     Row *row_of(List &list, int32_t place, std::string_view name);
     void remove(const List &list);
