@@ -92,7 +92,7 @@ bool Server::holds_up(const Connection &c) const {
     return c.backlog() >= kPaceMark && (!paced() || !dropping());
 }
 
-// At full speed a client that holds everyone up is dropped once it took no
+// At full speed a client with bytes waiting is dropped once it took no
 // byte for the link's silence limit: when that is, if it applies.
 bool Server::stuck_deadline(const Connection &c, int64_t &deadline) const {
     if (paced() || !dropping() || !c.receiving() || c.backlog() == 0) return false;

@@ -54,7 +54,7 @@ public:
     std::vector<Verdict> new_failures();
 
     bool passed(std::size_t index) const;
-    // The expressions, in the order given, as given.
+    // How many expressions there are; `index` counts them in the order given.
     std::size_t size() const;
     Outcome outcome(std::size_t index) const;
     const std::string &expression(std::size_t index) const;
@@ -81,13 +81,14 @@ private:
 
     // The entry of a name, its tests found once for each name.
     const NameEntry &entry_of(std::string_view name);
-    // The known places of the list, null for a list beyond what is kept.
+    // The known places of the list, at least `count` of them; null for a
+    // list beyond what is kept, or for more than kMostPlaces places.
     std::vector<KnownPlace> *places_of(int32_t list_id, int32_t count);
     void update(Test &test, uint32_t key, std::string_view name, const TypeDescriptor &descriptor,
                 const unsigned char *value, const TagStatus *status, const Moment &moment);
     void evaluate(Judged &judged, const Moment &moment);
     bool truth(const Judged &judged, const Condition &condition) const;
-    // Passes a `for` that has held long enough by `moment`.
+    // Passes a `for` that has held long enough by `moment`; true when it did.
     bool held_long_enough(Judged &judged, const Moment &moment);
     void pass(Judged &judged, const Moment &moment, std::string reason);
     void fail(Judged &judged, const Moment &moment, std::string reason);

@@ -56,8 +56,8 @@ struct TagTest {
     int64_t count = 0;      // kUpdates
 };
 
-// A node of the condition: a test (an index into the tests), or and, or and
-// not over its operands.
+// A node of the condition: a test (an index into the tests), or "and", "or"
+// or "not" over its operands.
 struct Condition {
     enum class Op { kTest, kAnd, kOr, kNot } op = Op::kTest;
     std::size_t test = 0;

@@ -17,8 +17,8 @@ std::string description(const std::string &text) {
     return out;
 }
 
-// A YAML scalar in single quotes, which double a quote and take no line
-// break inside.
+// A YAML scalar in single quotes: a quote in the text is doubled, and a line
+// break becomes a blank.
 std::string quoted(const std::string &text) {
     std::string out = "'";
     for (const char c : text) {

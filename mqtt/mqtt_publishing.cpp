@@ -62,7 +62,7 @@ std::string default_spool(const std::string &client_id) {
 }
 
 // The password: the first line of --mqtt-password-file, else
-// $TAVLO_MQTT_PASSWORD, else none.
+// $TAVLO_MQTT_PASSWORD, else none. False when the file cannot be read.
 bool read_password(const MqttSettings &settings, std::string &password) {
     if (settings.password_file.empty()) {
         const char *from_environment = std::getenv("TAVLO_MQTT_PASSWORD");

@@ -335,7 +335,7 @@ const char *Spool::bytes_at(uint64_t offset, std::size_t size, uint64_t file_siz
     return buffer_.data() + (offset - buffer_offset_);
 }
 
-// Reads the record of index send_ - 1.
+// Reads the record of index send_ - 1; false when it cannot be read back.
 bool Spool::read_at_cursor(SpooledMessage &message) {
     const uint64_t index = send_ - 1;
     const auto after = std::upper_bound(

@@ -115,7 +115,9 @@ struct Fields {
     char app_id[kFieldSize] = "TAVLOUNSOL";
 };
 
-// The endless loop, which ends only when a stop is asked for.
+// The connect-and-read loop. It ends at a stop, when the live view's user
+// quits or the expectations end the run, after --count messages shown, or
+// when the report or the recording cannot be written.
 int receive_messages(const Options &options, Fields &fields, StatusBlock &main_block,
                      StatusBlock &log_block, MessageOutput &output, expect::RunJudgement &judgement,
                      metrics::MetricsPublisher &publisher, const mqtt::MqttPublishing *mqtt) {

@@ -92,11 +92,11 @@ private:
     // Whether the messages waiting make a write worth starting before their
     // gathering time is out; under the lock.
     bool enough_to_write() const;
-    // After a write that failed: takes a regular file back to the end of its
-    // last whole message, of those `ends` gives the ends of in the text whose
-    // first `written` bytes were written. False where the file cannot be cut
-    // (a pipe, a device): its reader sees the message cut short by its tags=
-    // or its last line.
+    // After a write that failed: cuts a regular file back to the end of the
+    // last message that went out whole, `ends` being the end of each message
+    // in the text of which the first `written` bytes went out. False where
+    // the file cannot be cut (a pipe, a device): its reader sees the message
+    // cut short by its tags= or its last line.
     bool keep_whole_messages(const std::vector<std::size_t> &ends, std::size_t written);
 
     const int fd_;

@@ -121,7 +121,7 @@ struct ScriptError {
 class ScriptBuilder {
 public:
     // Takes the tokens (at least one) of line `number`: a message line,
-    // which starts a message (the one before was taken), or a tag or more
+    // which starts a message (finish() handed out the one before), or a tag or more
     // line of the message being built. Returns false, with the error, when
     // the line cannot be used; a message that grows beyond the longest frame
     // is an error of its message line. A message is checked as it grows, so

@@ -141,8 +141,8 @@ inline std::optional<TimeRecord> time_of(std::string_view text) {
     time.milliseconds = static_cast<int32_t>(*ms);
     return time;
 }
-// The same, for a time whose milliseconds are 0 to 999: SECONDS.MMM, or
-// SECONDS alone for 0 milliseconds.
+// Whether a time has a text: its milliseconds are 0 to 999. append_time()
+// writes it as SECONDS.MMM, or SECONDS alone for 0 milliseconds.
 bool time_has_text(const TimeRecord &time);
 void append_time(TextBuffer &line, const TimeRecord &time);
 

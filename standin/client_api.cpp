@@ -1,4 +1,5 @@
-// The nine functions of the client library over the stand-in's transports.
+// Eight of the client library's nine functions, over the stand-in's
+// transports; TAVLO_CLIENT_LOCALTIME is in local_time.cpp.
 #include <sys/stat.h>
 #include <unistd.h>
 

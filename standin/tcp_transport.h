@@ -39,7 +39,8 @@ private:
     explicit TcpTransport(posix::UniqueSocket socket);
 
     // Waits until `deadline` for bytes and takes them. Returns 0 when bytes
-    // came, or there were none by the deadline, or an error code.
+    // came, when none came by the deadline, or when the device closed the
+    // link (peer_closed_ then says so); else an error code.
     int32_t receive(posix::Clock::Time deadline);
 
     posix::UniqueSocket socket_;

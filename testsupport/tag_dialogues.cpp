@@ -426,6 +426,7 @@ bool ask_until_accepted(const char *prompt, Accept accept) {
 // Asks for a time of day and a date and stores their sum, the instant of
 // that local standard time. A date that puts the instant beyond a signed
 // 32-bit seconds count is asked again, as a date that parse_date rejects.
+// False when input ended.
 bool ask_instant(const char *time_prompt, const char *date_prompt, TimeRecord &record) {
     int32_t seconds_into_day = 0;
     int64_t instant = 0;

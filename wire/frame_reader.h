@@ -10,7 +10,7 @@ namespace tavlo::wire {
 
 struct Frame {
     uint8_t type = 0;
-    const unsigned char *payload = nullptr;  // valid until the next call
+    const unsigned char *payload = nullptr;  // valid until the next space() or append()
     std::size_t length = 0;
 };
 

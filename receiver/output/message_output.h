@@ -54,8 +54,8 @@ public:
     void connect_failed(const char *device, const StatusBlock &block);
     void read_failed(const StatusBlock &block);
 
-    // The format's moment in every pass of the loop; false when its user
-    // asked to quit.
+    // Once in every pass of the loop: the --stale look, then the format's
+    // tick(). False when the format's user asked to quit.
     bool tick() {
         if (stale_) stale_->look();
         return format_->tick();

@@ -15,10 +15,10 @@ std::string file_name_problem(const char *file_name);
 // the prompt's read takes it. False when that could not be arranged.
 bool answer_file_name(const char *file_name);
 
-// Runs `check`, a console load whose prompt answer_file_name() answered
-// and what follows it, and prints what it printed without the prompt in
-// front: a program given its file asks for nothing. False, before `check`
-// ran, when what it prints could not be held back.
+// Runs `check`, a console load whose prompt answer_file_name() answered,
+// and prints what it printed with the prompt left out at its front: a
+// program given its file asks for nothing. False, before `check` ran, when
+// what it prints could not be held back.
 bool run_without_prompt(const std::function<void()> &check);
 
 }  // namespace tavlo::check
