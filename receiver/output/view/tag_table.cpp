@@ -53,29 +53,6 @@ std::string calendar_time(const TimeRecord &time) {
     return local != nullptr ? calendar_text(*local, time.milliseconds) : std::string();
 }
 
-// A list's key among the table's lists: its unit and id, then its device.
-constexpr std::size_t kKeyNumbers = sizeof(int32_t) * 2;
-
-std::string list_key(const records::MessageView &message) {
-    std::string key(kKeyNumbers, '\0');
-    std::memcpy(key.data(), &message.unit, sizeof message.unit);
-    std::memcpy(key.data() + sizeof message.unit, &message.list_id, sizeof message.list_id);
-    if (message.device != nullptr) key.append(message.device);
-    return key;
-}
-
-// Whether `key` is the message's list_key(), without making that key.
-bool is_key_of(const std::string &key, const records::MessageView &message) {
-    const std::string_view device = message.device != nullptr ? message.device : "";
-    int32_t unit = 0;
-    int32_t list_id = 0;
-    if (key.size() != kKeyNumbers + device.size()) return false;
-    std::memcpy(&unit, key.data(), sizeof unit);
-    std::memcpy(&list_id, key.data() + sizeof unit, sizeof list_id);
-    return unit == message.unit && list_id == message.list_id &&
-           device == std::string_view(key).substr(kKeyNumbers);
-}
-
 bool same_time(const TimeRecord &a, const TimeRecord &b) {
     return a.seconds == b.seconds && a.milliseconds == b.milliseconds;
 }
@@ -99,7 +76,8 @@ struct TagTable::Row : TagRow {
 
 // The rows of one list of one device.
 struct TagTable::List {
-    std::string key;  // list_key()
+    std::string device;
+    int32_t unit = 0;
     int32_t list_id = 0;
     std::map<std::string, Row *, std::less<>> by_name;
     // The row of each place of the list's last message: the next message
@@ -157,7 +135,7 @@ const TagRow &TagTable::row(std::size_t i) {
 int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selection,
                        Clock::time_point now) {
     if (message.view.kind == TAVLO_MSG_CANCEL_REPLY) {
-        const auto found = lists_.find(list_key(message.view));
+        const auto found = lists_.find(key_of(message.view));
         if (found != lists_.end()) remove(*found->second);
         return selection.count;
     }
@@ -186,18 +164,28 @@ int32_t TagTable::take(const ReceivedMessage &message, const TagSelection &selec
 }
 
 TagTable::List *TagTable::list_of(const records::MessageView &message) {
-    if (last_list_ != nullptr && is_key_of(last_list_->key, message)) return last_list_;
-    std::string key = list_key(message);
+    const ListKey key = key_of(message);
+    if (last_list_ != nullptr && key_of(*last_list_) == key) return last_list_;
     if (const auto found = lists_.find(key); found != lists_.end()) {
         return last_list_ = found->second.get();
     }
     if (lists_.size() >= kMostLists) return nullptr;
     auto list = std::make_unique<List>();
-    list->key = key;
+    list->device = std::get<0>(key);
+    list->unit = message.unit;
     list->list_id = message.list_id;
     last_list_ = list.get();
-    lists_.emplace(std::move(key), std::move(list));
+    // The key's device is the list's own copy, which lives as long as it.
+    lists_.emplace(key_of(*list), std::move(list));
     return last_list_;
+}
+
+TagTable::ListKey TagTable::key_of(const records::MessageView &message) {
+    return {message.device != nullptr ? message.device : "", message.unit, message.list_id};
+}
+
+TagTable::ListKey TagTable::key_of(const List &list) {
+    return {list.device, list.unit, list.list_id};
 }
 
 TagTable::Row *TagTable::row_of(List &list, int32_t place, std::string_view name) {
@@ -235,7 +223,7 @@ void TagTable::remove(const List &list) {
     longest_name_ = 0;
     for (const auto &row : rows_) longest_name_ = std::max(longest_name_, row->name.size());
     if (last_list_ == &list) last_list_ = nullptr;
-    lists_.erase(lists_.find(list.key));  // not erase(list.key): that key dies with the list
+    lists_.erase(lists_.find(key_of(list)));  // not erase(key): the key's device dies with the list
 }
 
 void TagTable::update(Row &row, const TypeDescriptor *descriptor, const unsigned char *value,

@@ -6,10 +6,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <tuple>
 #include <vector>
 
 #include "message_filter.h"
@@ -76,6 +77,10 @@ public:
 private:
     struct Row;
     struct List;
+    // A list's device, unit and id; the device is a view of the list's own.
+    using ListKey = std::tuple<std::string_view, int32_t, int32_t>;
+    static ListKey key_of(const records::MessageView &message);
+    static ListKey key_of(const List &list);
 
     // The message's list, made if new; null beyond kMostLists.
     List *list_of(const records::MessageView &message);
@@ -86,7 +91,7 @@ private:
                        const TagStatus *status, const TimeRecord *timestamp, Clock::time_point now);
 
     std::vector<std::unique_ptr<Row>> rows_;  // in the order first seen
-    std::unordered_map<std::string, std::unique_ptr<List>> lists_;
+    std::map<ListKey, std::unique_ptr<List>> lists_;
     List *last_list_ = nullptr;  // messages mostly come for the list of the one before
     int64_t left_out_ = 0;
     std::size_t longest_name_ = 0;
